@@ -1,0 +1,156 @@
+#include "AdoConnection.h"
+
+#include <QSqlError>
+#include <atomic>
+
+#include "AdoRecordset.h"
+#include "ModuleError.h"
+
+namespace pcp {
+
+namespace {
+QString nextConnectionName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("pcp-connection-%1").arg(++counter);
+}
+const QString kSource = QStringLiteral("PettyCashPayments.Connection");
+}  // namespace
+
+AdoConnection::AdoConnection(QObject* parent) : QObject(parent) {}
+
+AdoConnection::~AdoConnection() {
+    try {
+        Close();
+    } catch (...) {
+        // A connection going away must not throw; the database rolls back.
+    }
+}
+
+bool AdoConnection::isOpen() const { return db_.isValid() && db_.isOpen(); }
+
+const SqlDriver& AdoConnection::driver() const {
+    requireOpen();
+    return *driver_;
+}
+
+void AdoConnection::Open(const QString& connectionString) {
+    if (!connectionString.isEmpty()) connectionString_ = connectionString;
+    if (isOpen()) raise(kErrDbOperation, kSource, QStringLiteral("The connection is already open."));
+    const ConnectionSettings settings = ParseConnectionString(connectionString_);
+    if (settings.dataSource.isEmpty())
+        raise(kErrDbConnection, kSource, QStringLiteral("No data source in the connection string."));
+    driver_ = SqlDriver::create(settings);
+    connectionName_ = nextConnectionName();
+    db_ = QSqlDatabase::addDatabase(driver_->qtDriverName(), connectionName_);
+    driver_->configure(db_, settings);
+    if (!db_.open()) {
+        const QString text = db_.lastError().text();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+        raise(kErrDbConnection, driver_->name(), text);
+    }
+    driver_->prepareOpened(db_);
+}
+
+void AdoConnection::Close() {
+    if (!db_.isValid()) return;
+    finishLiveReader();
+    if (inTransaction_ && isOpen()) {
+        inTransaction_ = false;
+        driver_->rollbackTransaction(db_);
+    }
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+void AdoConnection::requireOpen() const {
+    if (!isOpen())
+        raise(kErrDbOperation, kSource,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void AdoConnection::fail(const QSqlError& error, const QString& sql) const {
+    QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    raise(kErrDbCommand, driver_->name(), text);
+}
+
+void AdoConnection::setLiveReader(AdoRecordset* rs) {
+    finishLiveReader();
+    liveReader_ = rs;
+}
+
+void AdoConnection::clearLiveReader(AdoRecordset* rs) {
+    if (liveReader_ == rs) liveReader_ = nullptr;
+}
+
+void AdoConnection::finishLiveReader() {
+    if (AdoRecordset* rs = liveReader_) {
+        liveReader_ = nullptr;
+        rs->finishLive();
+    }
+}
+
+QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
+    requireOpen();
+    finishLiveReader();
+    const QString sent = driver_->translate(sql);
+    log_.add(sql, sent);
+    QSqlQuery q(db_);
+    q.setForwardOnly(forwardOnly);
+    if (!q.exec(sent)) fail(q.lastError(), sql);
+    return q;
+}
+
+QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& sql,
+                                     const QVariantList& binds) {
+    requireOpen();
+    finishLiveReader();
+    const QString sent = driver_->translate(sql);
+    log_.add(loggedText, sent);
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(sent)) fail(q.lastError(), sql);
+    for (int i = 0; i < binds.size(); ++i) q.bindValue(i, driver_->toStorage(binds[i]));
+    if (!q.exec()) fail(q.lastError(), sql);
+    return q;
+}
+
+int AdoConnection::Execute(const QString& sql) {
+    QSqlQuery q = run(sql, true);
+    const int affected = q.isSelect() ? -1 : q.numRowsAffected();
+    q.finish();
+    return affected;
+}
+
+void AdoConnection::BeginTrans() {
+    requireOpen();
+    finishLiveReader();
+    if (inTransaction_)
+        raise(kErrDbOperation, kSource, QStringLiteral("A transaction is already open."));
+    log_.add(QStringLiteral("BeginTrans"), QString());
+    driver_->beginTransaction(db_);
+    inTransaction_ = true;
+}
+
+void AdoConnection::CommitTrans() {
+    requireOpen();
+    finishLiveReader();
+    if (!inTransaction_)
+        raise(kErrDbOperation, kSource, QStringLiteral("No transaction is active."));
+    log_.add(QStringLiteral("CommitTrans"), QString());
+    driver_->commitTransaction(db_);
+    inTransaction_ = false;
+}
+
+void AdoConnection::RollbackTrans() {
+    requireOpen();
+    finishLiveReader();
+    if (!inTransaction_)
+        raise(kErrDbOperation, kSource, QStringLiteral("No transaction is active."));
+    log_.add(QStringLiteral("RollbackTrans"), QString());
+    inTransaction_ = false;
+    driver_->rollbackTransaction(db_);
+}
+
+}  // namespace pcp

@@ -1,0 +1,70 @@
+#pragma once
+// The module's database connection: open, execute, transactions, and the
+// statement log. Built on Qt SQL; one driver class supplies what differs
+// between SQLite and SQL Server over ODBC.
+
+#include <QObject>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <memory>
+
+#include "SqlDriver.h"
+#include "StatementLog.h"
+
+namespace pcp {
+
+class AdoRecordset;
+
+class AdoConnection : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString ConnectionString READ connectionString WRITE setConnectionString)
+    Q_PROPERTY(int State READ state)
+
+public:
+    explicit AdoConnection(QObject* parent = nullptr);
+    ~AdoConnection() override;
+
+    QString connectionString() const { return connectionString_; }
+    void setConnectionString(const QString& s) { connectionString_ = s; }
+    int state() const { return isOpen() ? 1 : 0; }  // 0 closed, 1 open
+    bool isOpen() const;
+
+    Q_INVOKABLE void Open(const QString& connectionString = QString());
+    Q_INVOKABLE void Close();
+    // Runs a statement that returns no rows; the number of rows it affected.
+    Q_INVOKABLE int Execute(const QString& sql);
+    Q_INVOKABLE void BeginTrans();
+    Q_INVOKABLE void CommitTrans();
+    Q_INVOKABLE void RollbackTrans();
+    Q_INVOKABLE bool InTransaction() const { return inTransaction_; }
+
+    StatementLog& log() { return log_; }
+    const SqlDriver& driver() const;
+    QSqlDatabase& database() { return db_; }
+
+    // For recordsets: runs a statement (translated, logged) and returns the
+    // live query positioned before the first row. Raises on failure.
+    QSqlQuery run(const QString& sql, bool forwardOnly);
+    QSqlQuery runPrepared(const QString& loggedText, const QString& sql, const QVariantList& binds);
+
+    // A connection serves one live result at a time: a recordset still being
+    // read is finished (its rest buffered) before the next statement runs.
+    void setLiveReader(AdoRecordset* rs);
+    void clearLiveReader(AdoRecordset* rs);
+
+private:
+    void requireOpen() const;
+    void finishLiveReader();
+    [[noreturn]] void fail(const QSqlError& error, const QString& sql) const;
+
+    QString connectionString_;
+    QString connectionName_;
+    QSqlDatabase db_;
+    std::unique_ptr<SqlDriver> driver_;
+    StatementLog log_;
+    bool inTransaction_ = false;
+    AdoRecordset* liveReader_ = nullptr;
+};
+
+}  // namespace pcp

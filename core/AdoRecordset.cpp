@@ -1,0 +1,223 @@
+#include "AdoRecordset.h"
+
+#include <QRegularExpression>
+#include <QSqlRecord>
+
+#include "AdoConnection.h"
+#include "ModuleError.h"
+#include "Values.h"
+
+namespace pcp {
+
+namespace {
+const QString kSource = QStringLiteral("PettyCashPayments.Recordset");
+
+[[noreturn]] void noCurrentRecord() {
+    raise(kErrNoCurrentRecord, kSource,
+          QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                         "Requested operation requires a current record."));
+}
+}  // namespace
+
+AdoRecordset::~AdoRecordset() { Close(); }
+
+void AdoRecordset::Open(const QString& source, AdoConnection* connection, CursorTypeEnum cursor,
+                        LockTypeEnum lock) {
+    if (open_) raise(kErrDbOperation, kSource, QStringLiteral("The recordset is already open."));
+    if (!connection) raise(kErrObjectRequired, kSource, QStringLiteral("Object required"));
+    connection_ = connection;
+    cursor_ = cursor;
+    lock_ = lock;
+    source_ = source;
+    rows_.clear();
+    position_ = 0;
+
+    const bool streaming = cursor == adOpenForwardOnly;
+    QSqlQuery q = connection->run(source, true);
+    const QSqlRecord rec = q.record();
+    names_.clear();
+    for (int i = 0; i < rec.count(); ++i) names_ << rec.fieldName(i);
+    dateColumns_ = connection->driver().dateColumns(q, rec.count());
+    open_ = true;
+
+    if (streaming) {
+        live_.emplace(std::move(q));
+        liveValid_ = live_->next();
+        if (liveValid_) {
+            connection->setLiveReader(this);
+        } else {
+            live_->finish();
+            live_.reset();
+        }
+    } else {
+        readAll(q);
+    }
+
+    if (lock != adLockReadOnly) {
+        static const QRegularExpression re(QStringLiteral("\\bfrom\\s+([\\w.\\[\\]]+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+        const auto m = re.match(source);
+        table_ = m.hasMatch() ? m.captured(1) : QString();
+    }
+}
+
+void AdoRecordset::readAll(QSqlQuery& query) {
+    const int n = FieldCount();
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(n);
+        for (int i = 0; i < n; ++i) row << (query.isNull(i) ? NullValue() : convert(query.value(i), i));
+        rows_.push_back(std::move(row));
+    }
+    query.finish();
+}
+
+void AdoRecordset::finishLive() {
+    if (!live_) return;
+    std::vector<QVariantList> rest;
+    const int n = FieldCount();
+    while (liveValid_) {
+        QVariantList row;
+        row.reserve(n);
+        for (int i = 0; i < n; ++i) row << (live_->isNull(i) ? NullValue() : convert(live_->value(i), i));
+        rest.push_back(std::move(row));
+        liveValid_ = live_->next();
+    }
+    live_->finish();
+    live_.reset();
+    rows_ = std::move(rest);
+    position_ = 0;
+}
+
+void AdoRecordset::Close() {
+    if (connection_) connection_->clearLiveReader(this);
+    if (live_) {
+        live_->finish();
+        live_.reset();
+    }
+    liveValid_ = false;
+    rows_.clear();
+    names_.clear();
+    open_ = false;
+    adding_ = false;
+    newRow_.clear();
+}
+
+void AdoRecordset::requireOpen() const {
+    if (!open_)
+        raise(kErrDbOperation, kSource,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+bool AdoRecordset::Eof() const {
+    requireOpen();
+    if (live_) return !liveValid_;
+    return position_ >= rows_.size();
+}
+
+void AdoRecordset::requireRow() const {
+    if (Eof()) noCurrentRecord();
+}
+
+void AdoRecordset::MoveNext() {
+    requireRow();
+    if (live_) {
+        liveValid_ = live_->next();
+        if (!liveValid_) {
+            connection_->clearLiveReader(this);
+            live_->finish();
+            live_.reset();
+            rows_.clear();
+            position_ = 0;
+        }
+        return;
+    }
+    ++position_;
+}
+
+void AdoRecordset::MoveFirst() {
+    requireOpen();
+    if (cursor_ == adOpenForwardOnly)
+        raise(kErrDbOperation, kSource,
+              QStringLiteral("Rowset does not support fetching backward."));
+    position_ = 0;
+}
+
+int AdoRecordset::RecordCount() const {
+    requireOpen();
+    if (cursor_ == adOpenForwardOnly) return -1;
+    return int(rows_.size());
+}
+
+QString AdoRecordset::FieldName(int index) const {
+    requireOpen();
+    if (index < 0 || index >= names_.size())
+        raise(3265, kSource, QStringLiteral("Item cannot be found in the collection corresponding "
+                                            "to the requested name or ordinal."));
+    return names_[index];
+}
+
+int AdoRecordset::indexOf(const QString& name) const {
+    for (int i = 0; i < names_.size(); ++i)
+        if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    raise(3265, kSource, QStringLiteral("Item cannot be found in the collection corresponding to "
+                                        "the requested name or ordinal."));
+}
+
+QVariant AdoRecordset::convert(const QVariant& raw, int column) const {
+    const bool isDate = column < dateColumns_.size() && dateColumns_[column];
+    return connection_->driver().fromStorage(raw, isDate);
+}
+
+QVariant AdoRecordset::Fields(int index) const {
+    FieldName(index);
+    requireRow();
+    if (live_) return live_->isNull(index) ? NullValue() : convert(live_->value(index), index);
+    return rows_[position_][index];
+}
+
+QVariant AdoRecordset::Fields(const QString& name) const { return Fields(indexOf(name)); }
+
+void AdoRecordset::AddNew() {
+    requireOpen();
+    if (lock_ == adLockReadOnly || table_.isEmpty())
+        raise(3251, kSource,
+              QStringLiteral("Current Recordset does not support updating. This may be a "
+                             "limitation of the provider, or of the selected locktype."));
+    adding_ = true;
+    newRow_.clear();
+}
+
+void AdoRecordset::SetField(const QString& name, const QVariant& value) {
+    requireOpen();
+    const QString column = names_[indexOf(name)];
+    if (!adding_) noCurrentRecord();
+    for (auto& [n, v] : newRow_)
+        if (n == column) {
+            v = value;
+            return;
+        }
+    newRow_.emplace_back(column, value);
+}
+
+void AdoRecordset::Update() {
+    requireOpen();
+    if (!adding_) return;
+    QStringList columns, marks, shown;
+    QVariantList binds;
+    for (const auto& [name, value] : newRow_) {
+        columns << name;
+        marks << QStringLiteral("?");
+        binds << value;
+        shown << (value.isNull() ? QStringLiteral("NULL") : value.toString());
+    }
+    const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
+                            .arg(table_, columns.join(u','), marks.join(u','));
+    const QString logged = sql + QStringLiteral(" -- ") + shown.join(QStringLiteral(" | "));
+    QSqlQuery q = connection_->runPrepared(logged, sql, binds);
+    q.finish();
+    adding_ = false;
+    newRow_.clear();
+}
+
+}  // namespace pcp

@@ -1,0 +1,343 @@
+#include "BasModule.h"
+
+#include <QLoggingCategory>
+#include <cmath>
+
+#include "AdoRecordset.h"
+#include "Values.h"
+#include "ui/FlexGrid.h"
+#include "ui/Keys.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+
+Q_LOGGING_CATEGORY(lcModule, "pettycash.module")
+
+namespace pcp {
+
+// --- the module connection ------------------------------------------------
+
+AdoConnection* ConnectionRef::get() {
+    if (ref_) return ref_;
+    if (!owned_) owned_ = std::make_unique<AdoConnection>();
+    return owned_.get();
+}
+
+void ConnectionRef::set(AdoConnection* connection) {
+    ref_ = connection;
+    if (connection != owned_.get()) owned_.reset();
+}
+
+void ConnectionRef::reset() {
+    ref_.clear();
+    owned_.reset();
+}
+
+namespace BasModule {
+
+ConnectionRef GAdoCon;
+qint16 GIntCompanyID = 0;
+qint16 GIntDepartmentID = 0;
+qint16 GIntUserID = 0;
+qint16 GIntFinancialID = 0;
+QDateTime GDtProcessDate;
+QString GStrMsgboxCaption;
+qint16 GIntInterfaceID = 0;
+QString GStrUserName;
+QString GStrFunctionRights;
+QString GStrSql;
+QString GStrTableMain;
+QString GStrMasterNewEditFlag;
+qint16 GIntPaymentID = 0;
+QString GStrUserDepartments;
+LateObject GObjVault;
+LateObject GObjUtility;
+LateObject GObjTrail;
+LateObject GObjPalette;
+QPointer<FlexGrid> GFlexMaster;
+
+namespace {
+
+const QString kModuleName = QStringLiteral("BasModule");
+
+LateObject NewVault() {
+    LateObject vault = CreateObject(QStringLiteral("Kestrel.clsVault"));
+    vault.set("adocon", ObjectArg(GAdoCon.get()));
+    return vault;
+}
+
+QString vaultText(const LateObject& vault, const QString& field, const QString& condition = QString()) {
+    const QVariant v = condition.isEmpty() ? vault.call("fnReturnField", {field})
+                                           : vault.call("fnReturnField", {field, condition});
+    if (IsNull(v)) raise(kErrInvalidUseOfNull, kModuleName, QStringLiteral("Invalid use of Null"));
+    return Text(v);
+}
+
+}  // namespace
+
+void ResetContext() {
+    GAdoCon.reset();
+    GIntCompanyID = GIntDepartmentID = GIntUserID = GIntFinancialID = 0;
+    GDtProcessDate = QDateTime();
+    GStrMsgboxCaption.clear();
+    GIntInterfaceID = 0;
+    GStrUserName.clear();
+    GStrFunctionRights.clear();
+    GStrSql.clear();
+    GStrTableMain.clear();
+    GStrMasterNewEditFlag.clear();
+    GIntPaymentID = 0;
+    GStrUserDepartments.clear();
+    GObjVault.reset();
+    GObjUtility.reset();
+    GObjTrail.reset();
+    GObjPalette.reset();
+    GFlexMaster.clear();
+}
+
+// --- lookups --------------------------------------------------------------
+
+QVariant GetAccountsFreezeDate() {
+    LateObject vault = NewVault();
+    vault.set("strTableName", QStringLiteral("MiscSettings"));
+    return vault.call("fnReturnField", {QStringLiteral("AccountsFreezeDate")});
+}
+
+bool IsDateFrozen(const QDateTime& date) {
+    const QVariant freeze = GetAccountsFreezeDate();
+    if (IsEmpty(freeze) || IsNull(freeze)) return false;
+    QDateTime freezeDate = freeze.toDateTime();
+    if (freeze.typeId() == QMetaType::QString) freezeDate = ParseDate(freeze.toString());
+    if (!freezeDate.isValid()) raise(kErrTypeMismatch, kModuleName, QStringLiteral("Type mismatch"));
+    return freezeDate >= date;
+}
+
+QString GetCurrencySymbol(qint32 id, const QString& kind) {
+    qint32 currency = 0;
+    if (kind == u"A") {
+        GObjVault.set("strTableName", QStringLiteral("aAccountMaster"));
+        currency = CLng(Val(vaultText(GObjVault, QStringLiteral("CurrencyID"),
+                                      QStringLiteral("AccountID=") + QString::number(id))));
+    } else if (kind == u"C") {
+        GObjVault.set("strTableName", QStringLiteral("aCustomerMaster"));
+        currency = CLng(Val(vaultText(GObjVault, QStringLiteral("CurrencyID"),
+                                      QStringLiteral("CustomerID=") + QString::number(id))));
+    }
+    GObjVault.set("strTableName", QStringLiteral("aCurrencyMaster"));
+    return vaultText(GObjVault, QStringLiteral("Symbol"), QStringLiteral("CurrencyID=") + QString::number(currency));
+}
+
+QString GetSellingRate(qint32 id, const QString& kind) {
+    const QString company = QString::number(GIntCompanyID);
+    const QString key = QString::number(id);
+    QString source;
+    if (kind == u"A") {
+        source = QStringLiteral("aAccountMaster a, ExchangeRateDetail b ") +
+                 QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
+                 QStringLiteral("and a.AccountID=") + key + QStringLiteral(" and a.companyid=") + company;
+    } else if (kind == u"D") {
+        source = QStringLiteral("aDepartmentMaster a, ExchangeRateDetail b ") +
+                 QStringLiteral("Where a.CompanyID = b.CompanyID And a.Depcurrencyid = b.CurrencyID ") +
+                 QStringLiteral("and a.DepartmentID=") + key + QStringLiteral(" and a.companyid=") + company;
+    } else if (kind == u"C") {
+        source = QStringLiteral("aCompanyMaster a, ExchangeRateDetail b ") +
+                 QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
+                 QStringLiteral("and a.CompanyID=") + key + QStringLiteral(" and a.companyid=") + company;
+    } else {
+        return QString();  // no caller asks for another kind
+    }
+    GObjVault.set("strTableName", source);
+    return vaultText(GObjVault, QStringLiteral("SellingRate"));
+}
+
+double ConvertAmount(double amount, double sourceRate, double targetRate) {
+    if (sourceRate == 0.0) raise(kErrDivisionByZero, kModuleName, QStringLiteral("Division by zero"));
+    const double value = amount / sourceRate * targetRate;
+    return Format(value, QStringLiteral("0.00#")).toDouble();
+}
+
+void LoadUserDepartments() {
+    LateObject vault = NewVault();
+    vault.set("strTableName", QStringLiteral("Ausers where userid=") + QString::number(GIntUserID));
+    const qint16 group = CInt(Val(vaultText(vault, QStringLiteral("UserGroupID"))));
+    const QString sql = QStringLiteral("Select DepartmentID,DepartmentName from adepartmentmaster where DepartmentID in ") +
+                        QStringLiteral(" (select deptid from AuserGroupDeptDetails where ") +
+                        QStringLiteral(" UserGroupID=") + QString::number(group) + QStringLiteral(" )");
+    GStrUserDepartments.clear();
+    AdoRecordset rs;
+    rs.Open(sql, GAdoCon, adOpenForwardOnly, adLockReadOnly);
+    while (!rs.Eof()) {
+        const QString id = Text(rs.Fields(QStringLiteral("DepartmentID")));
+        if (!GStrUserDepartments.isEmpty())
+            GStrUserDepartments += u',' + id;
+        else
+            GStrUserDepartments = id;
+        rs.MoveNext();
+    }
+    rs.Close();
+    if (GStrUserDepartments.isEmpty()) GStrUserDepartments = QStringLiteral("0");
+    GStrUserDepartments = QStringLiteral(" IN (") + GStrUserDepartments + QStringLiteral(")");
+}
+
+// --- common procedures ----------------------------------------------------
+
+void ReportError(const QString& formName, qint16 userId, const QString& procedureName,
+                 qint32& errorNumber, const QString& errorSource, const QString& errorDescription,
+                 const QString& extra, bool) {
+    // Reporting must never fail the handler that reports: whatever goes wrong
+    // here is written to the application log instead.
+    try {
+        LateObject incident = CreateObject(QStringLiteral("Marlin.clsIncident"));
+        const QString digits = QString::number(errorNumber);
+        if (digits.size() > 5) errorNumber = digits.right(5).toInt();
+        QString userName;
+        try {
+            LateObject vault = NewVault();
+            vault.set("strTableName", QStringLiteral("ausers where userid=") + QString::number(userId));
+            userName = Text(vault.call("fnReturnField", {QStringLiteral("username")}));
+        } catch (const std::exception& e) {
+            qCWarning(lcModule) << "error report: user name not read:" << e.what();
+        }
+        if (GAdoCon.isSet() && incident.object()->metaObject()->indexOfProperty("adocon") >= 0)
+            incident.set("adocon", ObjectArg(GAdoCon.get()));
+        incident.call("ErrorTrack", {formName, userName, procedureName, errorNumber, errorSource,
+                                     errorDescription, extra, true});
+    } catch (const std::exception& e) {
+        qCCritical(lcModule).noquote() << "error report failed:" << e.what() << "while reporting" << formName
+                                       << procedureName << errorNumber << errorDescription;
+    }
+}
+
+void ReportCaught(const QString& formName, const QString& procedureName, const std::exception& error) {
+    qint32 number = 51;
+    QString source = QStringLiteral("PettyCashPayments");
+    QString description = QString::fromLocal8Bit(error.what());
+    if (const auto* m = dynamic_cast<const ModuleError*>(&error)) {
+        number = m->number();
+        source = m->source();
+        description = m->description();
+    }
+    ReportError(formName, GIntUserID, procedureName, number, source, description, GStrMasterNewEditFlag, true);
+}
+
+bool HasRight(const QString& letter) {
+    return !letter.isEmpty() && GStrFunctionRights.contains(letter, Qt::CaseSensitive);
+}
+
+void EnterToTab(int& keyCode) { EnterToTabKey(keyCode); }
+
+void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
+    Handle("BasModule", "UpdateEditedRow", [&] {
+        FlexGrid* grid = GFlexMaster;
+        if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
+        const int cols = grid->cols();
+        QString sql = GStrSql;
+        const int orderBy = int(sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive));
+        if (orderBy >= 0) sql = sql.left(orderBy);
+        sql += sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ")
+                                                                          : QStringLiteral(" where ");
+        sql += condition;
+
+        AdoRecordset rs;
+        rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);
+        if (!rs.Eof()) {
+            if (GStrMasterNewEditFlag == u"E") {
+                for (int i = 1; i < cols; ++i) grid->setTextMatrix(grid->row(), i, Text(rs.Fields(i)));
+            } else if (grid->textMatrix(1, 0).isEmpty() && grid->rows() == 2) {
+                for (int i = 0; i < cols; ++i) grid->setTextMatrix(1, i, Text(rs.Fields(i)));
+            } else {
+                QString line = QString::number(newPaymentId) + u'\t';
+                for (int i = 1; i < cols; ++i) {
+                    line += Text(rs.Fields(i));
+                    if (i < cols - 1) line += u'\t';
+                }
+                grid->addItem(line);
+                grid->setRow(grid->rows() - 1);
+                grid->setTopRow(grid->rows() - 1);
+                grid->setCol(0);
+                grid->setColSel(grid->cols() - 1);
+            }
+        }
+        rs.Close();
+    });
+}
+
+void SetListViewSort(ListView* list, qint32 order, qint16 key) {
+    if (order == 0 || order == 1) list->setSortOrder(order);
+    list->setSortKey(key);
+    list->setSorted(true);
+}
+
+namespace {
+
+void sortByNumber(ListView* list, qint16 column, qint32 order) {
+    int longest = 0;
+    for (int i = 1; i <= list->count(); ++i) {
+        const QString t = list->columnValue(i, column);
+        if (!t.isEmpty()) longest = std::max(longest, int(NumberText(std::floor(CDbl(t))).size()));
+    }
+    list->setVisible(false);
+    for (int i = 1; i <= list->count(); ++i) {
+        const QString t = list->columnValue(i, column);
+        if (t.isEmpty()) {
+            list->setColumnValue(i, column, QStringLiteral("0"));
+        } else {
+            const int len = int(NumberText(std::floor(CDbl(t))).size());
+            if (len < longest) list->setColumnValue(i, column, QString(longest - len, u'0') + t);
+        }
+    }
+    SetListViewSort(list, order, qint16(column - 1));
+    for (int i = 1; i <= list->count(); ++i) {
+        const double v = CDbl(list->columnValue(i, column));
+        if (column == 1)
+            list->setColumnValue(i, column, v == 0.0 ? QString() : NumberText(v));
+        else
+            list->setColumnValue(i, column, Format(v, QStringLiteral("0.00")));
+    }
+}
+
+void sortByDate(ListView* list, qint16 column, qint32 order) {
+    auto dateOf = [&](int i) {
+        const QDateTime d = ParseDate(list->columnValue(i, column));
+        if (!d.isValid()) raise(kErrTypeMismatch, QStringLiteral("PettyCashPayments"), QStringLiteral("Type mismatch"));
+        return d;
+    };
+    list->setVisible(false);
+    for (int i = 1; i <= list->count(); ++i)
+        list->setColumnValue(i, column, FormatDate(dateOf(i), QStringLiteral("YYYY MM DD hh:mm:ss")));
+    SetListViewSort(list, order, qint16(column - 1));
+    for (int i = 1; i <= list->count(); ++i)
+        list->setColumnValue(i, column, FormatDate(dateOf(i), QStringLiteral("dd/mm/yyyy")));
+}
+
+}  // namespace
+
+bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind) {
+    const bool wasShown = !list->isHidden();
+    try {
+        switch (kind) {
+            case 0:
+                SetListViewSort(list, order, qint16(column - 1));
+                return true;
+            case 1: sortByNumber(list, column, order); break;
+            case 2: sortByDate(list, column, order); break;
+            default: return true;
+        }
+        list->setVisible(wasShown);
+        return true;
+    } catch (const std::exception& e) {
+        qint32 number = 51;
+        QString description = QString::fromLocal8Bit(e.what());
+        if (const auto* m = dynamic_cast<const ModuleError*>(&e)) {
+            number = m->number();
+            description = m->description();
+        }
+        MsgBox(QStringLiteral("ERROR IN SORT ROUTINE:") + QStringLiteral("\r\n") + QString::number(number) + u'\t' +
+                   description,
+               vbOKOnly);
+        list->setVisible(wasShown);  // never leave the lines hidden
+        return false;
+    }
+}
+
+}  // namespace BasModule
+}  // namespace pcp

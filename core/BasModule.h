@@ -1,0 +1,113 @@
+#pragma once
+// The module context and the shared procedures of the module: the globals
+// that the host's Show and the register's load set, the lookups of master
+// data, the common error report, rights, Enter-to-Tab, the refresh of one
+// register row and the sorting of a list view by text, number or date.
+
+#include <QDateTime>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+#include "AdoConnection.h"
+#include "ComRegistry.h"
+#include "ModuleError.h"
+
+namespace pcp {
+
+class FlexGrid;
+class ListView;
+
+// The module connection: a shared reference to the host's connection. Used
+// while unset, it becomes a new connection that was never opened.
+class ConnectionRef {
+public:
+    AdoConnection* get();
+    AdoConnection* operator->() { return get(); }
+    operator AdoConnection*() { return get(); }
+    void set(AdoConnection* connection);
+    bool isSet() const { return !ref_.isNull(); }
+    void reset();
+
+private:
+    QPointer<AdoConnection> ref_;
+    std::unique_ptr<AdoConnection> owned_;
+};
+
+namespace BasModule {
+
+// Module context, set by Show.
+extern ConnectionRef GAdoCon;
+extern qint16 GIntCompanyID;
+extern qint16 GIntDepartmentID;
+extern qint16 GIntUserID;
+extern qint16 GIntFinancialID;
+extern QDateTime GDtProcessDate;
+extern QString GStrMsgboxCaption;
+
+// Register state, set by the register's load and its commands.
+extern qint16 GIntInterfaceID;
+extern QString GStrUserName;
+extern QString GStrFunctionRights;
+extern QString GStrSql;
+extern QString GStrTableMain;
+extern QString GStrMasterNewEditFlag;
+extern qint16 GIntPaymentID;
+extern QString GStrUserDepartments;
+
+// Shared instances of the suite's components.
+extern LateObject GObjVault;
+extern LateObject GObjUtility;
+extern LateObject GObjTrail;
+extern LateObject GObjPalette;
+
+// The register grid, for the procedures that refresh its rows.
+extern QPointer<FlexGrid> GFlexMaster;
+
+inline constexpr qint16 kInterfaceId = 7517;
+
+// Clears every global, as at the loading of the library (tests, between cases).
+void ResetContext();
+
+// --- lookups --------------------------------------------------------------
+QVariant GetAccountsFreezeDate();
+bool IsDateFrozen(const QDateTime& date);
+QString GetCurrencySymbol(qint32 id, const QString& kind);
+QString GetSellingRate(qint32 id, const QString& kind);
+double ConvertAmount(double amount, double sourceRate, double targetRate);
+void LoadUserDepartments();
+
+// --- common procedures ----------------------------------------------------
+void ReportError(const QString& formName, qint16 userId, const QString& procedureName,
+                 qint32& errorNumber, const QString& errorSource, const QString& errorDescription,
+                 const QString& extra, bool flag);
+bool HasRight(const QString& letter);
+void EnterToTab(int& keyCode);
+void UpdateEditedRow(const QString& condition, qint32 newPaymentId);
+void SetListViewSort(ListView* list, qint32 order, qint16 key);
+bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind);
+
+// Runs an event handler's body under the module's error convention: an error
+// ends the body and is reported under the window's and procedure's names.
+// Returns false when the body ended in an error.
+template <class Body>
+bool Handle(const char* formName, const char* procedureName, Body&& body);
+
+// The report for an error caught by a handler.
+void ReportCaught(const QString& formName, const QString& procedureName, const std::exception& error);
+
+}  // namespace BasModule
+
+template <class Body>
+bool BasModule::Handle(const char* formName, const char* procedureName, Body&& body) {
+    try {
+        body();
+        return true;
+    } catch (const std::exception& e) {
+        ReportCaught(QString::fromLatin1(formName), QString::fromLatin1(procedureName), e);
+        return false;
+    }
+}
+
+}  // namespace pcp

@@ -1,0 +1,38 @@
+#include "ClsPettyCashPayments.h"
+
+#include "../register/FrmMaster.h"
+#include "AdoConnection.h"
+#include "BasModule.h"
+#include "ui/Modal.h"
+
+namespace pcp {
+
+using namespace BasModule;
+
+ClsPettyCashPayments::ClsPettyCashPayments(QObject* parent) : QObject(parent) {}
+
+ClsPettyCashPayments::~ClsPettyCashPayments() = default;
+
+QObject* ClsPettyCashPayments::adocon() {
+    if (!connection_) connection_ = new AdoConnection(this);
+    return connection_.data();
+}
+
+void ClsPettyCashPayments::setAdocon(QObject* connection) {
+    connection_ = qobject_cast<AdoConnection*>(connection);
+}
+
+void ClsPettyCashPayments::Show() {
+    GAdoCon.set(qobject_cast<AdoConnection*>(adocon()));
+    GIntCompanyID = companyId_;
+    GIntUserID = userId_;
+    GIntFinancialID = financialId_;
+    GIntDepartmentID = departmentId_;
+    GDtProcessDate = processDate_;
+    GStrMsgboxCaption = caption_;
+    // Each Show loads a fresh register, so a changed context is seen in full.
+    FrmMaster register_;
+    ShowModal(&register_, nullptr);
+}
+
+}  // namespace pcp

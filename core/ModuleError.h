@@ -1,0 +1,51 @@
+#pragma once
+// Run-time errors as the module reports them: a number, the source that raised
+// it and a description. Database errors carry the provider's ten-digit
+// negative numbers; run-time errors carry the classic small numbers.
+
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace pcp {
+
+enum ErrorNumber : qint32 {
+    kErrOverflow = 6,
+    kErrDivisionByZero = 11,
+    kErrTypeMismatch = 13,
+    kErrObjectRequired = 424,
+    kErrInvalidUseOfNull = 94,
+    kErrInvalidProcedureCall = 5,
+    kErrNoCurrentRecord = 3021,
+    kErrCantCreateObject = 429,
+    kErrMemberNotFound = 438,
+    kErrDbCommand = -2147217900,     // statement rejected by the database
+    kErrDbConnection = -2147467259,  // connection failure or unspecified provider error
+    kErrDbOperation = -2147217887,   // operation not allowed in this state
+};
+
+class ModuleError : public std::exception {
+public:
+    ModuleError(qint32 number, QString source, QString description)
+        : number_(number),
+          source_(std::move(source)),
+          description_(std::move(description)),
+          what_(description_.toStdString()) {}
+
+    qint32 number() const { return number_; }
+    const QString& source() const { return source_; }
+    const QString& description() const { return description_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    qint32 number_;
+    QString source_;
+    QString description_;
+    std::string what_;
+};
+
+[[noreturn]] inline void raise(qint32 number, const QString& source, const QString& description) {
+    throw ModuleError(number, source, description);
+}
+
+}  // namespace pcp

@@ -1,0 +1,296 @@
+#include "Values.h"
+
+#include <QRegularExpression>
+#include <cmath>
+
+#include "ModuleError.h"
+
+namespace pcp {
+
+namespace {
+
+const QString kSource = QStringLiteral("PettyCashPayments");
+
+// Decimal digits of |value| at 15 significant digits: the digits and the
+// position of the decimal point counted from the first digit.
+struct DecimalDigits {
+    QString digits;  // 15 digits, no point
+    int pointPos;    // digits before the decimal point (may be <= 0 or > 15)
+};
+
+DecimalDigits decimalDigits(double value) {
+    const QString e = QString::number(std::fabs(value), 'e', 14);  // d.ddddddddddddddde+XX
+    const int ePos = e.indexOf(u'e');
+    QString digits = e.left(ePos);
+    digits.remove(u'.');
+    const int exponent = e.mid(ePos + 1).toInt();
+    return {digits, exponent + 1};
+}
+
+// Rounds to `decimals` places (half away from zero) and returns the integer
+// part and a fraction of exactly `decimals` digits.
+void roundDecimal(double value, int decimals, QString& intPart, QString& fracPart) {
+    if (value == 0.0 || !std::isfinite(value)) {
+        intPart = QStringLiteral("0");
+        fracPart = QString(decimals, u'0');
+        return;
+    }
+    DecimalDigits d = decimalDigits(value);
+    QString digits = d.digits;
+    int pointPos = d.pointPos;
+    // Make sure there are digits down to the rounding place and one beyond.
+    if (pointPos < 0) {
+        digits = QString(-pointPos, u'0') + digits;
+        pointPos = 0;
+    }
+    const int keep = pointPos + decimals;
+    if (digits.size() < keep + 1) digits += QString(keep + 1 - digits.size(), u'0');
+    QString kept = digits.left(keep);
+    const bool roundUp = digits.at(keep).unicode() >= u'5';
+    if (roundUp) {
+        int i = kept.size() - 1;
+        while (i >= 0) {
+            if (kept[i] == u'9') {
+                kept[i] = u'0';
+                --i;
+            } else {
+                kept[i] = QChar(kept[i].unicode() + 1);
+                break;
+            }
+        }
+        if (i < 0) {
+            kept.prepend(u'1');
+            ++pointPos;
+        }
+    }
+    intPart = kept.left(pointPos);
+    fracPart = kept.mid(pointPos);
+    while (intPart.size() > 1 && intPart.startsWith(u'0')) intPart.remove(0, 1);
+    if (intPart.isEmpty()) intPart = QStringLiteral("0");
+}
+
+QString groupThousands(const QString& intPart) {
+    QString out;
+    const int n = intPart.size();
+    for (int i = 0; i < n; ++i) {
+        out += intPart[i];
+        const int left = n - i - 1;
+        if (left > 0 && left % 3 == 0) out += u',';
+    }
+    return out;
+}
+
+QVariant nonNull(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        raise(kErrInvalidUseOfNull, kSource, QStringLiteral("Invalid use of Null"));
+    return value;
+}
+
+bool isNumberType(const QVariant& v) {
+    switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+QVariant NullValue() { return QVariant::fromValue(nullptr); }
+
+double Val(const QString& text) {
+    QString s;
+    s.reserve(text.size());
+    for (QChar c : text)
+        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r') s += c;
+    static const QRegularExpression re(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
+    const auto m = re.match(s);
+    if (!m.hasMatch()) return 0.0;
+    QString number = m.captured(0);
+    number.replace(u'd', u'e').replace(u'D', u'e');
+    return number.toDouble();
+}
+
+bool IsNumeric(const QString& text) {
+    static const QRegularExpression re(QStringLiteral(
+        "^\\s*[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?\\s*$"));
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t == u"." || t == u"+" || t == u"-") return false;
+    if (!t.contains(QRegularExpression(QStringLiteral("\\d")))) return false;
+    return re.match(t).hasMatch();
+}
+
+qint32 CLng(double value) {
+    if (!std::isfinite(value) || value < -2147483648.5 || value > 2147483647.5)
+        raise(kErrOverflow, kSource, QStringLiteral("Overflow"));
+    const double r = std::rint(value);
+    if (r < -2147483648.0 || r > 2147483647.0)
+        raise(kErrOverflow, kSource, QStringLiteral("Overflow"));
+    return static_cast<qint32>(r);
+}
+
+qint16 CInt(double value) {
+    if (!std::isfinite(value)) raise(kErrOverflow, kSource, QStringLiteral("Overflow"));
+    const double r = std::rint(value);
+    if (r < -32768.0 || r > 32767.0) raise(kErrOverflow, kSource, QStringLiteral("Overflow"));
+    return static_cast<qint16>(r);
+}
+
+double CDbl(const QVariant& value) {
+    const QVariant v = nonNull(value);
+    if (isNumberType(v)) return v.toDouble();
+    if (v.typeId() == QMetaType::Bool) return v.toBool() ? -1.0 : 0.0;
+    if (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate)
+        raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
+    const QString s = v.toString();
+    if (!IsNumeric(s)) raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
+    QString plain = s.trimmed();
+    plain.remove(u',');
+    return plain.toDouble();
+}
+
+qint16 CInt(const QVariant& value) { return CInt(CDbl(value)); }
+qint32 CLng(const QVariant& value) { return CLng(CDbl(value)); }
+
+bool CBool(const QVariant& value) {
+    const QVariant v = nonNull(value);
+    if (v.typeId() == QMetaType::Bool) return v.toBool();
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString().trimmed();
+        if (s.compare(u"true", Qt::CaseInsensitive) == 0) return true;
+        if (s.compare(u"false", Qt::CaseInsensitive) == 0) return false;
+    }
+    return CDbl(v) != 0.0;
+}
+
+QString NumberText(double value) {
+    if (value == 0.0) return QStringLiteral("0");
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e15 || magnitude < 1e-10) {
+        return QString::number(value, 'g', 15);
+    }
+    QString intPart, fracPart;
+    // Keep 15 significant digits: as many decimals as the integer part leaves.
+    const int intDigits = magnitude >= 1.0 ? int(std::floor(std::log10(magnitude))) + 1 : 0;
+    const int decimals = std::max(0, 15 - intDigits);
+    roundDecimal(value, decimals, intPart, fracPart);
+    while (fracPart.endsWith(u'0')) fracPart.chop(1);
+    QString out = intPart;
+    if (!fracPart.isEmpty()) out += u'.' + fracPart;
+    if (value < 0 && out != u"0") out.prepend(u'-');
+    return out;
+}
+
+QString Text(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return QString();
+    switch (value.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return NumberText(value.toDouble());
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        case QMetaType::QDateTime:
+            return ShortDate(value.toDateTime());
+        case QMetaType::QDate:
+            return ShortDate(QDateTime(value.toDate(), QTime(0, 0), Qt::UTC));
+        default:
+            return value.toString();
+    }
+}
+
+QString Format(double value, const QString& pattern) {
+    const int dot = pattern.indexOf(u'.');
+    const QString intPattern = dot < 0 ? pattern : pattern.left(dot);
+    const QString fracPattern = dot < 0 ? QString() : pattern.mid(dot + 1);
+    const bool grouping = intPattern.contains(u',');
+    const int minInt = int(intPattern.count(u'0'));
+    const int minDec = int(fracPattern.count(u'0'));
+    const int maxDec = minDec + int(fracPattern.count(u'#'));
+
+    QString intPart, fracPart;
+    roundDecimal(value, maxDec, intPart, fracPart);
+    while (fracPart.size() > minDec && fracPart.endsWith(u'0')) fracPart.chop(1);
+    if (intPart == u"0" && minInt == 0) intPart.clear();
+    if (intPart.size() < minInt) intPart = QString(minInt - intPart.size(), u'0') + intPart;
+    if (grouping) intPart = groupThousands(intPart);
+
+    QString out = intPart;
+    if (!fracPart.isEmpty() || (dot >= 0 && minDec > 0)) out += u'.' + fracPart;
+    const bool isZero = !out.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    if (value < 0 && !isZero) out.prepend(u'-');
+    return out;
+}
+
+QString FormatDate(const QDateTime& value, const QString& pattern) {
+    const QString p = pattern.toLower();
+    if (p == u"yyyymmdd") return value.toString(QStringLiteral("yyyyMMdd"));
+    if (p == u"yyyy mm dd hh:mm:ss") return value.toString(QStringLiteral("yyyy MM dd HH:mm:ss"));
+    if (p == u"dd/mm/yyyy") return value.toString(QStringLiteral("dd/MM/yyyy"));
+    return value.toString(pattern);
+}
+
+QString ShortDate(const QDateTime& value) {
+    if (!value.isValid()) return QString();
+    if (value.time() == QTime(0, 0)) return value.toString(QString::fromLatin1(kShortDateFormat));
+    return value.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+}
+
+QDateTime ParseDate(const QString& text) {
+    const QString t = text.trimmed();
+    static const QRegularExpression re(QStringLiteral(
+        "^(\\d{1,2})[/-](\\d{1,2})[/-](\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression iso(QStringLiteral(
+        "^(\\d{4})-?(\\d{2})-?(\\d{2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    if (const auto m = re.match(t); m.hasMatch()) {
+        d = m.captured(1).toInt();
+        mo = m.captured(2).toInt();
+        y = m.captured(3).toInt();
+        h = m.captured(4).toInt();
+        mi = m.captured(5).toInt();
+        s = m.captured(6).toInt();
+    } else if (const auto m2 = iso.match(t); m2.hasMatch()) {
+        y = m2.captured(1).toInt();
+        mo = m2.captured(2).toInt();
+        d = m2.captured(3).toInt();
+        h = m2.captured(4).toInt();
+        mi = m2.captured(5).toInt();
+        s = m2.captured(6).toInt();
+    } else {
+        return QDateTime();
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, s);
+    if (!date.isValid() || !time.isValid()) return QDateTime();
+    return QDateTime(date, time, Qt::UTC);
+}
+
+bool IsDate(const QString& text) { return ParseDate(text).isValid(); }
+
+QDateTime MakeDate(int year, int month, int day, int hour, int minute, int second) {
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
+}
+
+QDateTime Now() {
+    const QDateTime local = QDateTime::currentDateTime();
+    return QDateTime(local.date(), QTime(local.time().hour(), local.time().minute(),
+                                         local.time().second()),
+                     Qt::UTC);
+}
+
+QDateTime DateOnly(const QDateTime& value) {
+    return QDateTime(value.date(), QTime(0, 0), Qt::UTC);
+}
+
+}  // namespace pcp

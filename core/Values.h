@@ -1,0 +1,61 @@
+#pragma once
+// The value rules the module lives by: how text reads as a number, how numbers
+// and dates are formatted by pattern, and the 16- and 32-bit conversions with
+// their overflow error. Money never goes through a binary artefact here: every
+// number is first taken at 15 significant digits and rounded in decimal.
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+namespace pcp {
+
+// Two kinds of "no value": Empty (nothing there, reads as "" or 0) is an
+// invalid QVariant; Null (a database null) is a variant holding nullptr.
+QVariant NullValue();
+inline bool IsEmpty(const QVariant& v) { return !v.isValid(); }
+inline bool IsNull(const QVariant& v) { return v.isValid() && v.isNull(); }
+
+// The leading number of a text, blanks ignored; 0 when the text has none.
+double Val(const QString& text);
+
+// True when the whole text (blanks around it allowed) reads as a number.
+bool IsNumeric(const QString& text);
+
+// 16-bit conversion: rounds half to even, raises overflow outside -32768..32767,
+// type mismatch for a text that is not a number and invalid use of null for null.
+qint16 CInt(double value);
+qint16 CInt(const QVariant& value);
+qint32 CLng(double value);
+qint32 CLng(const QVariant& value);
+double CDbl(const QVariant& value);
+bool CBool(const QVariant& value);
+
+// A value as text, the way the platform writes it: numbers with at most 15
+// significant digits and no exponent for ordinary amounts, dates in the short
+// date form, null as empty text.
+QString Text(const QVariant& value);
+QString NumberText(double value);
+
+// Number patterns: "0.00#", "0.00", "#0.00", "0000", "###,###,##0.00######".
+// Rounds half away from zero on the decimal digits.
+QString Format(double value, const QString& pattern);
+
+// Date patterns: "yyyymmdd", "YYYY MM DD hh:mm:ss", "dd/mm/yyyy".
+QString FormatDate(const QDateTime& value, const QString& pattern);
+
+// The short date form the module shows dates in.
+inline constexpr const char* kShortDateFormat = "dd/MM/yyyy";
+QString ShortDate(const QDateTime& value);
+
+// Reads a date as the user or the grid shows it (short date form, with or
+// without time, dashes or slashes, or ISO); invalid when it is not a date.
+QDateTime ParseDate(const QString& text);
+bool IsDate(const QString& text);
+
+// Dates are naive wall-clock values: no time zone, no daylight saving.
+QDateTime MakeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+QDateTime Now();
+QDateTime DateOnly(const QDateTime& value);
+
+}  // namespace pcp

@@ -1,0 +1,51 @@
+#include "ClsIncident.h"
+
+#include <QLoggingCategory>
+
+#include "../AdoConnection.h"
+#include "../AdoRecordset.h"
+#include "../Values.h"
+
+Q_LOGGING_CATEGORY(lcIncident, "pettycash.errors")
+
+namespace pcp {
+
+QObject* ClsIncident::adocon() const { return connection_.data(); }
+void ClsIncident::setAdocon(QObject* c) { connection_ = qobject_cast<AdoConnection*>(c); }
+
+QList<Incident>& ClsIncident::recorded() {
+    static QList<Incident> list;
+    return list;
+}
+
+bool ClsIncident::ErrorTrack(const QString& formName, const QString& userName,
+                             const QString& procedureName, qint32 number, const QString& source,
+                             const QString& description, const QString& extra, bool) {
+    const Incident incident{Now(), formName, userName, procedureName, number, source, description, extra};
+    recorded().append(incident);
+    if (recorded().size() > 1000) recorded().removeFirst();
+    qCWarning(lcIncident).noquote() << formName << procedureName << "error" << number << source
+                                    << description << "user" << userName << "mode" << extra;
+    if (!connection_ || !connection_->isOpen()) return true;
+    try {
+        AdoRecordset rs;
+        rs.Open(QStringLiteral("select * from aErrorLog where 1=2"), connection_, adOpenKeyset, adLockOptimistic);
+        rs.AddNew();
+        rs.SetField(QStringLiteral("LoggedAt"), incident.at);
+        rs.SetField(QStringLiteral("FormName"), formName);
+        rs.SetField(QStringLiteral("UserName"), userName);
+        rs.SetField(QStringLiteral("ProcedureName"), procedureName);
+        rs.SetField(QStringLiteral("ErrorNumber"), number);
+        rs.SetField(QStringLiteral("ErrorSource"), source);
+        rs.SetField(QStringLiteral("ErrorDescription"), description);
+        rs.SetField(QStringLiteral("ExtraText"), extra);
+        rs.Update();
+        rs.Close();
+    } catch (const std::exception& e) {
+        qCWarning(lcIncident) << "could not store the error:" << e.what();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pcp

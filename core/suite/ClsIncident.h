@@ -1,0 +1,42 @@
+#pragma once
+// Marlin.clsIncident: error logging. Each error goes to the application log,
+// to the error table of the database when a connection is given (adocon), and
+// to an in-process list that tests read.
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+namespace pcp {
+
+class AdoConnection;
+
+struct Incident {
+    QDateTime at;
+    QString formName, userName, procedureName;
+    qint32 number = 0;
+    QString source, description, extra;
+};
+
+class ClsIncident : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QObject* adocon READ adocon WRITE setAdocon)
+public:
+    explicit ClsIncident(QObject* parent = nullptr) : QObject(parent) {}
+    QObject* adocon() const;
+    void setAdocon(QObject* connection);
+
+    // Records one error; never raises. True when it was recorded.
+    Q_INVOKABLE bool ErrorTrack(const QString& formName, const QString& userName,
+                                const QString& procedureName, qint32 number,
+                                const QString& source, const QString& description,
+                                const QString& extra, bool flag);
+
+    static QList<Incident>& recorded();
+
+private:
+    QPointer<AdoConnection> connection_;
+};
+
+}  // namespace pcp

@@ -1,0 +1,17 @@
+#pragma once
+// Plover.clsLayout: a user's column widths, remembered per user, company and
+// grid. fnLayoutPrefs applies the stored widths and from then on stores the
+// widths the user gives the columns by dragging them.
+
+#include <QObject>
+
+namespace pcp {
+
+class ClsLayout : public QObject {
+    Q_OBJECT
+public:
+    explicit ClsLayout(QObject* parent = nullptr) : QObject(parent) {}
+    Q_INVOKABLE bool fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool flag);
+};
+
+}  // namespace pcp

@@ -1,0 +1,441 @@
+#include "FlexGrid.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+#include <algorithm>
+
+#include "../ModuleError.h"
+#include "../Values.h"
+#include "Twips.h"
+#include "VbForm.h"
+
+namespace pcp {
+
+namespace {
+
+constexpr int kDefaultColWidthTwips = 960;
+const QString kSource = QStringLiteral("MSHierarchicalFlexGridLib.MSHFlexGrid");
+
+[[noreturn]] void badRow() { pcp::raise(30009, kSource, QStringLiteral("Invalid Row value")); }
+[[noreturn]] void badCol() { pcp::raise(30010, kSource, QStringLiteral("Invalid Col value")); }
+[[noreturn]] void subscript() { raise(381, kSource, QStringLiteral("Subscript out of range")); }
+
+// Paints selected text in the grid's selection colour.
+class SelectionColourDelegate : public QStyledItemDelegate {
+public:
+    explicit SelectionColourDelegate(FlexGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->palette.setColor(QPalette::HighlightedText, OleColor(grid_->foreColorSel()));
+    }
+
+private:
+    FlexGrid* grid_;
+};
+
+int compareText(const QString& a, const QString& b, Qt::CaseSensitivity cs) {
+    return QString::compare(a, b, cs);
+}
+
+int compareNumeric(const QString& a, const QString& b) {
+    const double x = Val(a), y = Val(b);
+    return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+int compareGeneric(const QString& a, const QString& b) {
+    const bool na = IsNumeric(a), nb = IsNumeric(b);
+    if (na && nb) return compareNumeric(a, b);
+    if (na != nb) return na ? -1 : 1;  // numbers before texts
+    return compareText(a, b, Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+// --- model -----------------------------------------------------------------
+
+FlexGridModel::FlexGridModel(FlexGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+int FlexGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
+int FlexGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownCols_; }
+
+QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
+    const int r = index.row() + grid_->fixedRows_;
+    const int c = index.column();
+    if (r >= grid_->rows() || c >= grid_->cols_) return QVariant();
+    const auto& row = grid_->cells_[r];
+    if (role == Qt::DisplayRole) return row.cells[c];
+    if (role == Qt::ForegroundRole && !row.fore.empty() && row.fore[c] != 0) return OleColor(row.fore[c]);
+    return QVariant();
+}
+
+QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
+    if (grid_->fixedRows_ < 1 || grid_->rows() < 1 || section >= grid_->cols_) return QVariant();
+    return grid_->cells_[0].cells[section];
+}
+
+// --- grid ------------------------------------------------------------------
+
+FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(new FlexGridModel(this)) {
+    setModel(model_);
+    setItemDelegate(new SelectionColourDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->viewport()->setMouseTracking(true);
+    horizontalHeader()->viewport()->installEventFilter(this);
+    viewport()->setMouseTracking(true);
+    setMouseTracking(true);
+
+    cells_.resize(2, Row{std::vector<QString>(1), {}});
+    widths_.assign(1, kDefaultColWidthTwips);
+
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { onCurrentChanged(current); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { onSelectionChanged(); });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &FlexGrid::onSectionResized);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        if (!syncing_) topRow_ = std::min(rows() - 1, v + fixedRows_);
+    });
+    scheduleSync();
+}
+
+void FlexGrid::scheduleSync() {
+    if (syncPending_) return;
+    syncPending_ = true;
+    QMetaObject::invokeMethod(this, [this] { syncView(); }, Qt::QueuedConnection);
+}
+
+void FlexGrid::setRows(int n) {
+    if (n < 0) pcp::raise(30009, kSource, QStringLiteral("Invalid Row value"));
+    if (n < rows()) structureDirty_ = true;
+    cells_.resize(n, Row{std::vector<QString>(cols_), {}});
+    const int last = std::max(0, n - 1);
+    row_ = std::min(row_, last);
+    rowSel_ = std::min(rowSel_, last);
+    topRow_ = std::clamp(topRow_, std::min(fixedRows_, last), last);
+    selectionDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setCols(int n) {
+    if (n < 1) pcp::raise(30010, kSource, QStringLiteral("Invalid Col value"));
+    if (n == cols_) return;
+    for (Row& r : cells_) {
+        r.cells.resize(n);
+        if (!r.fore.empty()) r.fore.resize(n, 0);
+    }
+    widths_.resize(n, kDefaultColWidthTwips);
+    cols_ = n;
+    col_ = std::min(col_, n - 1);
+    colSel_ = std::min(colSel_, n - 1);
+    structureDirty_ = widthsDirty_ = selectionDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setFixedRows(int n) {
+    if (n < 0 || n > 1 || n >= rows()) pcp::raise(30009, kSource, QStringLiteral("Invalid Row value"));
+    fixedRows_ = n;
+    horizontalHeader()->setVisible(n == 1);
+    structureDirty_ = true;
+    scheduleSync();
+}
+
+QString FlexGrid::textMatrix(int row, int col) const {
+    if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
+    return cells_[row].cells[col];
+}
+
+void FlexGrid::setTextMatrix(int row, int col, const QString& text) {
+    if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
+    cells_[row].cells[col] = text;
+    dataDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setRow(int r) {
+    if (r < 0 || r >= rows()) badRow();
+    row_ = rowSel_ = r;
+    selectionDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setCol(int c) {
+    if (c < 0 || c >= cols_) badCol();
+    col_ = colSel_ = c;
+    selectionDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setRowSel(int r) {
+    if (r < 0 || r >= rows()) badRow();
+    rowSel_ = r;
+    selectionDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setColSel(int c) {
+    if (c < 0 || c >= cols_) badCol();
+    colSel_ = c;
+    selectionDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setTopRow(int r) {
+    if (r < 0 || r >= rows()) badRow();
+    topRow_ = std::max(r, std::min(fixedRows_, rows() - 1));
+    selectionDirty_ = true;
+    scheduleSync();
+}
+
+int FlexGrid::colWidth(int col) const {
+    if (col < 0 || col >= cols_) subscript();
+    return widths_[col];
+}
+
+void FlexGrid::setColWidth(int col, int twips) {
+    if (col < 0 || col >= cols_) subscript();
+    widths_[col] = std::max(0, twips);
+    widthsDirty_ = true;
+    scheduleSync();
+}
+
+int FlexGrid::widthTwips() const { return PxToTwips(width()); }
+
+quint32 FlexGrid::cellForeColorAt(int row, int col) const {
+    if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
+    const Row& r = cells_[row];
+    return r.fore.empty() ? 0 : r.fore[col];
+}
+
+quint32 FlexGrid::cellForeColor() const { return cellForeColorAt(row_, col_); }
+
+void FlexGrid::setCellForeColor(quint32 color) {
+    Row& r = cells_[row_];
+    if (r.fore.empty()) {
+        if (color == 0) return;
+        r.fore.assign(cols_, 0);
+    }
+    r.fore[col_] = color;
+    dataDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setForeColorSel(quint32 color) {
+    if (color == foreColorSel_) return;
+    foreColorSel_ = color;
+    viewport()->update();
+}
+
+void FlexGrid::addItem(const QString& tabSeparated) {
+    Row r{std::vector<QString>(cols_), {}};
+    const QStringList parts = tabSeparated.split(u'\t');
+    for (int i = 0; i < cols_ && i < parts.size(); ++i) r.cells[i] = parts[i];
+    cells_.push_back(std::move(r));
+    scheduleSync();
+}
+
+void FlexGrid::clear() {
+    for (Row& r : cells_) {
+        std::fill(r.cells.begin(), r.cells.end(), QString());
+        r.fore.clear();
+    }
+    structureDirty_ = true;
+    scheduleSync();
+}
+
+bool FlexGrid::lessThan(const Row& a, const Row& b, int c0, int c1, int kind) {
+    for (int c = c0; c <= c1; ++c) {
+        const QString& x = a.cells[c];
+        const QString& y = b.cells[c];
+        int cmp = 0;
+        switch (kind) {
+            case flexSortGenericAscending:
+            case flexSortGenericDescending: cmp = compareGeneric(x, y); break;
+            case flexSortNumericAscending:
+            case flexSortNumericDescending: cmp = compareNumeric(x, y); break;
+            case flexSortStringNoCaseAscending:
+            case flexSortStringNoCaseDescending: cmp = compareText(x, y, Qt::CaseInsensitive); break;
+            default: cmp = compareText(x, y, Qt::CaseSensitive); break;
+        }
+        if (cmp != 0) return kind % 2 == 0 ? cmp > 0 : cmp < 0;
+    }
+    return false;
+}
+
+void FlexGrid::sort(int kind) {
+    if (kind < flexSortGenericAscending || kind > flexSortStringDescending) return;
+    if (rows() - fixedRows_ < 2) return;
+    const int c0 = std::min(col_, colSel_), c1 = std::max(col_, colSel_);
+    std::stable_sort(cells_.begin() + fixedRows_, cells_.end(),
+                     [&](const Row& a, const Row& b) { return lessThan(a, b, c0, c1, kind); });
+    dataDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setToolTipText(const QString& text) { toolTip_ = text; }
+
+// --- view synchronisation ----------------------------------------------------
+
+void FlexGrid::syncView() {
+    syncPending_ = false;
+    syncing_ = true;
+    syncStructure();
+    syncSelection();
+    syncing_ = false;
+}
+
+void FlexGrid::syncStructure() {
+    const int wantRows = std::max(0, rows() - fixedRows_);
+    const int wantCols = cols_;
+    if (structureDirty_ || wantCols != model_->shownCols_ || wantRows < model_->shownRows_) {
+        model_->beginResetModel();
+        model_->shownRows_ = wantRows;
+        model_->shownCols_ = wantCols;
+        model_->endResetModel();
+        structureDirty_ = false;
+        dataDirty_ = false;
+        widthsDirty_ = true;
+        selectionDirty_ = true;
+    } else if (wantRows > model_->shownRows_) {
+        model_->beginInsertRows(QModelIndex(), model_->shownRows_, wantRows - 1);
+        model_->shownRows_ = wantRows;
+        model_->endInsertRows();
+    }
+    if (dataDirty_) {
+        if (model_->shownRows_ > 0)
+            emit model_->dataChanged(model_->index(0, 0),
+                                     model_->index(model_->shownRows_ - 1, model_->shownCols_ - 1));
+        emit model_->headerDataChanged(Qt::Horizontal, 0, model_->shownCols_ - 1);
+        dataDirty_ = false;
+    }
+    if (widthsDirty_) {
+        for (int c = 0; c < cols_; ++c) {
+            const bool hidden = widths_[c] == 0;
+            horizontalHeader()->setSectionHidden(c, hidden);
+            if (!hidden) horizontalHeader()->resizeSection(c, TwipsToPx(widths_[c]));
+        }
+        widthsDirty_ = false;
+    }
+}
+
+void FlexGrid::syncSelection() {
+    if (!selectionDirty_) return;
+    selectionDirty_ = false;
+    auto* sm = selectionModel();
+    if (row_ < fixedRows_ || model_->shownRows_ == 0) {
+        sm->clear();
+        return;
+    }
+    const int r0 = modelRow(std::max(fixedRows_, std::min(row_, rowSel_)));
+    const int r1 = modelRow(std::max(row_, rowSel_));
+    sm->setCurrentIndex(model_->index(modelRow(row_), col_), QItemSelectionModel::NoUpdate);
+    sm->select(QItemSelection(model_->index(r0, 0), model_->index(r1, cols_ - 1)),
+               QItemSelectionModel::ClearAndSelect);
+    updateGeometries();
+    verticalScrollBar()->setValue(modelRow(std::max(topRow_, fixedRows_)));
+}
+
+void FlexGrid::onCurrentChanged(const QModelIndex& current) {
+    if (syncing_ || !current.isValid()) return;
+    const int r = current.row() + fixedRows_;
+    const int c = current.column();
+    if (r == row_ && c == col_) return;
+    row_ = rowSel_ = r;
+    col_ = colSel_ = c;
+    emit enterCell();
+}
+
+void FlexGrid::onSelectionChanged() {
+    if (syncing_) return;
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    if (!selected.isEmpty()) {
+        int lo = selected.front().row(), hi = lo;
+        for (const QModelIndex& i : selected) {
+            lo = std::min(lo, i.row());
+            hi = std::max(hi, i.row());
+        }
+        lo += fixedRows_;
+        hi += fixedRows_;
+        rowSel_ = row_ == lo ? hi : lo;
+    }
+    emit selChange();
+}
+
+void FlexGrid::onSectionResized(int section, int, int newSize) {
+    if (syncing_ || section >= cols_) return;
+    widths_[section] = PxToTwips(newSize);
+    emit columnResizedByUser(section, widths_[section]);
+}
+
+void FlexGrid::updateMouseCell(const QPoint& pos, bool header) {
+    if (header) {
+        mouseRow_ = 0;
+        mouseCol_ = std::max(0, horizontalHeader()->logicalIndexAt(pos.x()));
+    } else {
+        const QModelIndex idx = indexAt(pos);
+        if (idx.isValid()) {
+            mouseRow_ = idx.row() + fixedRows_;
+            mouseCol_ = idx.column();
+        }
+    }
+}
+
+void FlexGrid::mouseMoveEvent(QMouseEvent* e) {
+    updateMouseCell(e->position().toPoint(), false);
+    int shift = 0;
+    if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
+    if (e->modifiers() & Qt::ControlModifier) shift |= 2;
+    emit mouseMoved(int(e->buttons()), shift, PxToTwips(int(e->position().x())),
+                    PxToTwips(int(e->position().y())));
+    QTableView::mouseMoveEvent(e);
+}
+
+void FlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    QTableView::mouseDoubleClickEvent(e);
+    emit dblClick();
+}
+
+bool FlexGrid::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* he = static_cast<QHelpEvent*>(e);
+        if (toolTip_.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(he->globalPos(), toolTip_, viewport());
+        return true;
+    }
+    return QTableView::viewportEvent(e);
+}
+
+bool FlexGrid::eventFilter(QObject* o, QEvent* e) {
+    if (o == horizontalHeader()->viewport()) {
+        if (e->type() == QEvent::MouseMove) {
+            auto* me = static_cast<QMouseEvent*>(e);
+            updateMouseCell(me->position().toPoint(), true);
+            emit mouseMoved(int(me->buttons()), 0, PxToTwips(int(me->position().x())), 0);
+        } else if (e->type() == QEvent::ToolTip) {
+            auto* he = static_cast<QHelpEvent*>(e);
+            if (!toolTip_.isEmpty()) QToolTip::showText(he->globalPos(), toolTip_, horizontalHeader());
+            return true;
+        }
+    }
+    return QTableView::eventFilter(o, e);
+}
+
+}  // namespace pcp

@@ -1,0 +1,74 @@
+#pragma once
+// Keyboard handling in the classic shape: key-down and key-up with a virtual
+// key code and shift state, key-press with a character code. A handler that
+// sets the code to 0 swallows the key. A window's preview handler sees every
+// key before the control's own handler.
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QKeyEvent;
+class QWidget;
+
+namespace pcp {
+
+enum VbKeyCode {
+    vbKeyBack = 8,
+    vbKeyTab = 9,
+    vbKeyReturn = 13,
+    vbKeyEscape = 27,
+    vbKeySpace = 32,
+    vbKeyPageUp = 33,
+    vbKeyPageDown = 34,
+    vbKeyEnd = 35,
+    vbKeyHome = 36,
+    vbKeyLeft = 37,
+    vbKeyUp = 38,
+    vbKeyRight = 39,
+    vbKeyDown = 40,
+    vbKeyDelete = 46,
+    vbKeyF1 = 112,
+    vbKeyF5 = 116,
+    vbKeyF10 = 121,
+    vbKeyF11 = 122,
+};
+
+enum VbShift { vbShiftMask = 1, vbCtrlMask = 2, vbAltMask = 4 };
+
+int VbKeyCodeOf(const QKeyEvent* e);
+int VbKeyAsciiOf(const QKeyEvent* e);  // 0 when the key gives no character
+int VbShiftOf(const QKeyEvent* e);
+
+struct KeyHandlers {
+    std::function<void(int& keyCode, int shift)> keyDown;
+    std::function<void(int& keyAscii)> keyPress;
+    std::function<void(int& keyCode, int shift)> keyUp;
+};
+
+// One per window: routes the keys of its controls to their handlers.
+class KeyRouter : public QObject {
+    Q_OBJECT
+public:
+    explicit KeyRouter(QWidget* form);
+    void setPreview(KeyHandlers handlers) { preview_ = std::move(handlers); }
+    void on(QWidget* control, KeyHandlers handlers);
+    // Installs the router on every control of the window (call after building it).
+    void attach();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* controlFor(QObject* watched) const;
+    QWidget* form_;
+    KeyHandlers preview_;
+    QHash<QWidget*, KeyHandlers> handlers_;
+};
+
+// Enter moves to the next control: when the key is Enter, a Tab keystroke is
+// sent to the active window. The key itself is left as it is.
+void EnterToTabKey(int& keyCode);
+
+}  // namespace pcp

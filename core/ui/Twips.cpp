@@ -1,0 +1,19 @@
+#include "Twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace pcp {
+
+double LogicalDpi() {
+    if (qApp)
+        if (const QScreen* s = QGuiApplication::primaryScreen()) return s->logicalDotsPerInch();
+    return 96.0;
+}
+
+int TwipsToPx(double twips) { return int(std::lround(twips * LogicalDpi() / 1440.0)); }
+
+int PxToTwips(int px) { return int(std::lround(px * 1440.0 / LogicalDpi())); }
+
+}  // namespace pcp

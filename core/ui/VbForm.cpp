@@ -1,0 +1,75 @@
+#include "VbForm.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPalette>
+
+namespace pcp {
+
+VbForm::VbForm(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+bool VbForm::Unload() {
+    unloadMode_ = vbFormCode;
+    const bool closed = close();
+    unloadMode_ = vbFormControlMenu;
+    return closed;
+}
+
+void VbForm::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        if (cancelButton_ && cancelButton_->isEnabled() && cancelButton_->isVisible()) cancelButton_->click();
+        e->accept();
+        return;
+    }
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        // No implicit default button: Enter belongs to the fields.
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void VbForm::closeEvent(QCloseEvent* e) {
+    if (unloading_) {
+        e->accept();
+        return;
+    }
+    if (!queryUnload(unloadMode_)) {
+        e->ignore();
+        return;
+    }
+    unloading_ = true;
+    e->accept();
+    done(QDialog::Rejected);
+    unloading_ = false;
+}
+
+void VbForm::reject() { close(); }
+
+void VbForm::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!e->spontaneous()) formActivate();
+}
+
+QColor OleColor(quint32 value) {
+    if (value & 0x80000000u) {
+        const QPalette p = qApp ? QApplication::palette() : QPalette();
+        switch (value & 0xFF) {
+            case 0x05: return p.color(QPalette::Base);
+            case 0x08: return p.color(QPalette::Text);
+            case 0x0D: return p.color(QPalette::Highlight);
+            case 0x0E: return p.color(QPalette::HighlightedText);
+            case 0x0F: return p.color(QPalette::Button);
+            case 0x12: return p.color(QPalette::ButtonText);
+            default: return p.color(QPalette::WindowText);
+        }
+    }
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+}  // namespace pcp

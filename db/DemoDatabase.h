@@ -1,0 +1,41 @@
+#pragma once
+// Builds the embedded demo database: the schema, the master data and a few
+// weeks of vouchers around a process date (some cancelled, some posted with
+// their journal entries, some in a foreign currency, some older than the
+// register's date window).
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace pcp::demo {
+
+struct DemoFacts {
+    static constexpr int kCompany = 1;
+    static constexpr int kOtherCompany = 2;
+    static constexpr int kCurrentYear = 2;   // financial year of the process date
+    static constexpr int kPreviousYear = 1;
+    static constexpr int kWindowDays = 30;   // noofpreviousdays of company 1
+    static constexpr int kFreezeDaysBack = 25;
+};
+
+// Creates a new database file (replacing none: fails if it exists).
+bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* error);
+
+// Opens the file, creating it with demo data on first use.
+bool EnsureDemoDatabase(const QString& path, const QDate& processDate, QString* error);
+
+// The schema alone, for tests and benchmarks that bring their own rows.
+bool CreateSchema(QSqlDatabase& db, QString* error);
+bool LoadMasterData(QSqlDatabase& db, const QDate& processDate, QString* error);
+
+// Adds count plain vouchers (one line each) to company 1, year 2, dated
+// backwards from lastDate, with ids from firstId. For load benchmarks.
+bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate, QString* error);
+
+// Runs a script of statements separated by ";" at line ends.
+bool RunScript(QSqlDatabase& db, const QString& script, QString* error);
+
+QString DateText(const QDate& d);
+
+}  // namespace pcp::demo

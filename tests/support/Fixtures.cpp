@@ -1,0 +1,115 @@
+#include "Fixtures.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTimer>
+
+#include "core/ComRegistry.h"
+#include "core/suite/ClsIncident.h"
+#include "core/ui/Modal.h"
+#include "db/DemoDatabase.h"
+
+namespace pcp::test {
+
+MessageScript::MessageScript() {
+    SetMessagePresenter([this](const MessageRequest& r) {
+        shown_.push_back(r);
+        if (!answers_.empty()) {
+            const int a = answers_.front();
+            answers_.pop_front();
+            return a;
+        }
+        switch (r.buttons()) {
+            case vbYesNo:
+            case vbYesNoCancel: return int(vbYes);
+            case vbOKCancel: return int(vbOK);
+            default: return int(vbOK);
+        }
+    });
+}
+
+MessageScript::~MessageScript() { SetMessagePresenter({}); }
+
+QStringList MessageScript::texts() const {
+    QStringList out;
+    for (const auto& r : shown_) out << r.text;
+    return out;
+}
+
+ModalScript::ModalScript() {
+    SetModalHook([this](QDialog* window) {
+        seen_ << window->objectName();
+        if (!actions_.empty() && actions_.front().first == window->objectName()) {
+            auto action = std::move(actions_.front().second);
+            actions_.pop_front();
+            action(window);
+            return;
+        }
+        unexpected_ << window->objectName();
+        ADD_FAILURE() << "unexpected modal window " << window->objectName().toStdString();
+        window->done(QDialog::Rejected);
+    });
+}
+
+ModalScript::~ModalScript() {
+    SetModalHook({});
+    for (const auto& a : actions_) ADD_FAILURE() << "modal window never appeared: " << a.first.toStdString();
+}
+
+void ModalScript::expect(const QString& objectName, std::function<void(QDialog*)> action) {
+    actions_.emplace_back(objectName, std::move(action));
+}
+
+void DemoDatabaseTest::SetUp() {
+    ASSERT_TRUE(dir_.isValid());
+    QString error;
+    ASSERT_TRUE(demo::CreateDemoDatabase(dbPath(), kProcessDate, &error)) << error.toStdString();
+    BasModule::ResetContext();
+    ClsIncident::recorded().clear();
+    connection_ = std::make_unique<AdoConnection>();
+    connection_->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    setContext(1, 1, 0);
+}
+
+void DemoDatabaseTest::TearDown() {
+    BasModule::ResetContext();
+    ComRegistry::instance().clearOverrides();
+    connection_.reset();
+}
+
+void DemoDatabaseTest::setContext(int company, int user, int department, int financialYear) {
+    using namespace BasModule;
+    GAdoCon.set(connection_.get());
+    GIntCompanyID = qint16(company);
+    GIntUserID = qint16(user);
+    GIntDepartmentID = qint16(department);
+    GIntFinancialID = qint16(financialYear);
+    GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+    GStrMsgboxCaption = QStringLiteral("Petty Cash");
+    GIntInterfaceID = kInterfaceId;
+    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
+    GObjVault.set("adocon", ObjectArg(connection_.get()));
+    GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
+    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
+    GObjTrail.call("OpenObject", {ObjectArg(connection_.get()), company, user, department, int(kInterfaceId),
+                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+    GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
+}
+
+QVariant DemoDatabaseTest::scalar(const QString& sql) {
+    QVariant v;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pcp-test-check"));
+        db.setDatabaseName(dbPath());
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+        if (q.next()) v = q.value(0);
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("pcp-test-check"));
+    return v;
+}
+
+}  // namespace pcp::test

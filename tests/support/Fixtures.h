@@ -1,0 +1,69 @@
+#pragma once
+// Test fixtures: a fresh demo database per test with the module context set
+// as the register would set it, scripted message boxes, and a way to act
+// inside a modal window (a window nobody expected is closed and fails the test).
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "core/AdoConnection.h"
+#include "core/BasModule.h"
+#include "core/ui/MessageBox.h"
+
+namespace pcp::test {
+
+inline const QDate kProcessDate(2026, 11, 20);
+
+// Records every message box and answers from a queue (OK / the first
+// button when the queue is empty).
+class MessageScript {
+public:
+    MessageScript();
+    ~MessageScript();
+    void answer(int result) { answers_.push_back(result); }
+    const std::vector<MessageRequest>& shown() const { return shown_; }
+    QStringList texts() const;
+
+private:
+    std::deque<int> answers_;
+    std::vector<MessageRequest> shown_;
+};
+
+// Acts inside modal windows as they appear, in order. A window that appears
+// with no action left is closed and counted as unexpected.
+class ModalScript {
+public:
+    ModalScript();
+    ~ModalScript();
+    void expect(const QString& objectName, std::function<void(QDialog*)> action);
+    bool allSeen() const { return actions_.empty(); }
+    QStringList unexpected() const { return unexpected_; }
+    QStringList seen() const { return seen_; }
+
+private:
+    std::deque<std::pair<QString, std::function<void(QDialog*)>>> actions_;
+    QStringList unexpected_, seen_;
+};
+
+// A demo database in a temporary folder, opened as the module connection,
+// with the company, user and shared components of a loaded register.
+class DemoDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Sets the context as Show and the register's load do.
+    void setContext(int company, int user, int department, int financialYear = 2);
+    QVariant scalar(const QString& sql);  // through a separate plain connection
+    QString dbPath() const { return dir_.filePath(QStringLiteral("demo.db")); }
+    AdoConnection* con() { return connection_.get(); }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<AdoConnection> connection_;
+};
+
+}  // namespace pcp::test

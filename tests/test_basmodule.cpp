@@ -1,0 +1,241 @@
+// Lookups and the common procedures of the module.
+#include <gtest/gtest.h>
+
+#include "core/BasModule.h"
+#include "core/Values.h"
+#include "core/suite/ClsIncident.h"
+#include "core/ui/FlexGrid.h"
+#include "core/ui/ListView.h"
+#include "support/Fixtures.h"
+
+using namespace pcp;
+using namespace pcp::test;
+using namespace pcp::BasModule;
+
+class Lookups : public DemoDatabaseTest {};
+
+TEST_F(Lookups, ConvertAmountDividesFirstAndKeepsThreeDecimals) {
+    EXPECT_DOUBLE_EQ(ConvertAmount(100, 4, 3), 75);
+    EXPECT_DOUBLE_EQ(ConvertAmount(10, 3, 1), 3.333);
+    EXPECT_DOUBLE_EQ(ConvertAmount(100, 0.2723, 1), 367.242);
+    EXPECT_DOUBLE_EQ(ConvertAmount(0.1 + 0.2, 1, 1), 0.3);
+    try {
+        ConvertAmount(10, 0, 1);
+        FAIL();
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrDivisionByZero);
+    }
+}
+
+TEST_F(Lookups, FreezeDate) {
+    const QDateTime freeze(kProcessDate.addDays(-25), QTime(0, 0), Qt::UTC);
+    EXPECT_TRUE(IsDateFrozen(freeze));
+    EXPECT_TRUE(IsDateFrozen(freeze.addDays(-1)));
+    EXPECT_FALSE(IsDateFrozen(freeze.addDays(1)));
+    con()->Execute("update MiscSettings set AccountsFreezeDate=NULL");
+    EXPECT_FALSE(IsDateFrozen(freeze));
+    EXPECT_FALSE(IsDateFrozen(MakeDate(1990, 1, 1)));
+    con()->Execute("delete from MiscSettings");
+    EXPECT_FALSE(IsDateFrozen(freeze));
+}
+
+TEST_F(Lookups, RatesAndSymbols) {
+    EXPECT_EQ(GetSellingRate(1, "C"), "1");
+    EXPECT_EQ(GetSellingRate(101, "A"), GetSellingRate(1, "C"));  // an account in the company's currency
+    EXPECT_EQ(GetSellingRate(103, "A"), "0.2723");
+    EXPECT_EQ(GetSellingRate(3, "D"), "0.2723");
+    EXPECT_EQ(GetSellingRate(9999, "A"), "");
+    EXPECT_EQ(GetCurrencySymbol(103, "A"), "USD");
+    EXPECT_EQ(GetCurrencySymbol(1, "C"), "USD");  // a customer
+    EXPECT_EQ(GetCurrencySymbol(9999, "A"), "");
+}
+
+TEST_F(Lookups, UserDepartments) {
+    setContext(1, 2, 0);
+    LoadUserDepartments();
+    EXPECT_EQ(GStrUserDepartments, " IN (1,2)");
+    setContext(1, 3, 0);  // a group without departments
+    LoadUserDepartments();
+    EXPECT_EQ(GStrUserDepartments, " IN (0)");
+}
+
+class Procedures : public DemoDatabaseTest {};
+
+TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
+    qint32 number = -2147217900;
+    ReportError("FrmMaster", 2, "GridPopulate", number, "SQLite", "near \"x\": syntax error", "E", true);
+    EXPECT_EQ(number, 17900);
+    qint32 small = 3021, negative = -5;
+    ReportError("frmpayments", 2, "cmdOk_Click", small, "ADO", "no current record", "N", true);
+    ReportError("frmpayments", 2, "cmdOk_Click", negative, "ADO", "x", "N", true);
+    EXPECT_EQ(small, 3021);
+    EXPECT_EQ(negative, -5);
+    ASSERT_EQ(ClsIncident::recorded().size(), 3);
+    const Incident& first = ClsIncident::recorded().front();
+    EXPECT_EQ(first.userName, "clerk");
+    EXPECT_EQ(first.number, 17900);
+    EXPECT_EQ(first.procedureName, "GridPopulate");
+    EXPECT_EQ(first.extra, "E");
+    EXPECT_EQ(scalar("select count(*) from aErrorLog").toInt(), 3);
+}
+
+TEST_F(Procedures, ReportErrorNeverFailsItsCaller) {
+    GAdoCon.set(nullptr);  // nothing to read the user from
+    qint32 number = 13;
+    EXPECT_NO_THROW(ReportError("FrmMaster", 1, "Form_Load ", number, "x", "y", "", true));
+    EXPECT_EQ(ClsIncident::recorded().size(), 1);
+}
+
+TEST_F(Procedures, RightsAreCaseSensitive) {
+    GStrFunctionRights = "NE";
+    EXPECT_TRUE(HasRight("N"));
+    EXPECT_TRUE(HasRight("E"));
+    EXPECT_FALSE(HasRight("D"));
+    EXPECT_FALSE(HasRight("n"));
+    EXPECT_FALSE(HasRight(""));
+    GStrFunctionRights = "ned";
+    EXPECT_FALSE(HasRight("N"));
+}
+
+namespace {
+const QString kRegister =
+    " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then 'Yes' "
+    " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From aHqPettyCashPaymentHeader  "
+    " where phCompanyID=1 and phFinancialID = 2 and phPaymentdate>='20261021' order by phPaymentID,len(phPaymentNo), phPaymentNo";
+
+void emptyGrid(FlexGrid& g) {
+    g.setRows(2);
+    g.setCols(7);
+}
+}  // namespace
+
+TEST_F(Procedures, UpdateEditedRowFillsTheFirstRowOfAnEmptyRegister) {
+    FlexGrid grid;
+    emptyGrid(grid);
+    GFlexMaster = &grid;
+    GStrSql = kRegister;
+    GStrMasterNewEditFlag = "N";
+    con()->log().clear();
+    UpdateEditedRow(" phPaymentID=60", 60);
+    EXPECT_EQ(con()->log().last(), kRegister.left(kRegister.indexOf("order by")) + " and  phPaymentID=60");
+    EXPECT_EQ(grid.rows(), 2);
+    EXPECT_EQ(grid.textMatrix(1, 0), "60");
+    EXPECT_FALSE(grid.textMatrix(1, 1).isEmpty());
+    EXPECT_TRUE(grid.textMatrix(1, 5) == "Yes" || grid.textMatrix(1, 5) == "No");
+}
+
+TEST_F(Procedures, UpdateEditedRowAppendsAndUpdatesInPlace) {
+    FlexGrid grid;
+    emptyGrid(grid);
+    GFlexMaster = &grid;
+    GStrSql = kRegister;
+    GStrMasterNewEditFlag = "N";
+    UpdateEditedRow(" phPaymentID=60", 60);
+    UpdateEditedRow(" phPaymentID=61", 61);
+    ASSERT_EQ(grid.rows(), 3);
+    EXPECT_EQ(grid.textMatrix(2, 0), "61");
+    EXPECT_EQ(grid.row(), 2);
+    EXPECT_EQ(grid.topRow(), 2);
+    EXPECT_EQ(grid.col(), 0);
+    EXPECT_EQ(grid.colSel(), 6);
+
+    // an edit rewrites the current row, columns 1 onwards
+    con()->Execute("update aHqPettyCashPaymentHeader set phPayee='  Edited Payee', phCancel=1 where phPaymentID=60");
+    grid.setRow(1);
+    GStrMasterNewEditFlag = "E";
+    UpdateEditedRow(" phPaymentID=60", 0);
+    EXPECT_EQ(grid.rows(), 3);
+    EXPECT_EQ(grid.textMatrix(1, 3), "  Edited Payee");
+    EXPECT_EQ(grid.textMatrix(1, 5), "Yes");
+    EXPECT_EQ(grid.textMatrix(1, 0), "60");
+}
+
+TEST_F(Procedures, UpdateEditedRowLeavesTheGridAloneOutsideTheQuery) {
+    FlexGrid grid;
+    emptyGrid(grid);
+    GFlexMaster = &grid;
+    GStrSql = kRegister;
+    GStrMasterNewEditFlag = "N";
+    UpdateEditedRow(" phPaymentID=2", 2);  // dated before the window
+    EXPECT_EQ(grid.rows(), 2);
+    EXPECT_TRUE(grid.textMatrix(1, 0).isEmpty());
+    GStrSql = " select phPaymentID from aHqPettyCashPaymentHeader";  // no where clause: " where " is added
+    con()->log().clear();
+    grid.setCols(1);
+    UpdateEditedRow(" phPaymentID=2", 2);
+    EXPECT_EQ(con()->log().last(), " select phPaymentID from aHqPettyCashPaymentHeader where  phPaymentID=2");
+}
+
+namespace {
+ListView* linesList(QWidget* parent) {
+    auto* lv = new ListView(parent);
+    lv->addColumn("Sl. No", 700);
+    lv->addColumn("Account Head", 3709);
+    lv->addColumn("Description", 3440);
+    lv->addColumn("Amount", 2000, Qt::AlignRight);
+    lv->addColumn("AccountID", 0);
+    lv->addColumn("ExchangeRate", 0);
+    lv->addColumn("Date", 1200);
+    return lv;
+}
+void addLine(ListView* lv, const QString& no, const QString& amount, const QString& date) {
+    const int i = lv->add(no);
+    lv->setSubItem(i, 1, "Acc " + no);
+    lv->setSubItem(i, 3, amount);
+    lv->setSubItem(i, 6, date);
+}
+QStringList column(ListView* lv, int c) {
+    QStringList out;
+    for (int i = 1; i <= lv->count(); ++i) out << lv->columnValue(i, c);
+    return out;
+}
+}  // namespace
+
+TEST(SortListView, NumbersSortByValueAndTextsComeBack) {
+    QWidget w;
+    ListView* lv = linesList(&w);
+    addLine(lv, "1", "300", "05/01/2026");
+    addLine(lv, "2", "5", "17/12/2025");
+    addLine(lv, "3", "40.5", "01/02/2026");
+    ASSERT_TRUE(SortListView(lv, 4, 0, 1));
+    EXPECT_EQ(column(lv, 4), (QStringList{"5.00", "40.50", "300.00"}));
+    EXPECT_EQ(column(lv, 1), (QStringList{"2", "3", "1"}));
+    ASSERT_TRUE(SortListView(lv, 4, 1, 1));
+    EXPECT_EQ(column(lv, 4), (QStringList{"300.00", "40.50", "5.00"}));
+    ASSERT_TRUE(SortListView(lv, 1, 0, 1));
+    EXPECT_EQ(column(lv, 1), (QStringList{"1", "2", "3"}));
+    EXPECT_FALSE(lv->isHidden());
+}
+
+TEST(SortListView, LineNumbersOfDifferentLengthsAndAnEmptyOne) {
+    QWidget w;
+    ListView* lv = linesList(&w);
+    for (const char* n : {"10", "9", "", "100"}) addLine(lv, n, "1", "01/01/2026");
+    ASSERT_TRUE(SortListView(lv, 1, 0, 1));
+    EXPECT_EQ(column(lv, 1), (QStringList{"", "9", "10", "100"}));
+}
+
+TEST(SortListView, DatesSortByCalendar) {
+    QWidget w;
+    ListView* lv = linesList(&w);
+    addLine(lv, "1", "1", "05/01/2026");
+    addLine(lv, "2", "1", "17/12/2025");
+    addLine(lv, "3", "1", "01/02/2026");
+    ASSERT_TRUE(SortListView(lv, 7, 0, 2));
+    EXPECT_EQ(column(lv, 7), (QStringList{"17/12/2025", "05/01/2026", "01/02/2026"}));
+    EXPECT_TRUE(SortListView(lv, 2, 0, 9));  // an unknown kind changes nothing
+    EXPECT_EQ(column(lv, 1), (QStringList{"2", "1", "3"}));
+}
+
+TEST(SortListView, ABadValueIsReportedAndTheListStaysVisible) {
+    MessageScript messages;
+    QWidget w;
+    ListView* lv = linesList(&w);
+    addLine(lv, "1", "abc", "01/01/2026");
+    addLine(lv, "2", "4", "01/01/2026");
+    EXPECT_FALSE(SortListView(lv, 4, 0, 1));
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_TRUE(messages.shown()[0].text.startsWith("ERROR IN SORT ROUTINE:\r\n13\t"));
+    EXPECT_EQ(messages.shown()[0].title, DefaultMessageTitle());
+    EXPECT_FALSE(lv->isHidden());
+}

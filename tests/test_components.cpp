@@ -1,0 +1,159 @@
+// The local suite components, created by ProgID and called by name.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "core/ComRegistry.h"
+#include "core/suite/ClsIncident.h"
+#include "core/suite/ClsUtility.h"
+#include "core/ui/FlexGrid.h"
+#include "support/Fixtures.h"
+
+using namespace pcp;
+using namespace pcp::test;
+
+class Components : public DemoDatabaseTest {};
+
+TEST_F(Components, VaultReturnsFieldsEmptyForNoRowAndNullAsNull) {
+    LateObject vault = CreateObject("Kestrel.clsVault");
+    vault.set("adocon", ObjectArg(con()));
+    vault.set("strTableName", "ausers where userid=2");
+    EXPECT_EQ(vault.call("fnReturnField", {"username"}).toString(), "clerk");
+    vault.set("strTableName", "aAccountMaster");
+    EXPECT_EQ(vault.call("fnReturnField", {"AccountCode", "AccountID=103"}).toString(), "PC03");
+    EXPECT_FALSE(vault.call("fnReturnField", {"AccountCode", "AccountID=9999"}).isValid());
+    vault.set("strTableName", "asettings");
+    EXPECT_TRUE(IsNull(vault.call("fnReturnField", {"cashgroupID", "companyid=2"})));
+    vault.set("strTableName", "aHqPettyCashPaymentHeader where PHCompanyID=1");
+    const int max = scalar("select max(phPaymentID) from aHqPettyCashPaymentHeader where phCompanyID=1").toInt();
+    EXPECT_EQ(vault.call("fnGetNextMaxNo", {"PHPaymentID"}).toInt(), max + 1);
+    vault.set("strTableName", "aHqPettyCashPaymentHeader where PHCompanyID=9");
+    EXPECT_EQ(vault.call("fnGetNextMaxNo", {"PHPaymentID"}).toInt(), 1);
+}
+
+TEST_F(Components, VaultFillsAComboWithItemData) {
+    LateObject vault = CreateObject("Kestrel.clsVault");
+    vault.set("adocon", ObjectArg(con()));
+    QComboBox combo;
+    vault.set("strTableName", "adepartmentmaster");
+    vault.call("populateComboorList", {ObjectArg(&combo), "DepartmentID", "DepartmentName",
+                                       "CompanyID = 1 and DepartmentID  IN (1,2) order by DepartmentName"});
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.itemText(0), "Administration");
+    EXPECT_EQ(combo.itemData(1).toInt(), 2);
+    EXPECT_EQ(combo.currentIndex(), -1);
+
+    LateObject utility = CreateObject("Kestrel.clsUtility");
+    utility.call("SelectComboItemByValue", {ObjectArg(&combo), "2"});
+    EXPECT_EQ(combo.currentText(), "Operations");
+    utility.call("SelectComboItemByValue", {ObjectArg(&combo), 77});
+    EXPECT_EQ(combo.currentText(), "Operations");
+}
+
+TEST(Utility, AmountKeyRuleTwelveDigitsTwoDecimals) {
+    EXPECT_TRUE(ClsUtility::AcceptsKey("", 0, 0, '1', 12, 2));
+    EXPECT_TRUE(ClsUtility::AcceptsKey("12", 2, 0, '.', 12, 2));
+    EXPECT_FALSE(ClsUtility::AcceptsKey("12.5", 4, 0, '.', 12, 2));
+    EXPECT_TRUE(ClsUtility::AcceptsKey("12.5", 4, 0, '0', 12, 2));
+    EXPECT_FALSE(ClsUtility::AcceptsKey("12.50", 5, 0, '1', 12, 2));
+    EXPECT_FALSE(ClsUtility::AcceptsKey("123456789012", 12, 0, '3', 12, 2));
+    EXPECT_TRUE(ClsUtility::AcceptsKey("123456789012", 12, 0, '.', 12, 2));
+    EXPECT_TRUE(ClsUtility::AcceptsKey("123456789012", 0, 12, '7', 12, 2));  // replaces the selection
+    EXPECT_FALSE(ClsUtility::AcceptsKey("12", 2, 0, 'a', 12, 2));
+    EXPECT_FALSE(ClsUtility::AcceptsKey("12", 0, 0, '-', 12, 2));
+
+    QLineEdit box;
+    ClsUtility u;
+    box.setText("99.9");
+    box.setCursorPosition(4);
+    EXPECT_EQ(u.TextValidateNum(&box, '9', 12, 2), '9');
+    box.setText("99.99");
+    box.setCursorPosition(5);
+    EXPECT_EQ(u.TextValidateNum(&box, '9', 12, 2), 0);
+    EXPECT_EQ(u.TextValidateNum(&box, 8, 12, 2), 8);  // backspace
+}
+
+TEST_F(Components, TrailNoticesChangesAndRecordsActions) {
+    QWidget form;
+    auto* payee = new QLineEdit(&form);
+    payee->setObjectName("txtPayee");
+    auto* dept = new QComboBox(&form);
+    dept->setObjectName("cboDepartment");
+    dept->addItems({"A", "B"});
+    LateObject trail = BasModule::GObjTrail;
+    trail.call("SaveInToTag", {ObjectArg(&form)});
+    EXPECT_FALSE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
+    payee->setText("Office Mart");
+    EXPECT_TRUE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
+    payee->clear();
+    EXPECT_FALSE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
+    dept->setCurrentIndex(1);
+    EXPECT_TRUE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
+
+    trail.set("LoggedTime", QDateTime(kProcessDate, QTime(10, 30), Qt::UTC));
+    trail.call("SaveTrailInfo", {"7", "ADM/3", true, "D"});
+    trail.call("SaveTrailInfo", {8, "ADM/4", true, "E", ObjectArg(&form)});
+    EXPECT_EQ(scalar("select count(*) from aUserTrail").toInt(), 2);
+    EXPECT_EQ(scalar("select Action || '|' || PaymentID || '|' || VoucherNo || '|' || UserID || '|' || LoggedTime "
+                     "from aUserTrail order by TrailID limit 1").toString(),
+              "D|7|ADM/3|1|20261120 10:30:00");
+    EXPECT_EQ(scalar("select Details from aUserTrail where Action='E'").toString(), "cboDepartment");
+}
+
+TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
+    LateObject incident = CreateObject("Marlin.clsIncident");
+    incident.set("adocon", ObjectArg(con()));
+    EXPECT_TRUE(incident.call("ErrorTrack", {"FrmMaster", "admin", "Form_Load ", 17900, "SQLite", "no such table", "N", true}).toBool());
+    EXPECT_EQ(scalar("select FormName || '|' || ProcedureName || '|' || ErrorNumber || '|' || ExtraText from aErrorLog").toString(),
+              "FrmMaster|Form_Load |17900|N");
+    ASSERT_EQ(ClsIncident::recorded().size(), 1);
+    EXPECT_EQ(ClsIncident::recorded().front().description, "no such table");
+}
+
+TEST_F(Components, LayoutRemembersWidthsPerUserCompanyAndGrid) {
+    FlexGrid grid;
+    grid.setObjectName("flexMaster");
+    grid.setCols(7);
+    LateObject layout = CreateObject("Plover.clsLayout");
+    layout.call("fnLayoutPrefs", {1, 1, ObjectArg(&grid), ObjectArg(con()), true});
+    emit grid.columnResizedByUser(3, 2500);  // the user drags the payee column
+    EXPECT_EQ(scalar("select WidthTwips from aGridLayout where UserID=1 and CompanyID=1 and GridName='flexMaster' "
+                     "and ColumnIndex=3").toInt(), 2500);
+
+    FlexGrid again;
+    again.setObjectName("flexMaster");
+    again.setCols(7);
+    again.setColWidth(0, 0);
+    CreateObject("Plover.clsLayout").call("fnLayoutPrefs", {1, 1, ObjectArg(&again), ObjectArg(con()), true});
+    EXPECT_EQ(again.colWidth(3), 2500);
+    EXPECT_EQ(again.colWidth(0), 0);
+    FlexGrid otherUser;
+    otherUser.setObjectName("flexMaster");
+    otherUser.setCols(7);
+    CreateObject("Plover.clsLayout").call("fnLayoutPrefs", {2, 1, ObjectArg(&otherUser), ObjectArg(con()), true});
+    EXPECT_NE(otherUser.colWidth(3), 2500);
+}
+
+TEST_F(Components, RegistryServesReplacementsAndRefusesUnknownClasses) {
+    try {
+        CreateObject("Nobody.clsNothing");
+        FAIL();
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrCantCreateObject);
+    }
+    struct Stand : QObject {};
+    int made = 0;
+    ComRegistry::instance().overrideClass("Heron.clsPalette", [&] {
+        ++made;
+        return new ClsIncident();  // any object: calls go by name
+    });
+    LateObject o = CreateObject("heron.clspalette");
+    EXPECT_EQ(made, 1);
+    try {
+        o.call("ApplyPalette", {ObjectArg(nullptr)});
+        FAIL();
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrMemberNotFound);
+    }
+}

@@ -1,0 +1,149 @@
+// The database layer on the embedded database: transactions, updatable
+// recordsets, forward-only reading, errors and the statement log.
+#include <gtest/gtest.h>
+
+#include "core/AdoRecordset.h"
+#include "core/SqlDriver.h"
+#include "core/Values.h"
+#include "support/Fixtures.h"
+
+using namespace pcp;
+using namespace pcp::test;
+
+class Database : public DemoDatabaseTest {};
+
+TEST_F(Database, FailingStatementInTransactionLeavesNothingWritten) {
+    const int before = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
+    con()->BeginTrans();
+    con()->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where phPaymentID=1 and phCompanyID=1");
+    AdoRecordset rs;
+    rs.Open("Select * from aHqPettyCashPaymentDetails where 1=2 ", con(), adOpenKeyset, adLockOptimistic);
+    rs.AddNew();
+    rs.SetField("pdCompanyID", 1);
+    rs.SetField("pdDepartmentID", 0);
+    rs.SetField("pdPaymentID", 1);
+    rs.SetField("pdDetailID", 99);
+    rs.SetField("pdDebitAccountID", 201);
+    rs.SetField("pdAmount", "12.50");
+    rs.Update();
+    try {
+        con()->Execute("insert into aHqPettyCashPaymentHeader (phPaymentID) values (1)");  // violates keys
+        FAIL() << "bad statement accepted";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrDbCommand);
+        EXPECT_EQ(e.source(), "SQLite");
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    con()->RollbackTrans();
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), before);
+    EXPECT_EQ(scalar("select phCancel from aHqPettyCashPaymentHeader where phPaymentID=1 and phCompanyID=1").toInt(), 0);
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentDetails where pdDetailID=99").toInt(), 0);
+}
+
+TEST_F(Database, ClosingWithAnOpenTransactionRollsBack) {
+    con()->BeginTrans();
+    con()->Execute("update MiscSettings set AccountsFreezeDate=NULL");
+    connection_.reset();
+    EXPECT_EQ(scalar("select AccountsFreezeDate from MiscSettings").toString(), "20261026");
+}
+
+TEST_F(Database, AddNewStoresTextIntoTypedColumns) {
+    AdoRecordset rs;
+    rs.Open("Select * from aHqPettyCashPaymentHeader where 1=2 ", con(), adOpenKeyset, adLockOptimistic);
+    EXPECT_TRUE(rs.Eof());
+    rs.AddNew();
+    rs.SetField("phCompanyID", 1);
+    rs.SetField("phDepartmentID", 2);
+    rs.SetField("phPaymentID", 500);
+    rs.SetField("phPaymentNo", "OPS/500");
+    rs.SetField("phReferenceno", "PCP/2026/PC01-0500");
+    rs.SetField("phPaymentdate", MakeDate(2026, 11, 20));
+    rs.SetField("phFinancialID", 2);
+    rs.SetField("phAccountID", "101");
+    rs.SetField("phPayee", "O'Brien Supplies");
+    rs.SetField("phRemarks", "Apostrophes are data");
+    rs.SetField("phAmount", "1234.5");
+    rs.SetField("phCancel", 0);
+    rs.SetField("phPosted", 0);
+    rs.Update();
+    rs.Close();
+    EXPECT_DOUBLE_EQ(scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=500").toDouble(), 1234.5);
+    EXPECT_EQ(scalar("select typeof(phAmount) from aHqPettyCashPaymentHeader where phPaymentID=500").toString(), "real");
+    EXPECT_EQ(scalar("select phPaymentdate from aHqPettyCashPaymentHeader where phPaymentID=500").toString(), "20261120");
+    EXPECT_EQ(scalar("select phPayee from aHqPettyCashPaymentHeader where phPaymentID=500").toString(), "O'Brien Supplies");
+
+    AdoRecordset back;
+    back.Open("select phPaymentdate, phAmount, phCancelRemarks from aHqPettyCashPaymentHeader where phPaymentID='500'",
+              con(), adOpenKeyset, adLockReadOnly);
+    ASSERT_EQ(back.RecordCount(), 1);
+    EXPECT_EQ(back.Fields(0).toDateTime(), MakeDate(2026, 11, 20));
+    EXPECT_EQ(Text(back.Fields("phAmount")), "1234.5");
+    EXPECT_TRUE(IsNull(back.Fields(2)));
+}
+
+TEST_F(Database, ReadOnlyRecordsetRefusesNewRows) {
+    AdoRecordset rs;
+    rs.Open("select * from aHqPettyCashPaymentHeader where 1=2", con(), adOpenForwardOnly, adLockReadOnly);
+    EXPECT_THROW(rs.AddNew(), ModuleError);
+}
+
+TEST_F(Database, ForwardOnlyReaderIsFinishedBeforeTheNextStatement) {
+    AdoRecordset reader;
+    reader.Open("select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 order by phPaymentID", con(),
+                adOpenForwardOnly, adLockReadOnly);
+    EXPECT_EQ(reader.RecordCount(), -1);
+    ASSERT_FALSE(reader.Eof());
+    EXPECT_EQ(reader.Fields(0).toInt(), 1);
+    reader.MoveNext();
+    // Another statement and a transaction on the same connection while the reader is open.
+    con()->BeginTrans();
+    con()->Execute("update asettings set noofpreviousdays=31 where companyid=1");
+    con()->CommitTrans();
+    int count = 1;
+    int last = 0;
+    while (!reader.Eof()) {
+        last = reader.Fields(0).toInt();
+        ++count;
+        reader.MoveNext();
+    }
+    EXPECT_EQ(count, scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1").toInt());
+    EXPECT_EQ(last, count);
+    EXPECT_THROW(reader.Fields(0), ModuleError);  // at the end: no current record
+}
+
+TEST_F(Database, StatementLogKeepsTheTextAsWritten) {
+    con()->log().clear();
+    AdoRecordset rs;
+    rs.Open("select Top 1 isnull(cashgroupID,0) from asettings where companyid=2", con());
+    EXPECT_EQ(rs.Fields(0).toInt(), 0);
+    ASSERT_EQ(con()->log().entries().size(), 1u);
+    EXPECT_EQ(con()->log().entries().front().text, "select Top 1 isnull(cashgroupID,0) from asettings where companyid=2");
+    EXPECT_EQ(con()->log().entries().front().sent, "select ifnull(cashgroupID,0) from asettings where companyid=2 LIMIT 1");
+}
+
+TEST_F(Database, OpeningAClosedConnectionFailsClearly) {
+    AdoConnection never;
+    try {
+        never.Execute("select 1");
+        FAIL();
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrDbOperation);
+    }
+    AdoConnection bad;
+    EXPECT_THROW(bad.Open("Provider=SQLite;Data Source=/nonexistent/folder/x.db"), ModuleError);
+}
+
+TEST_F(Database, SecondConnectionWaitsForTheWriterInsteadOfFailing) {
+    AdoConnection other;
+    other.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    con()->BeginTrans();
+    con()->Execute("update asettings set noofpreviousdays=10 where companyid=1");
+    // A reader on another workstation still sees the committed value (write-ahead log).
+    AdoRecordset rs;
+    rs.Open("select noofpreviousdays from asettings where companyid=1", &other);
+    EXPECT_EQ(rs.Fields(0).toInt(), 30);
+    rs.Close();
+    con()->CommitTrans();
+    rs.Open("select noofpreviousdays from asettings where companyid=1", &other);
+    EXPECT_EQ(rs.Fields(0).toInt(), 10);
+}

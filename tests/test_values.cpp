@@ -1,0 +1,99 @@
+// Value rules: number reading, patterns, rounding without binary artefacts,
+// 16-bit conversion.
+#include <gtest/gtest.h>
+
+#include "core/ModuleError.h"
+#include "core/Values.h"
+
+using namespace pcp;
+
+TEST(Values, PatternsRoundInDecimalNotBinary) {
+    EXPECT_EQ(Format(2.675, "0.00"), "2.68");  // 2.675 is 2.67499999... in binary
+    EXPECT_EQ(Format(1.005, "0.00"), "1.01");
+    EXPECT_EQ(Format(3.3333333333, "0.00#"), "3.333");
+    EXPECT_EQ(Format(75, "0.00#"), "75.00");
+    EXPECT_EQ(Format(12.5, "0.00#"), "12.50");
+    EXPECT_EQ(Format(0.1 + 0.2, "0.00#"), "0.30");
+    EXPECT_EQ(Format(1234.5, "#0.00"), "1234.50");
+    EXPECT_EQ(Format(7, "0000"), "0007");
+    EXPECT_EQ(Format(42, "0000"), "0042");
+    EXPECT_EQ(Format(1234.5, "###,###,##0.00######"), "1,234.50");
+    EXPECT_EQ(Format(1234567.123456789, "###,###,##0.00######"), "1,234,567.12345679");
+    EXPECT_EQ(Format(-0.001, "0.00"), "0.00");
+    EXPECT_EQ(Format(-12.345, "0.00"), "-12.35");
+    EXPECT_EQ(Format(999.9999, "0.00#"), "1000.00");
+}
+
+TEST(Values, NumberTextShowsNoArtefacts) {
+    EXPECT_EQ(NumberText(0.1 + 0.2), "0.3");
+    EXPECT_EQ(NumberText(12.5), "12.5");
+    EXPECT_EQ(NumberText(75.0), "75");
+    EXPECT_EQ(NumberText(-3.25), "-3.25");
+    double sum = 0;
+    for (int i = 0; i < 10; ++i) sum += 0.1;
+    EXPECT_EQ(NumberText(sum), "1");
+    EXPECT_EQ(NumberText(123456789012.345), "123456789012.345");
+}
+
+TEST(Values, LeadingNumber) {
+    EXPECT_DOUBLE_EQ(Val("250.75"), 250.75);
+    EXPECT_DOUBLE_EQ(Val("  12abc"), 12);
+    EXPECT_DOUBLE_EQ(Val("abc"), 0);
+    EXPECT_DOUBLE_EQ(Val(""), 0);
+    EXPECT_DOUBLE_EQ(Val("1 2 3"), 123);
+    EXPECT_DOUBLE_EQ(Val("1,234"), 1);
+    EXPECT_DOUBLE_EQ(Val("-3.5x"), -3.5);
+    EXPECT_DOUBLE_EQ(Val(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(Val("12/03"), 12);
+}
+
+TEST(Values, IsNumeric) {
+    EXPECT_TRUE(IsNumeric("12"));
+    EXPECT_TRUE(IsNumeric(" 12.50 "));
+    EXPECT_TRUE(IsNumeric("-4"));
+    EXPECT_TRUE(IsNumeric("1,234.5"));
+    EXPECT_FALSE(IsNumeric(""));
+    EXPECT_FALSE(IsNumeric("ADM/12"));
+    EXPECT_FALSE(IsNumeric("20/11/2026"));
+    EXPECT_FALSE(IsNumeric("Yes"));
+}
+
+TEST(Values, SixteenBitConversionRoundsToEvenAndOverflows) {
+    EXPECT_EQ(CInt(2.5), 2);
+    EXPECT_EQ(CInt(3.5), 4);
+    EXPECT_EQ(CInt(QVariant("32767")), 32767);
+    EXPECT_EQ(CInt(-32768.0), -32768);
+    try {
+        CInt(32768.0);
+        FAIL() << "no overflow";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrOverflow);
+    }
+    try {
+        CInt(QVariant("abc"));
+        FAIL() << "no type mismatch";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrTypeMismatch);
+    }
+    try {
+        CInt(NullValue());
+        FAIL() << "null accepted";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrInvalidUseOfNull);
+    }
+}
+
+TEST(Values, DatesByPatternAndShortDate) {
+    const QDateTime d = MakeDate(2026, 3, 12, 14, 5, 9);
+    EXPECT_EQ(FormatDate(d, "yyyymmdd"), "20260312");
+    EXPECT_EQ(FormatDate(d, "YYYY MM DD hh:mm:ss"), "2026 03 12 14:05:09");
+    EXPECT_EQ(FormatDate(d, "dd/mm/yyyy"), "12/03/2026");
+    EXPECT_EQ(ShortDate(MakeDate(2026, 3, 12)), "12/03/2026");
+    EXPECT_EQ(ParseDate("12/03/2026"), MakeDate(2026, 3, 12));
+    EXPECT_EQ(ParseDate("12-03-2026 14:05:09"), d);
+    EXPECT_FALSE(IsDate("31/02/2026"));
+    EXPECT_FALSE(IsDate("Yes"));
+    EXPECT_EQ(Text(QVariant(MakeDate(2026, 11, 1))), "01/11/2026");
+    EXPECT_EQ(Text(NullValue()), "");
+    EXPECT_EQ(Text(QVariant()), "");
+}

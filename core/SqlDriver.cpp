@@ -72,6 +72,8 @@ public:
                 ++i_;
             } else if (isWordStart(c) && (i_ == 0 || !isWordChar(s_[i_ - 1]))) {
                 word();
+            } else if (c.isDigit() && (i_ == 0 || !isWordChar(s_[i_ - 1]))) {
+                number();
             } else {
                 out_ += c;
                 ++i_;
@@ -99,6 +101,29 @@ private:
             }
             ++i_;
         }
+    }
+
+    // SQL Server ends a number where its digits end ("2and" is "2 and");
+    // SQLite refuses the text, so a blank goes between.
+    void number() {
+        const int start = i_;
+        if (s_[i_] == u'0' && i_ + 1 < s_.size() && (s_[i_ + 1] == u'x' || s_[i_ + 1] == u'X')) {
+            i_ += 2;
+            while (i_ < s_.size() && isWordChar(s_[i_])) ++i_;
+            out_ += s_.mid(start, i_ - start);
+            return;
+        }
+        while (i_ < s_.size() && (s_[i_].isDigit() || s_[i_] == u'.')) ++i_;
+        if (i_ < s_.size() && (s_[i_] == u'e' || s_[i_] == u'E')) {
+            int j = i_ + 1;
+            if (j < s_.size() && (s_[j] == u'+' || s_[j] == u'-')) ++j;
+            if (j < s_.size() && s_[j].isDigit()) {
+                i_ = j;
+                while (i_ < s_.size() && s_[i_].isDigit()) ++i_;
+            }
+        }
+        out_ += s_.mid(start, i_ - start);
+        if (i_ < s_.size() && isWordStart(s_[i_])) out_ += u' ';
     }
 
     int skipSpaces(int j) const {

@@ -251,7 +251,7 @@ QDateTime ParseDate(const QString& text) {
     static const QRegularExpression re(QStringLiteral(
         "^(\\d{1,2})[/-](\\d{1,2})[/-](\\d{4})(?:\\s+(\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
     static const QRegularExpression iso(QStringLiteral(
-        "^(\\d{4})-?(\\d{2})-?(\\d{2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+        "^(\\d{4})[-/ ]?(\\d{2})[-/ ]?(\\d{2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     if (const auto m = re.match(t); m.hasMatch()) {
         d = m.captured(1).toInt();

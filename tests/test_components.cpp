@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "core/ComRegistry.h"
+#include "core/Values.h"
 #include "core/suite/ClsIncident.h"
 #include "core/suite/ClsUtility.h"
 #include "core/ui/FlexGrid.h"

@@ -66,6 +66,10 @@ TEST(Dialect, RewritesOnlyOutsideStringLiterals) {
               " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000");
     EXPECT_EQ(TranslateTsqlToSqlite("select a from t where a in (select top 1 b from u)"),
               "select a from t where a in (select top 1 b from u)");
+    // a number running into a keyword, as the search builds it; literals, decimals and exponents untouched
+    EXPECT_EQ(TranslateTsqlToSqlite("select a from t where f = 2and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F"),
+              "select a from t where f = 2 and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F");
+    EXPECT_EQ(TranslateTsqlToSqlite("select col2 from t2"), "select col2 from t2");
 }
 
 class Statements : public DemoDatabaseTest {};

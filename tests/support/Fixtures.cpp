@@ -11,6 +11,19 @@
 
 namespace pcp::test {
 
+// Outside a script nothing may wait for a person: a message box or modal
+// window fails the test and is answered at once.
+void InstallTestGuards() {
+    SetMessagePresenter([](const MessageRequest& r) {
+        ADD_FAILURE() << "unexpected message box: " << r.text.toStdString();
+        return r.buttons() == vbYesNo || r.buttons() == vbYesNoCancel ? int(vbNo) : int(vbOK);
+    });
+    SetModalHook([](QDialog* window) {
+        ADD_FAILURE() << "unexpected modal window " << window->objectName().toStdString();
+        window->done(QDialog::Rejected);
+    });
+}
+
 MessageScript::MessageScript() {
     SetMessagePresenter([this](const MessageRequest& r) {
         shown_.push_back(r);
@@ -28,7 +41,7 @@ MessageScript::MessageScript() {
     });
 }
 
-MessageScript::~MessageScript() { SetMessagePresenter({}); }
+MessageScript::~MessageScript() { InstallTestGuards(); }
 
 QStringList MessageScript::texts() const {
     QStringList out;
@@ -52,7 +65,7 @@ ModalScript::ModalScript() {
 }
 
 ModalScript::~ModalScript() {
-    SetModalHook({});
+    InstallTestGuards();
     for (const auto& a : actions_) ADD_FAILURE() << "modal window never appeared: " << a.first.toStdString();
 }
 

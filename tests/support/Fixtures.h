@@ -19,6 +19,8 @@ namespace pcp::test {
 
 inline const QDate kProcessDate(2026, 11, 20);
 
+void InstallTestGuards();
+
 // Records every message box and answers from a queue (OK / the first
 // button when the queue is empty).
 class MessageScript {

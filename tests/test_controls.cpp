@@ -1,0 +1,202 @@
+// The flex grid and list view the windows share: filling, reading back,
+// sorting, colours and the selection, as the register and voucher window use them.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "core/ui/FlexGrid.h"
+#include "core/ui/ListView.h"
+
+using namespace pcp;
+
+namespace {
+
+QString rowText(const FlexGrid& g, int row) {
+    QStringList cells;
+    for (int c = 0; c < g.cols(); ++c) cells << g.textMatrix(row, c);
+    return cells.join(QLatin1Char('|'));
+}
+
+QStringList column(const FlexGrid& g, int col) {
+    QStringList out;
+    for (int r = g.fixedRows(); r < g.rows(); ++r) out << g.textMatrix(r, col);
+    return out;
+}
+
+}  // namespace
+
+TEST(FlexGrid, StartsWithOneHeaderRowAndFillsByAddItem) {
+    FlexGrid g;
+    g.setCols(3);
+    g.setRows(1);
+    g.setTextMatrix(0, 0, QStringLiteral("PaymentID"));
+    g.addItem(QStringLiteral("7\tADM/7\t12/11/2026"));
+    g.addItem(QStringLiteral("8\tADM/8"));  // fewer cells than columns: the rest stay empty
+    EXPECT_EQ(g.rows(), 3);
+    EXPECT_EQ(rowText(g, 1), QStringLiteral("7|ADM/7|12/11/2026"));
+    EXPECT_EQ(rowText(g, 2), QStringLiteral("8|ADM/8|"));
+    EXPECT_EQ(g.textMatrix(0, 0), QStringLiteral("PaymentID"));
+    g.syncView();
+    EXPECT_EQ(g.model()->rowCount(), 2);
+    EXPECT_EQ(g.model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("PaymentID"));
+}
+
+TEST(FlexGrid, FillsAndScrollsTheLargestRegister) {
+    FlexGrid g;
+    g.setCols(5);
+    g.setRows(1);
+    for (int i = 1; i <= 32767; ++i)
+        g.addItem(QString::number(i) + QStringLiteral("\tADM/") + QString::number(i) + QStringLiteral("\t01/01/2026\tPayee\t1.00"));
+    EXPECT_EQ(g.rows(), 32768);
+    g.resize(600, 400);
+    g.show();
+    QApplication::processEvents();
+    g.setRow(32767);
+    g.setTopRow(32700);
+    QApplication::processEvents();
+    EXPECT_EQ(g.model()->rowCount(), 32767);
+    EXPECT_EQ(g.currentIndex().row(), 32766);
+    EXPECT_EQ(g.text(), QStringLiteral("32767"));
+}
+
+TEST(FlexGrid, SortsGenericAsNumbersOrDatesAndStringsAsText) {
+    FlexGrid g;
+    g.setCols(2);
+    g.setRows(1);
+    for (const char* n : {"40", "5", "300", "abc"}) g.addItem(QString::fromLatin1(n) + QStringLiteral("\tx"));
+    g.setCol(0);
+    g.setColSel(0);
+    g.sort(flexSortGenericAscending);
+    EXPECT_EQ(column(g, 0), (QStringList{"5", "40", "300", "abc"}));
+    g.sort(flexSortGenericDescending);
+    EXPECT_EQ(column(g, 0), (QStringList{"abc", "300", "40", "5"}));
+    g.sort(flexSortStringAscending);
+    EXPECT_EQ(column(g, 0), (QStringList{"300", "40", "5", "abc"}));
+    g.sort(flexSortStringDescending);
+    EXPECT_EQ(column(g, 0), (QStringList{"abc", "5", "40", "300"}));
+}
+
+// Generic order reads numbers by value and everything else as text, dates included.
+TEST(FlexGrid, GenericSortTakesShortDatesAsText) {
+    FlexGrid g;
+    g.setCols(1);
+    g.setRows(1);
+    for (const char* d : {"02/01/2026", "15/12/2025", "01/02/2026"}) g.addItem(QString::fromLatin1(d));
+    g.setCol(0);
+    g.setColSel(0);
+    g.sort(flexSortGenericAscending);
+    EXPECT_EQ(column(g, 0), (QStringList{"01/02/2026", "02/01/2026", "15/12/2025"}));
+}
+
+TEST(FlexGrid, SortKeepsRowsTogetherWithTheirColours) {
+    FlexGrid g;
+    g.setCols(2);
+    g.setRows(1);
+    g.addItem(QStringLiteral("2\tsecond"));
+    g.addItem(QStringLiteral("1\tfirst"));
+    g.setRow(1);
+    g.setCol(1);
+    g.setCellForeColor(0x0000FFu);
+    g.setCol(0);
+    g.setColSel(0);
+    g.sort(flexSortGenericAscending);
+    EXPECT_EQ(rowText(g, 1), QStringLiteral("1|first"));
+    EXPECT_EQ(rowText(g, 2), QStringLiteral("2|second"));
+    EXPECT_EQ(g.cellForeColorAt(2, 1), 0x0000FFu);
+    EXPECT_EQ(g.cellForeColorAt(1, 1), 0u);
+}
+
+TEST(FlexGrid, CurrentCellSelectionAndColoursReadBack) {
+    FlexGrid g;
+    g.setCols(3);
+    g.setRows(4);
+    g.setRow(2);
+    g.setCol(1);
+    EXPECT_EQ(g.row(), 2);
+    EXPECT_EQ(g.col(), 1);
+    g.setColSel(2);
+    g.setRowSel(3);
+    EXPECT_EQ(g.colSel(), 2);
+    EXPECT_EQ(g.rowSel(), 3);
+    EXPECT_EQ(g.cellForeColor(), 0u);
+    g.setCellForeColor(0xFFu);
+    EXPECT_EQ(g.cellForeColor(), 0xFFu);
+    g.setForeColorSel(0xFFu);
+    EXPECT_EQ(g.foreColorSel(), 0xFFu);
+    g.setColWidth(1, 1500);
+    EXPECT_EQ(g.colWidth(1), 1500);
+    g.setToolTipText(QStringLiteral("ADM/7"));
+    EXPECT_EQ(g.toolTipText(), QStringLiteral("ADM/7"));
+}
+
+TEST(FlexGrid, ClearEmptiesCellsButKeepsTheShape) {
+    FlexGrid g;
+    g.setCols(2);
+    g.setRows(3);
+    g.setTextMatrix(1, 1, QStringLiteral("x"));
+    g.clear();
+    EXPECT_EQ(g.rows(), 3);
+    EXPECT_EQ(g.textMatrix(1, 1), QString());
+}
+
+TEST(FlexGrid, ProgrammaticMovesRaiseNoCellEvents) {
+    FlexGrid g;
+    g.setCols(2);
+    g.setRows(5);
+    int entered = 0;
+    QObject::connect(&g, &FlexGrid::enterCell, [&] { ++entered; });
+    g.show();
+    QApplication::processEvents();
+    g.setRow(3);
+    g.syncView();
+    QApplication::processEvents();
+    EXPECT_EQ(entered, 0);
+}
+
+TEST(ListView, ItemsSubItemsAndChecks) {
+    ListView lv;
+    lv.addColumn(QStringLiteral("Account"), 1500);
+    lv.addColumn(QStringLiteral("Amount"), 1200, Qt::AlignRight);
+    const int i = lv.add(QStringLiteral("201"));
+    lv.setSubItem(i, 1, QStringLiteral("75.00"));
+    EXPECT_EQ(i, 1);
+    EXPECT_TRUE(lv.checked(1));
+    lv.setChecked(1, false);
+    EXPECT_FALSE(lv.checked(1));
+    EXPECT_EQ(lv.itemText(1), QStringLiteral("201"));
+    EXPECT_EQ(lv.columnValue(1, 2), QStringLiteral("75.00"));
+    EXPECT_EQ(lv.selectedIndex(), 0);
+    lv.add(QStringLiteral("202"));
+    lv.setSelectedIndex(2);
+    EXPECT_EQ(lv.selectedIndex(), 2);
+    lv.remove(1);
+    EXPECT_EQ(lv.count(), 1);
+    EXPECT_EQ(lv.itemText(1), QStringLiteral("202"));
+}
+
+TEST(ListView, SortsByKeyAndOrderAndShowsTheHeaderIcon) {
+    ListView lv;
+    lv.addColumn(QStringLiteral("Name"), 1000);
+    lv.addColumn(QStringLiteral("Code"), 1000);
+    for (const char* n : {"b", "c", "a"}) {
+        const int i = lv.add(QString::fromLatin1(n));
+        lv.setSubItem(i, 1, QString::fromLatin1(n).toUpper());
+    }
+    lv.setSortKey(0);
+    lv.setSortOrder(lvwDescending);
+    lv.setSorted(true);
+    EXPECT_EQ(lv.itemText(1), QStringLiteral("c"));
+    EXPECT_EQ(lv.itemText(3), QStringLiteral("a"));
+    lv.setSortKey(1);
+    lv.setSortOrder(lvwAscending);
+    EXPECT_EQ(lv.subItem(1, 1), QStringLiteral("A"));
+    lv.setSorted(false);
+    lv.setItemText(1, QStringLiteral("z"));
+    EXPECT_EQ(lv.itemText(1), QStringLiteral("z"));  // unsorted: stays where it is
+    lv.setColumnIcon(2, QStringLiteral("up"));
+    EXPECT_EQ(lv.columnIcon(2), QStringLiteral("up"));
+    EXPECT_EQ(lv.columnIcon(1), QString());
+    lv.setColumnIcon(2, QStringLiteral("down"));
+    EXPECT_EQ(lv.columnIcon(2), QStringLiteral("down"));
+}

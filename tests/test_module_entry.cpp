@@ -1,0 +1,143 @@
+// The module as a host sees it: a class created by its ProgID through the
+// library's class factory, properties set and read by name, Show by name.
+
+#include <gtest/gtest.h>
+
+#include <QMetaProperty>
+#include <QPushButton>
+
+#include "core/BasModule.h"
+#include "core/ComRegistry.h"
+#include "core/ModuleError.h"
+#include "core/ModuleServer.h"
+#include "register/FrmMaster.h"
+#include "support/Fixtures.h"
+
+using namespace pcp;
+using namespace pcp::test;
+
+namespace {
+
+QObject* createByProgId(const char* progId) {
+    std::unique_ptr<QObject> factory(DllGetClassObject(progId));
+    if (!factory) return nullptr;
+    QObject* instance = nullptr;
+    EXPECT_TRUE(QMetaObject::invokeMethod(factory.get(), "CreateInstance", Q_RETURN_ARG(QObject*, instance)));
+    return instance;
+}
+
+class ModuleEntryTest : public DemoDatabaseTest {
+protected:
+    void SetUp() override {
+        DemoDatabaseTest::SetUp();
+        BasModule::ResetContext();
+        payments.reset(createByProgId("lq8dm362.clsPettyCashPayments"));
+        ASSERT_TRUE(payments);
+    }
+    void setAll() {
+        SetByName(payments.get(), "adocon", ObjectArg(con()));
+        SetByName(payments.get(), "strMsgboxCaption", QStringLiteral("Head Office Petty Cash"));
+        SetByName(payments.get(), "intCompanyID", 1);
+        SetByName(payments.get(), "intdepartmentid", 2);
+        SetByName(payments.get(), "intuserid", 1);
+        SetByName(payments.get(), "intFinancialID", 2);
+        SetByName(payments.get(), "dtProcessDate", QDateTime(kProcessDate, QTime(0, 0), Qt::UTC));
+    }
+    std::unique_ptr<QObject> payments;
+};
+
+}  // namespace
+
+TEST_F(ModuleEntryTest, RegisteringWritesTheLibraryUnderItsProgId) {
+    ASSERT_EQ(DllRegisterServer(), 0);
+    const QString path = ComRegistry::registeredLibrary(QStringLiteral("lq8dm362.clsPettyCashPayments"));
+    EXPECT_EQ(path, ModuleLibraryPath());
+    EXPECT_TRUE(path.contains(QStringLiteral("libPettyCashPayments.so")));
+    ASSERT_EQ(DllUnregisterServer(), 0);
+    EXPECT_TRUE(ComRegistry::registeredLibrary(QStringLiteral("lq8dm362.clsPettyCashPayments")).isEmpty());
+    ASSERT_EQ(DllRegisterServer(), 0);
+}
+
+TEST_F(ModuleEntryTest, UnknownProgIdGetsNoFactory) {
+    EXPECT_EQ(DllGetClassObject("lq8dm362.clsNoSuchClass"), nullptr);
+    EXPECT_NE(std::unique_ptr<QObject>(DllGetClassObject("LQ8DM362.CLSPETTYCASHPAYMENTS")), nullptr);
+}
+
+TEST_F(ModuleEntryTest, EveryPropertyReadsBackByName) {
+    setAll();
+    EXPECT_EQ(GetByName(payments.get(), "adocon").value<QObject*>(), con());
+    EXPECT_EQ(GetByName(payments.get(), "strmsgboxcaption").toString(), QStringLiteral("Head Office Petty Cash"));
+    EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 1);
+    EXPECT_EQ(GetByName(payments.get(), "intDepartmentID").toInt(), 2);
+    EXPECT_EQ(GetByName(payments.get(), "intuserid").toInt(), 1);
+    EXPECT_EQ(GetByName(payments.get(), "intFinancialID").toInt(), 2);
+    EXPECT_EQ(GetByName(payments.get(), "dtProcessDate").toDateTime().date(), kProcessDate);
+    EXPECT_EQ(payments->metaObject()->property(payments->metaObject()->indexOfProperty("intCompanyID")).metaType().id(),
+              QMetaType::Short);
+}
+
+TEST_F(ModuleEntryTest, A16BitPropertyRefusesALargerNumber) {
+    try {
+        SetByName(payments.get(), "intCompanyID", 40000);
+        FAIL() << "no overflow";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrOverflow);
+    }
+    SetByName(payments.get(), "intCompanyID", 32767);
+    EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 32767);
+    SetByName(payments.get(), "intCompanyID", QStringLiteral("2.5"));  // rounds to even, as the 16-bit conversion does
+    EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 2);
+}
+
+TEST_F(ModuleEntryTest, ReadingAnUnsetConnectionGivesAnUnopenedOne) {
+    QObject* c = GetByName(payments.get(), "adocon").value<QObject*>();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(GetByName(c, "State").toInt(), 0);
+    EXPECT_EQ(GetByName(payments.get(), "adocon").value<QObject*>(), c);
+}
+
+TEST_F(ModuleEntryTest, ShowOpensTheRegisterWithTheHostsContext) {
+    setAll();
+    ModalScript modal;
+    QString caption;
+    QStringList buttons;
+    modal.expect(QStringLiteral("FrmMaster"), [&](QDialog* w) {
+        caption = w->windowTitle();
+        for (auto* b : w->findChildren<QPushButton*>()) buttons << b->text();
+        EXPECT_EQ(BasModule::GIntCompanyID, 1);
+        EXPECT_EQ(BasModule::GIntDepartmentID, 2);
+        EXPECT_EQ(BasModule::GStrMsgboxCaption, QStringLiteral("Head Office Petty Cash"));
+        EXPECT_EQ(BasModule::GAdoCon.get(), con());
+        static_cast<FrmMaster*>(w)->cmdClose->click();
+    });
+    CallByName(payments.get(), "Show", {});
+    EXPECT_TRUE(modal.allSeen());
+    EXPECT_EQ(caption, QStringLiteral("Petty Cash Payments"));
+    for (const char* b : {"&New", "&Edit", "&Delete", "&Preview", "&Close"})
+        EXPECT_TRUE(buttons.contains(QString::fromLatin1(b))) << b;
+}
+
+TEST_F(ModuleEntryTest, ShowTwiceOpensAFreshRegisterEachTime) {
+    setAll();
+    ModalScript modal;
+    QDialog* first = nullptr;
+    modal.expect(QStringLiteral("FrmMaster"), [&](QDialog* w) {
+        first = w;
+        w->reject();
+    });
+    modal.expect(QStringLiteral("FrmMaster"), [&](QDialog* w) {
+        EXPECT_TRUE(w->isVisible());
+        w->reject();
+    });
+    CallByName(payments.get(), "Show", {});
+    SetByName(payments.get(), "intCompanyID", 2);
+    CallByName(payments.get(), "Show", {});
+    EXPECT_TRUE(modal.allSeen());
+    EXPECT_EQ(BasModule::GIntCompanyID, 2);
+}
+
+TEST_F(ModuleEntryTest, CanUnloadOnlyWhenNoObjectIsHeld) {
+    EXPECT_EQ(DllCanUnloadNow(), 1);
+    payments.reset();
+    EXPECT_EQ(DllCanUnloadNow(), 0);
+}

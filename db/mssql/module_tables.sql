@@ -1,0 +1,54 @@
+-- Installs the petty cash payments module's own two tables and their indexes
+-- on a suite database (SQL Server). Run once per database; it leaves tables
+-- that already exist alone. The suite's master tables are not touched.
+
+IF OBJECT_ID(N'dbo.aHqPettyCashPaymentHeader', N'U') IS NULL
+BEGIN
+  CREATE TABLE dbo.aHqPettyCashPaymentHeader (
+    phPaymentID      int           NOT NULL,
+    phCompanyID      smallint      NOT NULL,
+    phFinancialID    smallint      NOT NULL,
+    phDepartmentID   smallint      NOT NULL,
+    phPaymentNo      varchar(50)   NULL,
+    phPaymentdate    datetime      NOT NULL,
+    phAccountID      int           NOT NULL,
+    phPayee          varchar(150)  NULL,
+    phReferenceno    varchar(50)   NULL,
+    phRemarks        varchar(250)  NULL,
+    phAmount         decimal(18,3) NOT NULL,
+    phExRate         decimal(18,6) NULL,
+    phDepExRate      decimal(18,6) NULL,
+    phComExRate      decimal(18,6) NULL,
+    phCancel         bit           NOT NULL CONSTRAINT dfPhCancel DEFAULT (0),
+    phCancelRemarks  varchar(50)   NULL,
+    phPosted         bit           NOT NULL CONSTRAINT dfPhPosted DEFAULT (0),
+    phUserName       varchar(50)   NULL,
+    phUpdateUserName varchar(50)   NULL,
+    phUpdateTime     datetime      NULL,
+    CONSTRAINT pkPettyCashPaymentHeader PRIMARY KEY (phCompanyID, phPaymentID)
+  );
+  -- The register (both department variants) and the searches.
+  CREATE INDEX ixPaymentRegister ON dbo.aHqPettyCashPaymentHeader (phCompanyID, phFinancialID, phPaymentdate);
+  CREATE INDEX ixPaymentRegisterDept ON dbo.aHqPettyCashPaymentHeader (phCompanyID, phDepartmentID, phFinancialID, phPaymentdate);
+  -- Numbering: running numbers per department and year, references per account.
+  CREATE INDEX ixPaymentNumber ON dbo.aHqPettyCashPaymentHeader (phDepartmentID, phFinancialID, phPaymentNo);
+  CREATE INDEX ixPaymentNumberYear ON dbo.aHqPettyCashPaymentHeader (phFinancialID, phPaymentNo);
+  CREATE INDEX ixPaymentAccount ON dbo.aHqPettyCashPaymentHeader (phAccountID, phPaymentID);
+END;
+GO
+
+IF OBJECT_ID(N'dbo.aHqPettyCashPaymentDetails', N'U') IS NULL
+BEGIN
+  CREATE TABLE dbo.aHqPettyCashPaymentDetails (
+    pdCompanyID      smallint      NOT NULL,
+    pdDepartmentID   smallint      NOT NULL,
+    pdPaymentID      int           NOT NULL,
+    pdDetailID       int           NOT NULL,
+    pdDebitAccountID int           NOT NULL,
+    pdDescription    varchar(240)  NULL,
+    pdAmount         decimal(18,3) NOT NULL,
+    pdExRate         decimal(18,6) NULL,
+    CONSTRAINT pkPettyCashPaymentDetails PRIMARY KEY (pdCompanyID, pdPaymentID, pdDetailID)
+  );
+END;
+GO

@@ -50,11 +50,15 @@ QDateTime SqliteDateFromText(const QString& text) {
 
 namespace {
 
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_' || c == u'@' || c == u'#'; }
-bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$'; }
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == u'_' || c == u'@' || c == u'#';
+}
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$';
+}
 
 class TsqlRewriter {
-public:
+  public:
     explicit TsqlRewriter(const QString& sql) : s_(sql) {}
 
     QString run() {
@@ -86,7 +90,7 @@ public:
         return out_;
     }
 
-private:
+  private:
     void copyLiteral() {
         out_ += s_[i_++];
         while (i_ < s_.size()) {
@@ -249,8 +253,12 @@ void fnLeftRight(sqlite3_context* ctx, int, sqlite3_value** argv, bool left) {
     resultText(ctx, left ? t.left(n) : t.right(n));
 }
 
-void fnLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) { fnLeftRight(ctx, argc, argv, true); }
-void fnRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) { fnLeftRight(ctx, argc, argv, false); }
+void fnLeft(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    fnLeftRight(ctx, argc, argv, true);
+}
+void fnRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    fnLeftRight(ctx, argc, argv, false);
+}
 
 void fnConvertInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
     switch (sqlite3_value_type(argv[0])) {
@@ -266,7 +274,8 @@ void fnConvertInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
             if (t.isEmpty()) return sqlite3_result_int(ctx, 0);
             if (!re.match(t).hasMatch()) {
                 const QByteArray msg = QStringLiteral(
-                    "Conversion failed when converting the varchar value '%1' to data type int.")
+                                           "Conversion failed when converting the varchar value "
+                                           "'%1' to data type int.")
                                            .arg(argText(argv[0]))
                                            .toUtf8();
                 return sqlite3_result_error(ctx, msg.constData(), int(msg.size()));
@@ -274,7 +283,8 @@ void fnConvertInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
             bool ok = false;
             const qint64 v = t.toLongLong(&ok);
             if (!ok || v > 2147483647LL || v < -2147483648LL)
-                return sqlite3_result_error(ctx, "Arithmetic overflow error converting expression to data type int.", -1);
+                return sqlite3_result_error(
+                    ctx, "Arithmetic overflow error converting expression to data type int.", -1);
             return sqlite3_result_int64(ctx, v);
         }
     }
@@ -297,7 +307,9 @@ void fnConvertVarchar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     resultText(ctx, t);
 }
 
-void fnGetDate(sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, SqliteDateText(Now())); }
+void fnGetDate(sqlite3_context* ctx, int, sqlite3_value**) {
+    resultText(ctx, SqliteDateText(Now()));
+}
 
 void registerFunctions(sqlite3* handle) {
     struct Fn {
@@ -305,10 +317,13 @@ void registerFunctions(sqlite3* handle) {
         int argc;
         void (*fn)(sqlite3_context*, int, sqlite3_value**);
     };
-    const Fn fns[] = {{"len", 1, fnLen},          {"pcp_left", 2, fnLeft},
-                      {"pcp_right", 2, fnRight},  {"pcp_cint", 1, fnConvertInt},
+    const Fn fns[] = {{"len", 1, fnLen},
+                      {"pcp_left", 2, fnLeft},
+                      {"pcp_right", 2, fnRight},
+                      {"pcp_cint", 1, fnConvertInt},
                       {"pcp_cvarchar", 1, fnConvertVarchar},
-                      {"pcp_cvarchar", 2, fnConvertVarchar}, {"getdate", 0, fnGetDate}};
+                      {"pcp_cvarchar", 2, fnConvertVarchar},
+                      {"getdate", 0, fnGetDate}};
     for (const Fn& f : fns)
         sqlite3_create_function_v2(handle, f.name, f.argc, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                    nullptr, f.fn, nullptr, nullptr, nullptr);
@@ -322,7 +337,7 @@ void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
 // ---------------------------------------------------------------------------
 
 class SqliteDriver final : public SqlDriver {
-public:
+  public:
     QString name() const override { return QStringLiteral("SQLite"); }
     QString qtDriverName() const override { return QStringLiteral("QSQLITE"); }
 
@@ -337,7 +352,8 @@ public:
         if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
             raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
         registerFunctions(*static_cast<sqlite3* const*>(handle.constData()));
-        if (db.databaseName() != u":memory:") execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), name());
+        if (db.databaseName() != u":memory:")
+            execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), name());
         execOrThrow(db, QStringLiteral("PRAGMA synchronous=NORMAL"), name());
     }
 
@@ -385,7 +401,7 @@ public:
 };
 
 class OdbcDriver final : public SqlDriver {
-public:
+  public:
     QString name() const override { return QStringLiteral("ODBC"); }
     QString qtDriverName() const override { return QStringLiteral("QODBC"); }
     void configure(QSqlDatabase& db, const ConnectionSettings& settings) const override {
@@ -415,7 +431,9 @@ public:
 
 }  // namespace
 
-QString TranslateTsqlToSqlite(const QString& tsql) { return TsqlRewriter(tsql).run(); }
+QString TranslateTsqlToSqlite(const QString& tsql) {
+    return TsqlRewriter(tsql).run();
+}
 
 std::unique_ptr<SqlDriver> SqlDriver::create(const ConnectionSettings& settings) {
     if (settings.provider == u"sqlite") return std::make_unique<SqliteDriver>();

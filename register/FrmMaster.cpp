@@ -8,9 +8,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <QFileInfo>
+
+#include "../core/AdoRecordset.h"
 #include "../core/BasModule.h"
+#include "../core/ModuleServer.h"
+#include "../core/Values.h"
 #include "../core/ui/FlexGrid.h"
+#include "../core/ui/Help.h"
 #include "../core/ui/Keys.h"
+#include "../core/ui/Pointer.h"
 #include "../core/ui/Twips.h"
 
 namespace pcp {
@@ -36,7 +43,8 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 FrmMaster::FrmMaster(QWidget* parent) : VbForm(parent) {
     setObjectName(QStringLiteral("FrmMaster"));
     buildControls();
-    formLoad();
+    connectHandlers();
+    Form_Load();
 }
 
 FrmMaster::~FrmMaster() = default;
@@ -97,24 +105,186 @@ void FrmMaster::buildControls() {
     cmdClose = button(this, "cmdClose", QStringLiteral("&Close"), 12645);
     setCancelButton(cmdClose);
 
-    // Tab order as the window was designed.
-    QWidget* order[] = {flexMaster, chkSearchAll, cboSearch, txtsearch, optAscend, optDescend, cboColNames,
-                        cmdNew,     CmdEdit,      CmdDelete, cmdUpdate, cmdPreview, cmdClose};
-    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    // Captions never clip on a platform whose face runs a little wider.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{chkSearchAll, lblsearch, optAscend, optDescend})
+        w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
 
+    // Tab order as the window was designed.
+    QWidget* order[] = {flexMaster, chkSearchAll, cboSearch, txtsearch, optAscend,
+                        optDescend, cboColNames,  cmdNew,    CmdEdit,   CmdDelete,
+                        cmdUpdate,  cmdPreview,   cmdClose};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmMaster::connectHandlers() {
+    connect(cmdNew, &QPushButton::clicked, this, [this] { cmdNew_Click(); });
+    connect(CmdEdit, &QPushButton::clicked, this, [this] { CmdEdit_Click(); });
+    connect(CmdDelete, &QPushButton::clicked, this, [this] { CmdDelete_Click(); });
+    connect(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
+    connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+
+    connect(flexMaster, &FlexGrid::enterCell, this, [this] { flexMaster_EnterCell(); });
+    connect(flexMaster, &FlexGrid::selChange, this, [this] { flexMaster_SelChange(); });
+    connect(flexMaster, &FlexGrid::dblClick, this, [this] { flexMaster_DblClick(); });
+    connect(flexMaster, &FlexGrid::mouseMoved, this, [this] { flexMaster_MouseMove(); });
+    // A user's pick (mouse or arrow keys) sorts, even when it is the same entry again.
+    connect(cboColNames, &QComboBox::activated, this, [this] { cboColNames_Click(); });
+    connect(optAscend, &QRadioButton::clicked, this, [this] { optAscend_Click(); });
+    connect(optDescend, &QRadioButton::clicked, this, [this] { optDescend_Click(); });
+
     keys_ = new KeyRouter(this);
+    keys_->setPreview({.keyPress = [this](int& k) { Form_KeyPress(k); }});
+    keys_->on(flexMaster, {.keyPress = [this](int& k) { flexMaster_KeyPress(k); }});
+    keys_->on(txtsearch, {.keyPress = [this](int& k) { txtsearch_KeyPress(k); },
+                          .keyUp = [this](int& k, int shift) { txtsearch_KeyUp(k, shift); }});
     keys_->attach();
 }
 
-void FrmMaster::formLoad() {
+// The module's help file lies in Help/ beside the module library.
+static QString ModuleHelpFile() {
+    return QFileInfo(ModuleLibraryPath()).absolutePath() +
+           QStringLiteral("/Help/PettyCashPayments.chm");
+}
+
+void FrmMaster::Form_Load() {
     Handle("FrmMaster", "Form_Load ", [&] {
         GIntInterfaceID = kInterfaceId;
+        GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
+        GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
+        GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
+        QObject* connection =
+            GObjTrail
+                .call("OpenObject", {ObjectArg(GAdoCon.get()), GIntCompanyID, GIntUserID,
+                                     GIntDepartmentID, GIntInterfaceID, Now()})
+                .value<QObject*>();
+        if (auto* c = qobject_cast<AdoConnection*>(connection)) GAdoCon.set(c);
+        SetHelpFile(ModuleHelpFile());
         setWindowTitle(QStringLiteral("Petty Cash Payments"));
         GStrTableMain = QStringLiteral("aHqPettyCashPaymentHeader");
         GFlexMaster = flexMaster;
+        GObjVault.set("adocon", ObjectArg(GAdoCon.get()));
+        GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
+        GObjPalette.call("ApplyPalette", {ObjectArg(this)});
+
+        GObjVault.set("strTableName",
+                      QStringLiteral("aUsers where UserID=") + QString::number(GIntUserID));
+        GStrUserName = Text(GObjVault.call("fnReturnField", {QStringLiteral("UserName")}));
+        GStrSql = RegisterQuery(previousDays(), RegisterOrder());
+
+        HourglassScope hourglass;
+        readRights();
+        GridPopulate(GStrSql, GStrTableMain);
+        hourglass.release();
+
+        flexMaster_EnterCell();
+        if (flexMaster->textMatrix(1, 0).isEmpty()) {
+            CmdEdit->setEnabled(false);
+            CmdDelete->setEnabled(false);
+        }
+        if (flexMaster->textMatrix(flexMaster->row(), 5) == u"Yes") CmdDelete->setEnabled(false);
+        flexMaster_SelChange();
     });
 }
+
+// The company's register window in days; not a whole number ends the load.
+qint32 FrmMaster::previousDays() {
+    GObjVault.set("strTableName",
+                  QStringLiteral("asettings where companyid=") + QString::number(GIntCompanyID));
+    const QVariant days = GObjVault.call("fnReturnField", {QStringLiteral("noofpreviousdays")});
+    return CLng(days);
+}
+
+QString FrmMaster::RegisterQuery(qint32 previousDays, const QString& orderPiece) {
+    const bool allDepartments = GIntDepartmentID == 0;
+    const QString bound =
+        FormatDate(GDtProcessDate.addDays(-previousDays), QStringLiteral("yyyymmdd"));
+    QString sql = allDepartments
+                      ? QStringLiteral(
+                            " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
+                            "phcancel when 1 then 'Yes' ")
+                      : QStringLiteral(
+                            " select phPaymentID, phPaymentNo,phPaymentdate,phPayee,phAmount,case "
+                            "phcancel when 1 then 'Yes' ");
+    sql += QStringLiteral(
+        " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ");
+    sql += GStrTableMain.isEmpty() ? QStringLiteral("aHqPettyCashPaymentHeader") : GStrTableMain;
+    sql += QStringLiteral("  ");
+    sql += QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID);
+    if (!allDepartments)
+        sql += QStringLiteral(" and phDepartmentID= ") + QString::number(GIntDepartmentID);
+    sql += QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID);
+    sql += QStringLiteral(" and phPaymentdate>='") + bound;
+    sql += orderPiece;
+    return sql;
+}
+
+void FrmMaster::readRights() {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("Select FunctionRights from auserrights where companyid = ") +
+                QString::number(GIntCompanyID) + QStringLiteral(" and userid = ") +
+                QString::number(GIntUserID) + QStringLiteral(" and interfaceid = ") +
+                QString::number(GIntInterfaceID),
+            GAdoCon, adOpenForwardOnly, adLockReadOnly);
+    if (!rs.Eof()) GStrFunctionRights = Text(rs.Fields(0));
+    rs.Close();
+}
+
+// --- keys and mouse -------------------------------------------------------
+
+void FrmMaster::Form_KeyPress(int& keyAscii) {
+    Handle("FrmMaster", "Form_KeyPress", [&] {
+        if (keyAscii == 4) {
+            flexMaster->setFocus();
+        } else if (keyAscii == 10 && cmdNew->isEnabled()) {
+            cmdNew_Click();
+        }
+    });
+}
+
+void FrmMaster::flexMaster_KeyPress(int& keyAscii) {
+    Handle("FrmMaster", "flexMaster_KeyPress", [&] {
+        if (keyAscii == 13 && CmdEdit->isEnabled()) CmdEdit_Click();
+    });
+}
+
+void FrmMaster::flexMaster_DblClick() {
+    Handle("FrmMaster", "flexMaster_DblClick", [&] {
+        if (CmdEdit->isEnabled()) CmdEdit_Click();
+    });
+}
+
+void FrmMaster::flexMaster_MouseMove() {
+    Handle("FrmMaster", "flexMaster_MouseMove", [&] {
+        flexMaster->setToolTipText(
+            flexMaster->textMatrix(flexMaster->mouseRow(), flexMaster->mouseCol()));
+    });
+}
+
+// --- cell entry -----------------------------------------------------------
+
+void FrmMaster::flexMaster_EnterCell() {
+    Handle("FrmMaster", "flexMaster_EnterCell", [&] {
+        const int row = flexMaster->row();
+        if (flexMaster->textMatrix(row, 0).isEmpty() || flexMaster->textMatrix(row, 5) == u"Yes") {
+            CmdDelete->setEnabled(false);
+            return;
+        }
+        CmdDelete->setEnabled(HasRight(QStringLiteral("D")));
+        if (flexMaster->textMatrix(row, 6) == u"Yes") cmdUpdate->setEnabled(true);
+        const QDateTime date = ParseDate(flexMaster->textMatrix(row, 2));
+        if (date.isValid() && IsDateFrozen(date)) CmdDelete->setEnabled(false);
+    });
+}
+
+// --- commands -------------------------------------------------------------
+
+void FrmMaster::cmdNew_Click() {}
+void FrmMaster::CmdEdit_Click() {}
+void FrmMaster::CmdDelete_Click() {}
+void FrmMaster::cmdUpdate_Click() {}
+void FrmMaster::cmdPreview_Click() {}
 
 void FrmMaster::cmdClose_Click() {
     Handle("FrmMaster", "cmdClose_Click", [&] { Unload(); });

@@ -1,8 +1,13 @@
 #pragma once
 // The payment register: the window Show opens, listing the company's petty
 // cash payment vouchers, with the search and sort strip and the commands.
+//
+// FrmMaster.cpp holds the layout, the load, rights and keys;
+// FrmMasterGrid.cpp the grid fill, captions, widths and colours;
+// FrmMasterSearch.cpp the in-grid and database searches and the sort.
 
 #include <QString>
+#include <vector>
 
 #include "../core/ui/VbForm.h"
 
@@ -22,7 +27,7 @@ class KeyRouter;
 
 class FrmMaster : public VbForm {
     Q_OBJECT
-public:
+  public:
     explicit FrmMaster(QWidget* parent = nullptr);
     ~FrmMaster() override;
 
@@ -46,12 +51,53 @@ public:
     QPushButton* cmdPreview = nullptr;
     QPushButton* cmdClose = nullptr;
 
-protected:
-    void formLoad();
+    // Grid procedures the commands call after they change a voucher.
+    void GridPopulate(const QString& strSql, const QString& strTableMain,
+                      const QString& strTableRelation = QString());
+    void GridRowColor();
+    void GridColor();
+    void flexMaster_EnterCell();
+    void flexMaster_SelChange();
 
-private:
+    // The register query of the module context; orderPiece closes the date literal.
+    static QString RegisterQuery(qint32 previousDays, const QString& orderPiece);
+    static QString RegisterOrder() {
+        return QStringLiteral("' order by phPaymentID,len(phPaymentNo), phPaymentNo");
+    }
+
+  protected:
+    void Form_Load();
+
+  private:
     void buildControls();
+    void connectHandlers();
+    void readRights();
+    qint32 previousDays();
+
+    void NameGrid(const QString& strTableMain, std::vector<double>& widths);
+
+    void Form_KeyPress(int& keyAscii);
+    void flexMaster_KeyPress(int& keyAscii);
+    void flexMaster_DblClick();
+    void flexMaster_MouseMove();
+
+    void txtsearch_KeyUp(int& keyCode, int shift);
+    void txtsearch_KeyPress(int& keyAscii);
+    void searchtheword();
+    void SearchAll();
+    QString searchStatement(const QString& text);
+    void cboColNames_Click();
+    void optAscend_Click();
+    void optDescend_Click();
+
+    // The commands; their work is done by the voucher and command windows.
+    void cmdNew_Click();
+    void CmdEdit_Click();
+    void CmdDelete_Click();
+    void cmdUpdate_Click();
+    void cmdPreview_Click();
     void cmdClose_Click();
+
     KeyRouter* keys_ = nullptr;
 };
 

@@ -41,7 +41,8 @@ TEST_F(Lookups, FreezeDate) {
 
 TEST_F(Lookups, RatesAndSymbols) {
     EXPECT_EQ(GetSellingRate(1, "C"), "1");
-    EXPECT_EQ(GetSellingRate(101, "A"), GetSellingRate(1, "C"));  // an account in the company's currency
+    EXPECT_EQ(GetSellingRate(101, "A"),
+              GetSellingRate(1, "C"));  // an account in the company's currency
     EXPECT_EQ(GetSellingRate(103, "A"), "0.2723");
     EXPECT_EQ(GetSellingRate(3, "D"), "0.2723");
     EXPECT_EQ(GetSellingRate(9999, "A"), "");
@@ -63,7 +64,8 @@ class Procedures : public DemoDatabaseTest {};
 
 TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
     qint32 number = -2147217900;
-    ReportError("FrmMaster", 2, "GridPopulate", number, "SQLite", "near \"x\": syntax error", "E", true);
+    ReportError("FrmMaster", 2, "GridPopulate", number, "SQLite", "near \"x\": syntax error", "E",
+                true);
     EXPECT_EQ(number, 17900);
     qint32 small = 3021, negative = -5;
     ReportError("frmpayments", 2, "cmdOk_Click", small, "ADO", "no current record", "N", true);
@@ -99,9 +101,12 @@ TEST_F(Procedures, RightsAreCaseSensitive) {
 
 namespace {
 const QString kRegister =
-    " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then 'Yes' "
-    " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From aHqPettyCashPaymentHeader  "
-    " where phCompanyID=1 and phFinancialID = 2 and phPaymentdate>='20261021' order by phPaymentID,len(phPaymentNo), phPaymentNo";
+    " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then "
+    "'Yes' "
+    " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From "
+    "aHqPettyCashPaymentHeader  "
+    " where phCompanyID=1 and phFinancialID = 2 and phPaymentdate>='20261021' order by "
+    "phPaymentID,len(phPaymentNo), phPaymentNo";
 
 void emptyGrid(FlexGrid& g) {
     g.setRows(2);
@@ -117,7 +122,8 @@ TEST_F(Procedures, UpdateEditedRowFillsTheFirstRowOfAnEmptyRegister) {
     GStrMasterNewEditFlag = "N";
     con()->log().clear();
     UpdateEditedRow(" phPaymentID=60", 60);
-    EXPECT_EQ(con()->log().last(), kRegister.left(kRegister.indexOf("order by")) + " and  phPaymentID=60");
+    EXPECT_EQ(con()->log().last(),
+              kRegister.left(kRegister.indexOf("order by")) + " and  phPaymentID=60");
     EXPECT_EQ(grid.rows(), 2);
     EXPECT_EQ(grid.textMatrix(1, 0), "60");
     EXPECT_FALSE(grid.textMatrix(1, 1).isEmpty());
@@ -140,7 +146,9 @@ TEST_F(Procedures, UpdateEditedRowAppendsAndUpdatesInPlace) {
     EXPECT_EQ(grid.colSel(), 6);
 
     // an edit rewrites the current row, columns 1 onwards
-    con()->Execute("update aHqPettyCashPaymentHeader set phPayee='  Edited Payee', phCancel=1 where phPaymentID=60");
+    con()->Execute(
+        "update aHqPettyCashPaymentHeader set phPayee='  Edited Payee', phCancel=1 where "
+        "phPaymentID=60");
     grid.setRow(1);
     GStrMasterNewEditFlag = "E";
     UpdateEditedRow(" phPaymentID=60", 0);
@@ -159,11 +167,13 @@ TEST_F(Procedures, UpdateEditedRowLeavesTheGridAloneOutsideTheQuery) {
     UpdateEditedRow(" phPaymentID=2", 2);  // dated before the window
     EXPECT_EQ(grid.rows(), 2);
     EXPECT_TRUE(grid.textMatrix(1, 0).isEmpty());
-    GStrSql = " select phPaymentID from aHqPettyCashPaymentHeader";  // no where clause: " where " is added
+    GStrSql = " select phPaymentID from aHqPettyCashPaymentHeader";  // no where clause: " where "
+                                                                     // is added
     con()->log().clear();
     grid.setCols(1);
     UpdateEditedRow(" phPaymentID=2", 2);
-    EXPECT_EQ(con()->log().last(), " select phPaymentID from aHqPettyCashPaymentHeader where  phPaymentID=2");
+    EXPECT_EQ(con()->log().last(),
+              " select phPaymentID from aHqPettyCashPaymentHeader where  phPaymentID=2");
 }
 
 namespace {

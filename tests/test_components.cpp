@@ -27,7 +27,9 @@ TEST_F(Components, VaultReturnsFieldsEmptyForNoRowAndNullAsNull) {
     vault.set("strTableName", "asettings");
     EXPECT_TRUE(IsNull(vault.call("fnReturnField", {"cashgroupID", "companyid=2"})));
     vault.set("strTableName", "aHqPettyCashPaymentHeader where PHCompanyID=1");
-    const int max = scalar("select max(phPaymentID) from aHqPettyCashPaymentHeader where phCompanyID=1").toInt();
+    const int max =
+        scalar("select max(phPaymentID) from aHqPettyCashPaymentHeader where phCompanyID=1")
+            .toInt();
     EXPECT_EQ(vault.call("fnGetNextMaxNo", {"PHPaymentID"}).toInt(), max + 1);
     vault.set("strTableName", "aHqPettyCashPaymentHeader where PHCompanyID=9");
     EXPECT_EQ(vault.call("fnGetNextMaxNo", {"PHPaymentID"}).toInt(), 1);
@@ -38,8 +40,9 @@ TEST_F(Components, VaultFillsAComboWithItemData) {
     vault.set("adocon", ObjectArg(con()));
     QComboBox combo;
     vault.set("strTableName", "adepartmentmaster");
-    vault.call("populateComboorList", {ObjectArg(&combo), "DepartmentID", "DepartmentName",
-                                       "CompanyID = 1 and DepartmentID  IN (1,2) order by DepartmentName"});
+    vault.call("populateComboorList",
+               {ObjectArg(&combo), "DepartmentID", "DepartmentName",
+                "CompanyID = 1 and DepartmentID  IN (1,2) order by DepartmentName"});
     ASSERT_EQ(combo.count(), 2);
     EXPECT_EQ(combo.itemText(0), "Administration");
     EXPECT_EQ(combo.itemData(1).toInt(), 2);
@@ -60,7 +63,8 @@ TEST(Utility, AmountKeyRuleTwelveDigitsTwoDecimals) {
     EXPECT_FALSE(ClsUtility::AcceptsKey("12.50", 5, 0, '1', 12, 2));
     EXPECT_FALSE(ClsUtility::AcceptsKey("123456789012", 12, 0, '3', 12, 2));
     EXPECT_TRUE(ClsUtility::AcceptsKey("123456789012", 12, 0, '.', 12, 2));
-    EXPECT_TRUE(ClsUtility::AcceptsKey("123456789012", 0, 12, '7', 12, 2));  // replaces the selection
+    EXPECT_TRUE(
+        ClsUtility::AcceptsKey("123456789012", 0, 12, '7', 12, 2));  // replaces the selection
     EXPECT_FALSE(ClsUtility::AcceptsKey("12", 2, 0, 'a', 12, 2));
     EXPECT_FALSE(ClsUtility::AcceptsKey("12", 0, 0, '-', 12, 2));
 
@@ -96,17 +100,25 @@ TEST_F(Components, TrailNoticesChangesAndRecordsActions) {
     trail.call("SaveTrailInfo", {"7", "ADM/3", true, "D"});
     trail.call("SaveTrailInfo", {8, "ADM/4", true, "E", ObjectArg(&form)});
     EXPECT_EQ(scalar("select count(*) from aUserTrail").toInt(), 2);
-    EXPECT_EQ(scalar("select Action || '|' || PaymentID || '|' || VoucherNo || '|' || UserID || '|' || LoggedTime "
-                     "from aUserTrail order by TrailID limit 1").toString(),
+    EXPECT_EQ(scalar("select Action || '|' || PaymentID || '|' || VoucherNo || '|' || UserID || "
+                     "'|' || LoggedTime "
+                     "from aUserTrail order by TrailID limit 1")
+                  .toString(),
               "D|7|ADM/3|1|20261120 10:30:00");
-    EXPECT_EQ(scalar("select Details from aUserTrail where Action='E'").toString(), "cboDepartment");
+    EXPECT_EQ(scalar("select Details from aUserTrail where Action='E'").toString(),
+              "cboDepartment");
 }
 
 TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
     LateObject incident = CreateObject("Marlin.clsIncident");
     incident.set("adocon", ObjectArg(con()));
-    EXPECT_TRUE(incident.call("ErrorTrack", {"FrmMaster", "admin", "Form_Load ", 17900, "SQLite", "no such table", "N", true}).toBool());
-    EXPECT_EQ(scalar("select FormName || '|' || ProcedureName || '|' || ErrorNumber || '|' || ExtraText from aErrorLog").toString(),
+    EXPECT_TRUE(incident
+                    .call("ErrorTrack", {"FrmMaster", "admin", "Form_Load ", 17900, "SQLite",
+                                         "no such table", "N", true})
+                    .toBool());
+    EXPECT_EQ(scalar("select FormName || '|' || ProcedureName || '|' || ErrorNumber || '|' || "
+                     "ExtraText from aErrorLog")
+                  .toString(),
               "FrmMaster|Form_Load |17900|N");
     ASSERT_EQ(ClsIncident::recorded().size(), 1);
     EXPECT_EQ(ClsIncident::recorded().front().description, "no such table");
@@ -119,20 +131,25 @@ TEST_F(Components, LayoutRemembersWidthsPerUserCompanyAndGrid) {
     LateObject layout = CreateObject("Plover.clsLayout");
     layout.call("fnLayoutPrefs", {1, 1, ObjectArg(&grid), ObjectArg(con()), true});
     emit grid.columnResizedByUser(3, 2500);  // the user drags the payee column
-    EXPECT_EQ(scalar("select WidthTwips from aGridLayout where UserID=1 and CompanyID=1 and GridName='flexMaster' "
-                     "and ColumnIndex=3").toInt(), 2500);
+    EXPECT_EQ(scalar("select WidthTwips from aGridLayout where UserID=1 and CompanyID=1 and "
+                     "GridName='flexMaster' "
+                     "and ColumnIndex=3")
+                  .toInt(),
+              2500);
 
     FlexGrid again;
     again.setObjectName("flexMaster");
     again.setCols(7);
     again.setColWidth(0, 0);
-    CreateObject("Plover.clsLayout").call("fnLayoutPrefs", {1, 1, ObjectArg(&again), ObjectArg(con()), true});
+    CreateObject("Plover.clsLayout")
+        .call("fnLayoutPrefs", {1, 1, ObjectArg(&again), ObjectArg(con()), true});
     EXPECT_EQ(again.colWidth(3), 2500);
     EXPECT_EQ(again.colWidth(0), 0);
     FlexGrid otherUser;
     otherUser.setObjectName("flexMaster");
     otherUser.setCols(7);
-    CreateObject("Plover.clsLayout").call("fnLayoutPrefs", {2, 1, ObjectArg(&otherUser), ObjectArg(con()), true});
+    CreateObject("Plover.clsLayout")
+        .call("fnLayoutPrefs", {2, 1, ObjectArg(&otherUser), ObjectArg(con()), true});
     EXPECT_NE(otherUser.colWidth(3), 2500);
 }
 

@@ -39,7 +39,8 @@ TEST(FlexGrid, StartsWithOneHeaderRowAndFillsByAddItem) {
     EXPECT_EQ(g.textMatrix(0, 0), QStringLiteral("PaymentID"));
     g.syncView();
     EXPECT_EQ(g.model()->rowCount(), 2);
-    EXPECT_EQ(g.model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("PaymentID"));
+    EXPECT_EQ(g.model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("PaymentID"));
 }
 
 TEST(FlexGrid, FillsAndScrollsTheLargestRegister) {
@@ -47,7 +48,8 @@ TEST(FlexGrid, FillsAndScrollsTheLargestRegister) {
     g.setCols(5);
     g.setRows(1);
     for (int i = 1; i <= 32767; ++i)
-        g.addItem(QString::number(i) + QStringLiteral("\tADM/") + QString::number(i) + QStringLiteral("\t01/01/2026\tPayee\t1.00"));
+        g.addItem(QString::number(i) + QStringLiteral("\tADM/") + QString::number(i) +
+                  QStringLiteral("\t01/01/2026\tPayee\t1.00"));
     EXPECT_EQ(g.rows(), 32768);
     g.resize(600, 400);
     g.show();
@@ -64,7 +66,8 @@ TEST(FlexGrid, SortsGenericAsNumbersOrDatesAndStringsAsText) {
     FlexGrid g;
     g.setCols(2);
     g.setRows(1);
-    for (const char* n : {"40", "5", "300", "abc"}) g.addItem(QString::fromLatin1(n) + QStringLiteral("\tx"));
+    for (const char* n : {"40", "5", "300", "abc"})
+        g.addItem(QString::fromLatin1(n) + QStringLiteral("\tx"));
     g.setCol(0);
     g.setColSel(0);
     g.sort(flexSortGenericAscending);
@@ -82,7 +85,8 @@ TEST(FlexGrid, GenericSortTakesShortDatesAsText) {
     FlexGrid g;
     g.setCols(1);
     g.setRows(1);
-    for (const char* d : {"02/01/2026", "15/12/2025", "01/02/2026"}) g.addItem(QString::fromLatin1(d));
+    for (const char* d : {"02/01/2026", "15/12/2025", "01/02/2026"})
+        g.addItem(QString::fromLatin1(d));
     g.setCol(0);
     g.setColSel(0);
     g.sort(flexSortGenericAscending);

@@ -15,9 +15,11 @@ class Database : public DemoDatabaseTest {};
 TEST_F(Database, FailingStatementInTransactionLeavesNothingWritten) {
     const int before = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
     con()->BeginTrans();
-    con()->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where phPaymentID=1 and phCompanyID=1");
+    con()->Execute(
+        "update aHqPettyCashPaymentHeader set phCancel=1 where phPaymentID=1 and phCompanyID=1");
     AdoRecordset rs;
-    rs.Open("Select * from aHqPettyCashPaymentDetails where 1=2 ", con(), adOpenKeyset, adLockOptimistic);
+    rs.Open("Select * from aHqPettyCashPaymentDetails where 1=2 ", con(), adOpenKeyset,
+            adLockOptimistic);
     rs.AddNew();
     rs.SetField("pdCompanyID", 1);
     rs.SetField("pdDepartmentID", 0);
@@ -27,7 +29,8 @@ TEST_F(Database, FailingStatementInTransactionLeavesNothingWritten) {
     rs.SetField("pdAmount", "12.50");
     rs.Update();
     try {
-        con()->Execute("insert into aHqPettyCashPaymentHeader (phPaymentID) values (1)");  // violates keys
+        con()->Execute(
+            "insert into aHqPettyCashPaymentHeader (phPaymentID) values (1)");  // violates keys
         FAIL() << "bad statement accepted";
     } catch (const ModuleError& e) {
         EXPECT_EQ(e.number(), kErrDbCommand);
@@ -36,8 +39,13 @@ TEST_F(Database, FailingStatementInTransactionLeavesNothingWritten) {
     }
     con()->RollbackTrans();
     EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), before);
-    EXPECT_EQ(scalar("select phCancel from aHqPettyCashPaymentHeader where phPaymentID=1 and phCompanyID=1").toInt(), 0);
-    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentDetails where pdDetailID=99").toInt(), 0);
+    EXPECT_EQ(
+        scalar(
+            "select phCancel from aHqPettyCashPaymentHeader where phPaymentID=1 and phCompanyID=1")
+            .toInt(),
+        0);
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentDetails where pdDetailID=99").toInt(),
+              0);
 }
 
 TEST_F(Database, ClosingWithAnOpenTransactionRollsBack) {
@@ -49,7 +57,8 @@ TEST_F(Database, ClosingWithAnOpenTransactionRollsBack) {
 
 TEST_F(Database, AddNewStoresTextIntoTypedColumns) {
     AdoRecordset rs;
-    rs.Open("Select * from aHqPettyCashPaymentHeader where 1=2 ", con(), adOpenKeyset, adLockOptimistic);
+    rs.Open("Select * from aHqPettyCashPaymentHeader where 1=2 ", con(), adOpenKeyset,
+            adLockOptimistic);
     EXPECT_TRUE(rs.Eof());
     rs.AddNew();
     rs.SetField("phCompanyID", 1);
@@ -67,14 +76,24 @@ TEST_F(Database, AddNewStoresTextIntoTypedColumns) {
     rs.SetField("phPosted", 0);
     rs.Update();
     rs.Close();
-    EXPECT_DOUBLE_EQ(scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=500").toDouble(), 1234.5);
-    EXPECT_EQ(scalar("select typeof(phAmount) from aHqPettyCashPaymentHeader where phPaymentID=500").toString(), "real");
-    EXPECT_EQ(scalar("select phPaymentdate from aHqPettyCashPaymentHeader where phPaymentID=500").toString(), "20261120");
-    EXPECT_EQ(scalar("select phPayee from aHqPettyCashPaymentHeader where phPaymentID=500").toString(), "O'Brien Supplies");
+    EXPECT_DOUBLE_EQ(
+        scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=500").toDouble(),
+        1234.5);
+    EXPECT_EQ(scalar("select typeof(phAmount) from aHqPettyCashPaymentHeader where phPaymentID=500")
+                  .toString(),
+              "real");
+    EXPECT_EQ(scalar("select phPaymentdate from aHqPettyCashPaymentHeader where phPaymentID=500")
+                  .toString(),
+              "20261120");
+    EXPECT_EQ(
+        scalar("select phPayee from aHqPettyCashPaymentHeader where phPaymentID=500").toString(),
+        "O'Brien Supplies");
 
     AdoRecordset back;
-    back.Open("select phPaymentdate, phAmount, phCancelRemarks from aHqPettyCashPaymentHeader where phPaymentID='500'",
-              con(), adOpenKeyset, adLockReadOnly);
+    back.Open(
+        "select phPaymentdate, phAmount, phCancelRemarks from aHqPettyCashPaymentHeader where "
+        "phPaymentID='500'",
+        con(), adOpenKeyset, adLockReadOnly);
     ASSERT_EQ(back.RecordCount(), 1);
     EXPECT_EQ(back.Fields(0).toDateTime(), MakeDate(2026, 11, 20));
     EXPECT_EQ(Text(back.Fields("phAmount")), "1234.5");
@@ -83,14 +102,17 @@ TEST_F(Database, AddNewStoresTextIntoTypedColumns) {
 
 TEST_F(Database, ReadOnlyRecordsetRefusesNewRows) {
     AdoRecordset rs;
-    rs.Open("select * from aHqPettyCashPaymentHeader where 1=2", con(), adOpenForwardOnly, adLockReadOnly);
+    rs.Open("select * from aHqPettyCashPaymentHeader where 1=2", con(), adOpenForwardOnly,
+            adLockReadOnly);
     EXPECT_THROW(rs.AddNew(), ModuleError);
 }
 
 TEST_F(Database, ForwardOnlyReaderIsFinishedBeforeTheNextStatement) {
     AdoRecordset reader;
-    reader.Open("select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 order by phPaymentID", con(),
-                adOpenForwardOnly, adLockReadOnly);
+    reader.Open(
+        "select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 order by "
+        "phPaymentID",
+        con(), adOpenForwardOnly, adLockReadOnly);
     EXPECT_EQ(reader.RecordCount(), -1);
     ASSERT_FALSE(reader.Eof());
     EXPECT_EQ(reader.Fields(0).toInt(), 1);
@@ -106,7 +128,8 @@ TEST_F(Database, ForwardOnlyReaderIsFinishedBeforeTheNextStatement) {
         ++count;
         reader.MoveNext();
     }
-    EXPECT_EQ(count, scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1").toInt());
+    EXPECT_EQ(count,
+              scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1").toInt());
     EXPECT_EQ(last, count);
     EXPECT_THROW(reader.Fields(0), ModuleError);  // at the end: no current record
 }
@@ -117,8 +140,10 @@ TEST_F(Database, StatementLogKeepsTheTextAsWritten) {
     rs.Open("select Top 1 isnull(cashgroupID,0) from asettings where companyid=2", con());
     EXPECT_EQ(rs.Fields(0).toInt(), 0);
     ASSERT_EQ(con()->log().entries().size(), 1u);
-    EXPECT_EQ(con()->log().entries().front().text, "select Top 1 isnull(cashgroupID,0) from asettings where companyid=2");
-    EXPECT_EQ(con()->log().entries().front().sent, "select ifnull(cashgroupID,0) from asettings where companyid=2 LIMIT 1");
+    EXPECT_EQ(con()->log().entries().front().text,
+              "select Top 1 isnull(cashgroupID,0) from asettings where companyid=2");
+    EXPECT_EQ(con()->log().entries().front().sent,
+              "select ifnull(cashgroupID,0) from asettings where companyid=2 LIMIT 1");
 }
 
 TEST_F(Database, OpeningAClosedConnectionFailsClearly) {

@@ -22,12 +22,13 @@ QObject* createByProgId(const char* progId) {
     std::unique_ptr<QObject> factory(DllGetClassObject(progId));
     if (!factory) return nullptr;
     QObject* instance = nullptr;
-    EXPECT_TRUE(QMetaObject::invokeMethod(factory.get(), "CreateInstance", Q_RETURN_ARG(QObject*, instance)));
+    EXPECT_TRUE(QMetaObject::invokeMethod(factory.get(), "CreateInstance",
+                                          Q_RETURN_ARG(QObject*, instance)));
     return instance;
 }
 
 class ModuleEntryTest : public DemoDatabaseTest {
-protected:
+  protected:
     void SetUp() override {
         DemoDatabaseTest::SetUp();
         BasModule::ResetContext();
@@ -50,29 +51,36 @@ protected:
 
 TEST_F(ModuleEntryTest, RegisteringWritesTheLibraryUnderItsProgId) {
     ASSERT_EQ(DllRegisterServer(), 0);
-    const QString path = ComRegistry::registeredLibrary(QStringLiteral("lq8dm362.clsPettyCashPayments"));
+    const QString path =
+        ComRegistry::registeredLibrary(QStringLiteral("lq8dm362.clsPettyCashPayments"));
     EXPECT_EQ(path, ModuleLibraryPath());
     EXPECT_TRUE(path.contains(QStringLiteral("libPettyCashPayments.so")));
     ASSERT_EQ(DllUnregisterServer(), 0);
-    EXPECT_TRUE(ComRegistry::registeredLibrary(QStringLiteral("lq8dm362.clsPettyCashPayments")).isEmpty());
+    EXPECT_TRUE(
+        ComRegistry::registeredLibrary(QStringLiteral("lq8dm362.clsPettyCashPayments")).isEmpty());
     ASSERT_EQ(DllRegisterServer(), 0);
 }
 
 TEST_F(ModuleEntryTest, UnknownProgIdGetsNoFactory) {
     EXPECT_EQ(DllGetClassObject("lq8dm362.clsNoSuchClass"), nullptr);
-    EXPECT_NE(std::unique_ptr<QObject>(DllGetClassObject("LQ8DM362.CLSPETTYCASHPAYMENTS")), nullptr);
+    EXPECT_NE(std::unique_ptr<QObject>(DllGetClassObject("LQ8DM362.CLSPETTYCASHPAYMENTS")),
+              nullptr);
 }
 
 TEST_F(ModuleEntryTest, EveryPropertyReadsBackByName) {
     setAll();
     EXPECT_EQ(GetByName(payments.get(), "adocon").value<QObject*>(), con());
-    EXPECT_EQ(GetByName(payments.get(), "strmsgboxcaption").toString(), QStringLiteral("Head Office Petty Cash"));
+    EXPECT_EQ(GetByName(payments.get(), "strmsgboxcaption").toString(),
+              QStringLiteral("Head Office Petty Cash"));
     EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 1);
     EXPECT_EQ(GetByName(payments.get(), "intDepartmentID").toInt(), 2);
     EXPECT_EQ(GetByName(payments.get(), "intuserid").toInt(), 1);
     EXPECT_EQ(GetByName(payments.get(), "intFinancialID").toInt(), 2);
     EXPECT_EQ(GetByName(payments.get(), "dtProcessDate").toDateTime().date(), kProcessDate);
-    EXPECT_EQ(payments->metaObject()->property(payments->metaObject()->indexOfProperty("intCompanyID")).metaType().id(),
+    EXPECT_EQ(payments->metaObject()
+                  ->property(payments->metaObject()->indexOfProperty("intCompanyID"))
+                  .metaType()
+                  .id(),
               QMetaType::Short);
 }
 
@@ -85,7 +93,8 @@ TEST_F(ModuleEntryTest, A16BitPropertyRefusesALargerNumber) {
     }
     SetByName(payments.get(), "intCompanyID", 32767);
     EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 32767);
-    SetByName(payments.get(), "intCompanyID", QStringLiteral("2.5"));  // rounds to even, as the 16-bit conversion does
+    SetByName(payments.get(), "intCompanyID",
+              QStringLiteral("2.5"));  // rounds to even, as the 16-bit conversion does
     EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 2);
 }
 

@@ -12,10 +12,13 @@ using namespace pcp::test;
 
 namespace {
 
-QString registerQuery(int company, int department, int year, const QString& bound, const QString& order) {
+QString registerQuery(int company, int department, int year, const QString& bound,
+                      const QString& order) {
     QString s = department == 0
-                    ? " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then 'Yes' "
-                    : " select phPaymentID, phPaymentNo,phPaymentdate,phPayee,phAmount,case phcancel when 1 then 'Yes' ";
+                    ? " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
+                      "phcancel when 1 then 'Yes' "
+                    : " select phPaymentID, phPaymentNo,phPaymentdate,phPayee,phAmount,case "
+                      "phcancel when 1 then 'Yes' ";
     s += " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ";
     s += "aHqPettyCashPaymentHeader";
     s += "  ";
@@ -27,9 +30,11 @@ QString registerQuery(int company, int department, int year, const QString& boun
 }
 
 QString searchBase() {
-    return QString(" select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then 'Yes' ") +
-           " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From " + "aHqPettyCashPaymentHeader" +
-           "  " + " where phCompanyID=1" + " and phFinancialID = 2";
+    return QString(
+               " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
+               "phcancel when 1 then 'Yes' ") +
+           " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From " +
+           "aHqPettyCashPaymentHeader" + "  " + " where phCompanyID=1" + " and phFinancialID = 2";
 }
 
 QList<QStringList> rowsOf(AdoConnection* con, const QString& sql) {
@@ -56,30 +61,41 @@ QList<int> idsOf(const QList<QStringList>& rows) {
 TEST(Dialect, RewritesOnlyOutsideStringLiterals) {
     EXPECT_EQ(TranslateTsqlToSqlite("select isnull(a,0) from t where b='isnull(x)'"),
               "select ifnull(a,0) from t where b='isnull(x)'");
-    EXPECT_EQ(TranslateTsqlToSqlite("select left(phPaymentNo,3), right(x ,2) from t left outer join u on 1=1"),
+    EXPECT_EQ(TranslateTsqlToSqlite(
+                  "select left(phPaymentNo,3), right(x ,2) from t left outer join u on 1=1"),
               "select pcp_left(phPaymentNo,3), pcp_right(x ,2) from t left outer join u on 1=1");
     EXPECT_EQ(TranslateTsqlToSqlite("select max(convert(int,right(n,len(n)-3))) from t"),
               "select max(pcp_cint(pcp_right(n,len(n)-3))) from t");
-    EXPECT_EQ(TranslateTsqlToSqlite("select a from t where convert(varchar(20),d,103) like '%12/03%'"),
-              "select a from t where pcp_cvarchar(d,103) like '%12/03%'");
-    EXPECT_EQ(TranslateTsqlToSqlite(" select Top 1000 a, b from t where x='it''s top 5' order by a desc"),
-              " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000");
+    EXPECT_EQ(
+        TranslateTsqlToSqlite("select a from t where convert(varchar(20),d,103) like '%12/03%'"),
+        "select a from t where pcp_cvarchar(d,103) like '%12/03%'");
+    EXPECT_EQ(
+        TranslateTsqlToSqlite(" select Top 1000 a, b from t where x='it''s top 5' order by a desc"),
+        " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000");
     EXPECT_EQ(TranslateTsqlToSqlite("select a from t where a in (select top 1 b from u)"),
               "select a from t where a in (select top 1 b from u)");
-    // a number running into a keyword, as the search builds it; literals, decimals and exponents untouched
-    EXPECT_EQ(TranslateTsqlToSqlite("select a from t where f = 2and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F"),
-              "select a from t where f = 2 and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F");
+    // a number running into a keyword, as the search builds it; literals, decimals and exponents
+    // untouched
+    EXPECT_EQ(
+        TranslateTsqlToSqlite(
+            "select a from t where f = 2and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F"),
+        "select a from t where f = 2 and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F");
     EXPECT_EQ(TranslateTsqlToSqlite("select col2 from t2"), "select col2 from t2");
 }
 
 class Statements : public DemoDatabaseTest {};
 
 TEST_F(Statements, RegisterQueryInBothDepartmentVariants) {
-    const QString bound = FormatDate(QDateTime(kProcessDate.addDays(-30), QTime(0, 0), Qt::UTC), "yyyymmdd");
+    const QString bound =
+        FormatDate(QDateTime(kProcessDate.addDays(-30), QTime(0, 0), Qt::UTC), "yyyymmdd");
     const QString order = "' order by phPaymentID,len(phPaymentNo), phPaymentNo";
     const auto all = rowsOf(con(), registerQuery(1, 0, 2, bound, order));
-    const int expected = scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and phFinancialID=2 "
-                                "and phPaymentdate >= '" + bound + "'").toInt();
+    const int expected = scalar(
+                             "select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 "
+                             "and phFinancialID=2 "
+                             "and phPaymentdate >= '" +
+                             bound + "'")
+                             .toInt();
     ASSERT_GT(expected, 10);
     EXPECT_EQ(all.size(), expected);
     ASSERT_EQ(all.front().size(), 7);
@@ -91,59 +107,89 @@ TEST_F(Statements, RegisterQueryInBothDepartmentVariants) {
         EXPECT_TRUE(r[6] == "Yes" || r[6] == "No");
     }
     // The bound day itself is included: equality on a date compares exactly.
-    const auto onBound = rowsOf(con(), "select phPaymentID from aHqPettyCashPaymentHeader where phPaymentdate='" + bound + "'");
-    EXPECT_EQ(onBound.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where phPaymentdate='" + bound + "'").toInt());
+    const auto onBound =
+        rowsOf(con(), "select phPaymentID from aHqPettyCashPaymentHeader where phPaymentdate='" +
+                          bound + "'");
+    EXPECT_EQ(
+        onBound.size(),
+        scalar("select count(*) from aHqPettyCashPaymentHeader where phPaymentdate='" + bound + "'")
+            .toInt());
 
     const auto dept2 = rowsOf(con(), registerQuery(1, 2, 2, bound, order));
-    EXPECT_EQ(dept2.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and phFinancialID=2 "
-                                   "and phDepartmentID=2 and phPaymentdate >= '" + bound + "'").toInt());
+    EXPECT_EQ(dept2.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where "
+                                   "phCompanyID=1 and phFinancialID=2 "
+                                   "and phDepartmentID=2 and phPaymentdate >= '" +
+                                   bound + "'")
+                                .toInt());
     for (const auto& r : dept2) EXPECT_TRUE(r[1].startsWith("OPS/")) << r[1].toStdString();
 }
 
 TEST_F(Statements, FourKindsOfSearch) {
     // text contains
-    const auto payee = rowsOf(con(), searchBase() + " and phPayee like '%taxi%' order by phPaymentID desc");
-    EXPECT_EQ(payee.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
-                                   "phFinancialID=2 and phPayee like '%Taxi%'").toInt());
+    const auto payee =
+        rowsOf(con(), searchBase() + " and phPayee like '%taxi%' order by phPaymentID desc");
+    EXPECT_EQ(payee.size(),
+              scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
+                     "phFinancialID=2 and phPayee like '%Taxi%'")
+                  .toInt());
     ASSERT_FALSE(payee.isEmpty());
     for (int i = 1; i < payee.size(); ++i) EXPECT_GT(payee[i - 1][0].toInt(), payee[i][0].toInt());
 
     // date text contains, both styles
     const QDate d = kProcessDate.addDays(-40);
-    const auto slashes = rowsOf(con(), searchBase() + " and convert(varchar(20),phPaymentdate,103) like '%" +
-                                           d.toString("dd/MM") + "%' order by phPaymentID desc");
-    const auto dashes = rowsOf(con(), searchBase() + " and convert(varchar(20),phPaymentdate,105) like '%" +
-                                          d.toString("dd-MM") + "%' order by phPaymentID desc");
-    const int onDay = scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and phFinancialID=2 "
-                             "and phPaymentdate='" + d.toString("yyyyMMdd") + "'").toInt();
+    const auto slashes =
+        rowsOf(con(), searchBase() + " and convert(varchar(20),phPaymentdate,103) like '%" +
+                          d.toString("dd/MM") + "%' order by phPaymentID desc");
+    const auto dashes =
+        rowsOf(con(), searchBase() + " and convert(varchar(20),phPaymentdate,105) like '%" +
+                          d.toString("dd-MM") + "%' order by phPaymentID desc");
+    const int onDay = scalar(
+                          "select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
+                          "phFinancialID=2 "
+                          "and phPaymentdate='" +
+                          d.toString("yyyyMMdd") + "'")
+                          .toInt();
     EXPECT_EQ(slashes.size(), onDay);
     EXPECT_EQ(dashes.size(), onDay);
 
     // whole-number part equals
-    const double amount = scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=5").toDouble();
+    const double amount =
+        scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=5").toDouble();
     const QString whole = QString::number(qint64(amount));
-    const auto byAmount = rowsOf(con(), searchBase() + " and floor(phAmount) = floor(" + whole + ") order by phPaymentID desc");
+    const auto byAmount = rowsOf(con(), searchBase() + " and floor(phAmount) = floor(" + whole +
+                                            ") order by phPaymentID desc");
     EXPECT_TRUE(idsOf(byAmount).contains(5));
     for (const auto& r : byAmount) EXPECT_EQ(QString::number(qint64(r[4].toDouble())), whole);
 
     // flag equals, both department variants
-    const auto cancelled = rowsOf(con(), searchBase() + " and phcancel=1 order by phPaymentID desc");
-    EXPECT_EQ(cancelled.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and phCancel=1").toInt());
+    const auto cancelled =
+        rowsOf(con(), searchBase() + " and phcancel=1 order by phPaymentID desc");
+    EXPECT_EQ(
+        cancelled.size(),
+        scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and phCancel=1")
+            .toInt());
     for (const auto& r : cancelled) EXPECT_EQ(r[5], "Yes");
-    const auto posted = rowsOf(con(), searchBase() + "and phDepartmentID= 1" + " and phposted= 1 order by phPaymentID desc");
+    const auto posted = rowsOf(con(), searchBase() + "and phDepartmentID= 1" +
+                                          " and phposted= 1 order by phPaymentID desc");
     for (const auto& r : posted) EXPECT_EQ(r[6], "Yes");
-    EXPECT_EQ(posted.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
-                                    "phDepartmentID=1 and phPosted=1").toInt());
+    EXPECT_EQ(posted.size(),
+              scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
+                     "phDepartmentID=1 and phPosted=1")
+                  .toInt());
 }
 
 TEST_F(Statements, SearchReturnsTheNewestThousand) {
     con()->BeginTrans();
     for (int id = 1000; id < 2200; ++id)
-        con()->Execute(QString("insert into aHqPettyCashPaymentHeader (phPaymentID,phCompanyID,phFinancialID,phDepartmentID,"
-                               "phPaymentNo,phPaymentdate,phAccountID,phPayee,phAmount) values (%1,1,2,1,'ADM/%1','20261101',"
-                               "101,'Bulk Payee',10)").arg(id));
+        con()->Execute(QString("insert into aHqPettyCashPaymentHeader "
+                               "(phPaymentID,phCompanyID,phFinancialID,phDepartmentID,"
+                               "phPaymentNo,phPaymentdate,phAccountID,phPayee,phAmount) values "
+                               "(%1,1,2,1,'ADM/%1','20261101',"
+                               "101,'Bulk Payee',10)")
+                           .arg(id));
     con()->CommitTrans();
-    const auto rows = rowsOf(con(), searchBase() + " and phPayee like '%Bulk%' order by phPaymentID desc");
+    const auto rows =
+        rowsOf(con(), searchBase() + " and phPayee like '%Bulk%' order by phPaymentID desc");
     ASSERT_EQ(rows.size(), 1000);
     EXPECT_EQ(rows.front()[0].toInt(), 2199);
     EXPECT_EQ(rows.back()[0].toInt(), 1200);
@@ -152,29 +198,42 @@ TEST_F(Statements, SearchReturnsTheNewestThousand) {
 TEST_F(Statements, NumberingQueries) {
     // the prefix, the count and the highest running number, as the save reads them
     AdoRecordset prefix;
-    prefix.Open(QString("SELECT Prefix FROM aPrefix") + " WHERE InterfaceID = 7517 and DepartmentId=2 and FinancialId = 2",
+    prefix.Open(QString("SELECT Prefix FROM aPrefix") +
+                    " WHERE InterfaceID = 7517 and DepartmentId=2 and FinancialId = 2",
                 con(), adOpenStatic, adLockReadOnly);
     ASSERT_FALSE(prefix.Eof());
     EXPECT_EQ(Text(prefix.Fields("Prefix")), "OPS/");
-    const int count = rowsOf(con(), "select count(phPaymentNo) from aHqPettyCashPaymentHeader where phDepartmentID =2 and "
-                                    "phFinancialid=2 and left(phPaymentNo,4) ='OPS/'")[0][0].toInt();
-    EXPECT_EQ(count, scalar("select count(*) from aHqPettyCashPaymentHeader where phDepartmentID=2 and phFinancialID=2").toInt());
-    const auto highest = rowsOf(con(), QString("SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-") + "4" +
-                                           "))) FROM aHqPettyCashPaymentHeader WHERE phDepartmentID =2" +
-                                           " and  phFinancialid=2 and left(phPaymentNo,4) ='OPS/'");
+    const int count =
+        rowsOf(
+            con(),
+            "select count(phPaymentNo) from aHqPettyCashPaymentHeader where phDepartmentID =2 and "
+            "phFinancialid=2 and left(phPaymentNo,4) ='OPS/'")[0][0]
+            .toInt();
+    EXPECT_EQ(count, scalar("select count(*) from aHqPettyCashPaymentHeader where phDepartmentID=2 "
+                            "and phFinancialID=2")
+                         .toInt());
+    const auto highest =
+        rowsOf(con(), QString("SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-") + "4" +
+                          "))) FROM aHqPettyCashPaymentHeader WHERE phDepartmentID =2" +
+                          " and  phFinancialid=2 and left(phPaymentNo,4) ='OPS/'");
     EXPECT_EQ(highest[0][0].toInt(), count);  // numbers run 1..n per department
 
     // the highest is taken as a number: OPS/10 beats OPS/9
-    con()->Execute("update aHqPettyCashPaymentHeader set phPaymentNo='OPS/100' where phPaymentID=1");
-    const auto afterEdit = rowsOf(con(), "SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-4))) FROM "
-                                         "aHqPettyCashPaymentHeader  where phFinancialid=2 and left(phPaymentNo,4) ='OPS/'");
+    con()->Execute(
+        "update aHqPettyCashPaymentHeader set phPaymentNo='OPS/100' where phPaymentID=1");
+    const auto afterEdit =
+        rowsOf(con(),
+               "SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-4))) FROM "
+               "aHqPettyCashPaymentHeader  where phFinancialid=2 and left(phPaymentNo,4) ='OPS/'");
     EXPECT_EQ(afterEdit[0][0].toInt(), 100);
 
     // a number whose running part is not a whole number fails, as on SQL Server
     con()->Execute("update aHqPettyCashPaymentHeader set phPaymentNo='OPS/1A' where phPaymentID=1");
-    EXPECT_THROW(rowsOf(con(), "SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-4))) FROM "
-                               "aHqPettyCashPaymentHeader  where phFinancialid=2 and left(phPaymentNo,4) ='OPS/'"),
-                 ModuleError);
+    EXPECT_THROW(
+        rowsOf(con(),
+               "SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-4))) FROM "
+               "aHqPettyCashPaymentHeader  where phFinancialid=2 and left(phPaymentNo,4) ='OPS/'"),
+        ModuleError);
 }
 
 TEST_F(Statements, LenIgnoresTrailingBlanks) {
@@ -191,19 +250,22 @@ TEST_F(Statements, LineAccountListOfADepartment) {
                           "  nca.daDepartmentid = dc.maindepid";
     auto condition = [](int d) {
         const QString C = "1", D = QString::number(d);
-        return " am.groupID=gm.groupID and am.groupid<>(select bankgroupID from " + QString("asettings where CompanyID=") + C +
-               " ) and am.groupid<> " + " (select isnull(cashgroupID,0) from asettings where CompanyID=" + C +
-               ") and am.groupid <>  (select fixedassetgroupid from asettings where CompanyID=" + C + ") and " +
-               " am.accountid <> (select isnull(TradeDebtorAcID,0) from asettings where " + " companyid=" + C + ") and " +
-               " am.accountid <> (select isnull(TradeCreditorAcID,0) from asettings where " + " companyid=" + C + ") and " +
-               " am.CompanyID = gm.companyid and am.CompanyID=" + C + " and " +
-               " am.companyid=nca.companyid and nca.accountid=am.accountid and " + " nca.dadepartmentid=" + D +
-               " and dc.maindepid is null";
+        return " am.groupID=gm.groupID and am.groupid<>(select bankgroupID from " +
+               QString("asettings where CompanyID=") + C + " ) and am.groupid<> " +
+               " (select isnull(cashgroupID,0) from asettings where CompanyID=" + C +
+               ") and am.groupid <>  (select fixedassetgroupid from asettings where CompanyID=" +
+               C + ") and " +
+               " am.accountid <> (select isnull(TradeDebtorAcID,0) from asettings where " +
+               " companyid=" + C + ") and " +
+               " am.accountid <> (select isnull(TradeCreditorAcID,0) from asettings where " +
+               " companyid=" + C + ") and " + " am.CompanyID = gm.companyid and am.CompanyID=" + C +
+               " and " + " am.companyid=nca.companyid and nca.accountid=am.accountid and " +
+               " nca.dadepartmentid=" + D + " and dc.maindepid is null";
     };
     auto ids = [&](int d) {
         QList<int> out;
-        for (const auto& r : rowsOf(con(), "select am.AccountID,Accountdesc from " + table + " where " + condition(d) +
-                                               " order by am.AccountID"))
+        for (const auto& r : rowsOf(con(), "select am.AccountID,Accountdesc from " + table +
+                                               " where " + condition(d) + " order by am.AccountID"))
             out << r[0].toInt();
         return out;
     };
@@ -215,19 +277,35 @@ TEST_F(Statements, LineAccountListOfADepartment) {
 }
 
 TEST_F(Statements, PostingReversalTouchesOnlyTheVouchersJournalEntry) {
-    const auto posted = rowsOf(con(), "select phPaymentID, phPaymentNo, phPaymentdate from aHqPettyCashPaymentHeader "
-                                      "where phCompanyID=1 and phPosted=1 order by phPaymentID");
+    const auto posted =
+        rowsOf(con(),
+               "select phPaymentID, phPaymentNo, phPaymentdate from aHqPettyCashPaymentHeader "
+               "where phCompanyID=1 and phPosted=1 order by phPaymentID");
     ASSERT_FALSE(posted.isEmpty());
     const QString number = posted[0][1];
     const QString d = FormatDate(ParseDate(posted[0][2]), "yyyymmdd");
-    const int others = scalar("select count(*) from KRVjournalheader where cancel=0 and not (companyid=1 and Type='HQPCP' "
-                              "and referenceno='" + number + "')").toInt();
-    const int affected = con()->Execute("Update KRVjournalheader set cancel=1 where referenceno='" + number +
-                                        "' and Type='HQPCP' and JournalDate='" + d + "' And Cancel = 0 AND companyid=1");
+    const int others = scalar(
+                           "select count(*) from KRVjournalheader where cancel=0 and not "
+                           "(companyid=1 and Type='HQPCP' "
+                           "and referenceno='" +
+                           number + "')")
+                           .toInt();
+    const int affected = con()->Execute("Update KRVjournalheader set cancel=1 where referenceno='" +
+                                        number + "' and Type='HQPCP' and JournalDate='" + d +
+                                        "' And Cancel = 0 AND companyid=1");
     EXPECT_EQ(affected, 1);
-    EXPECT_EQ(scalar("select cancel from KRVjournalheader where companyid=1 and Type='HQPCP' and referenceno='" + number + "'").toInt(), 1);
-    EXPECT_EQ(scalar("select count(*) from KRVjournalheader where cancel=0 and not (companyid=1 and Type='HQPCP' "
-                     "and referenceno='" + number + "')").toInt(), others);
-    EXPECT_EQ(con()->Execute("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=" + posted[0][0] +
-                             " And phcompanyid =1"), 1);
+    EXPECT_EQ(scalar("select cancel from KRVjournalheader where companyid=1 and Type='HQPCP' and "
+                     "referenceno='" +
+                     number + "'")
+                  .toInt(),
+              1);
+    EXPECT_EQ(scalar("select count(*) from KRVjournalheader where cancel=0 and not (companyid=1 "
+                     "and Type='HQPCP' "
+                     "and referenceno='" +
+                     number + "')")
+                  .toInt(),
+              others);
+    EXPECT_EQ(con()->Execute("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=" +
+                             posted[0][0] + " And phcompanyid =1"),
+              1);
 }

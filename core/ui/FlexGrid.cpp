@@ -19,22 +19,28 @@ namespace {
 constexpr int kDefaultColWidthTwips = 960;
 const QString kSource = QStringLiteral("MSHierarchicalFlexGridLib.MSHFlexGrid");
 
-[[noreturn]] void badRow() { pcp::raise(30009, kSource, QStringLiteral("Invalid Row value")); }
-[[noreturn]] void badCol() { pcp::raise(30010, kSource, QStringLiteral("Invalid Col value")); }
-[[noreturn]] void subscript() { raise(381, kSource, QStringLiteral("Subscript out of range")); }
+[[noreturn]] void badRow() {
+    pcp::raise(30009, kSource, QStringLiteral("Invalid Row value"));
+}
+[[noreturn]] void badCol() {
+    pcp::raise(30010, kSource, QStringLiteral("Invalid Col value"));
+}
+[[noreturn]] void subscript() {
+    raise(381, kSource, QStringLiteral("Subscript out of range"));
+}
 
 // Paints selected text in the grid's selection colour.
 class SelectionColourDelegate : public QStyledItemDelegate {
-public:
+  public:
     explicit SelectionColourDelegate(FlexGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
-protected:
+  protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         option->palette.setColor(QPalette::HighlightedText, OleColor(grid_->foreColorSel()));
     }
 
-private:
+  private:
     FlexGrid* grid_;
 };
 
@@ -60,8 +66,12 @@ int compareGeneric(const QString& a, const QString& b) {
 
 FlexGridModel::FlexGridModel(FlexGrid* grid) : QAbstractTableModel(grid), grid_(grid) {}
 
-int FlexGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
-int FlexGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownCols_; }
+int FlexGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
+int FlexGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownCols_;
+}
 
 QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     const int r = index.row() + grid_->fixedRows_;
@@ -69,7 +79,8 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     if (r >= grid_->rows() || c >= grid_->cols_) return QVariant();
     const auto& row = grid_->cells_[r];
     if (role == Qt::DisplayRole) return row.cells[c];
-    if (role == Qt::ForegroundRole && !row.fore.empty() && row.fore[c] != 0) return OleColor(row.fore[c]);
+    if (role == Qt::ForegroundRole && !row.fore.empty() && row.fore[c] != 0)
+        return OleColor(row.fore[c]);
     return QVariant();
 }
 
@@ -120,7 +131,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(new FlexGridMod
 void FlexGrid::scheduleSync() {
     if (syncPending_) return;
     syncPending_ = true;
-    QMetaObject::invokeMethod(this, [this] { syncView(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { syncView(); }, Qt::QueuedConnection);
 }
 
 void FlexGrid::setRows(int n) {
@@ -151,7 +163,8 @@ void FlexGrid::setCols(int n) {
 }
 
 void FlexGrid::setFixedRows(int n) {
-    if (n < 0 || n > 1 || n >= rows()) pcp::raise(30009, kSource, QStringLiteral("Invalid Row value"));
+    if (n < 0 || n > 1 || n >= rows())
+        pcp::raise(30009, kSource, QStringLiteral("Invalid Row value"));
     fixedRows_ = n;
     horizontalHeader()->setVisible(n == 1);
     structureDirty_ = true;
@@ -217,7 +230,9 @@ void FlexGrid::setColWidth(int col, int twips) {
     scheduleSync();
 }
 
-int FlexGrid::widthTwips() const { return PxToTwips(width()); }
+int FlexGrid::widthTwips() const {
+    return PxToTwips(width());
+}
 
 quint32 FlexGrid::cellForeColorAt(int row, int col) const {
     if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
@@ -225,15 +240,23 @@ quint32 FlexGrid::cellForeColorAt(int row, int col) const {
     return r.fore.empty() ? 0 : r.fore[col];
 }
 
-quint32 FlexGrid::cellForeColor() const { return cellForeColorAt(row_, col_); }
+quint32 FlexGrid::cellForeColor() const {
+    return cellForeColorAt(row_, col_);
+}
 
 void FlexGrid::setCellForeColor(quint32 color) {
-    Row& r = cells_[row_];
+    setCellForeColorAt(row_, col_, color);
+}
+
+void FlexGrid::setCellForeColorAt(int row, int col, quint32 color) {
+    if (row < 0 || row >= rows()) badRow();
+    if (col < 0 || col >= cols_) badCol();
+    Row& r = cells_[row];
     if (r.fore.empty()) {
         if (color == 0) return;
         r.fore.assign(cols_, 0);
     }
-    r.fore[col_] = color;
+    r.fore[col] = color;
     dataDirty_ = true;
     scheduleSync();
 }
@@ -268,12 +291,20 @@ bool FlexGrid::lessThan(const Row& a, const Row& b, int c0, int c1, int kind) {
         int cmp = 0;
         switch (kind) {
             case flexSortGenericAscending:
-            case flexSortGenericDescending: cmp = compareGeneric(x, y); break;
+            case flexSortGenericDescending:
+                cmp = compareGeneric(x, y);
+                break;
             case flexSortNumericAscending:
-            case flexSortNumericDescending: cmp = compareNumeric(x, y); break;
+            case flexSortNumericDescending:
+                cmp = compareNumeric(x, y);
+                break;
             case flexSortStringNoCaseAscending:
-            case flexSortStringNoCaseDescending: cmp = compareText(x, y, Qt::CaseInsensitive); break;
-            default: cmp = compareText(x, y, Qt::CaseSensitive); break;
+            case flexSortStringNoCaseDescending:
+                cmp = compareText(x, y, Qt::CaseInsensitive);
+                break;
+            default:
+                cmp = compareText(x, y, Qt::CaseSensitive);
+                break;
         }
         if (cmp != 0) return kind % 2 == 0 ? cmp > 0 : cmp < 0;
     }
@@ -290,7 +321,9 @@ void FlexGrid::sort(int kind) {
     scheduleSync();
 }
 
-void FlexGrid::setToolTipText(const QString& text) { toolTip_ = text; }
+void FlexGrid::setToolTipText(const QString& text) {
+    toolTip_ = text;
+}
 
 // --- view synchronisation ----------------------------------------------------
 
@@ -416,8 +449,10 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent* e) {
 bool FlexGrid::viewportEvent(QEvent* e) {
     if (e->type() == QEvent::ToolTip) {
         auto* he = static_cast<QHelpEvent*>(e);
-        if (toolTip_.isEmpty()) QToolTip::hideText();
-        else QToolTip::showText(he->globalPos(), toolTip_, viewport());
+        if (toolTip_.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(he->globalPos(), toolTip_, viewport());
         return true;
     }
     return QTableView::viewportEvent(e);
@@ -431,7 +466,8 @@ bool FlexGrid::eventFilter(QObject* o, QEvent* e) {
             emit mouseMoved(int(me->buttons()), 0, PxToTwips(int(me->position().x())), 0);
         } else if (e->type() == QEvent::ToolTip) {
             auto* he = static_cast<QHelpEvent*>(e);
-            if (!toolTip_.isEmpty()) QToolTip::showText(he->globalPos(), toolTip_, horizontalHeader());
+            if (!toolTip_.isEmpty())
+                QToolTip::showText(he->globalPos(), toolTip_, horizontalHeader());
             return true;
         }
     }

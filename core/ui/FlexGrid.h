@@ -33,14 +33,14 @@ class FlexGrid;
 
 class FlexGridModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit FlexGridModel(FlexGrid* grid);
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     friend class FlexGrid;
     FlexGrid* grid_;
     int shownRows_ = 0;
@@ -54,7 +54,7 @@ class FlexGrid : public QTableView {
     Q_PROPERTY(int Row READ row WRITE setRow)
     Q_PROPERTY(int Col READ col WRITE setCol)
 
-public:
+  public:
     explicit FlexGrid(QWidget* parent = nullptr);
 
     int rows() const { return int(cells_.size()); }
@@ -89,6 +89,8 @@ public:
     quint32 cellForeColor() const;
     void setCellForeColor(quint32 color);
     quint32 cellForeColorAt(int row, int col) const;
+    // Colours any cell without moving the current cell.
+    void setCellForeColorAt(int row, int col, quint32 color);
     quint32 foreColorSel() const { return foreColorSel_; }
     void setForeColorSel(quint32 color);
 
@@ -105,20 +107,20 @@ public:
     // Brings the view up to date now (normally done when the event loop runs).
     void syncView();
 
-signals:
+  signals:
     void enterCell();
     void selChange();
     void dblClick();
     void mouseMoved(int button, int shift, int x, int y);
     void columnResizedByUser(int col, int twips);
 
-protected:
+  protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     bool viewportEvent(QEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
-private:
+  private:
     friend class FlexGridModel;
     struct Row {
         std::vector<QString> cells;

@@ -4,7 +4,7 @@
 namespace pcp {
 
 class MousePointer {
-public:
+  public:
     static void setHourglass(bool on);
     static bool isHourglass();
 };
@@ -12,14 +12,20 @@ public:
 // Shows the hourglass for a scope and restores the normal pointer however the
 // scope is left, an error included.
 class HourglassScope {
-public:
+  public:
     HourglassScope() : was_(MousePointer::isHourglass()) { MousePointer::setHourglass(true); }
-    ~HourglassScope() { MousePointer::setHourglass(was_); }
+    ~HourglassScope() { release(); }
+    // The normal pointer again before the scope ends.
+    void release() {
+        if (!released_) MousePointer::setHourglass(was_);
+        released_ = true;
+    }
     HourglassScope(const HourglassScope&) = delete;
     HourglassScope& operator=(const HourglassScope&) = delete;
 
-private:
+  private:
     bool was_;
+    bool released_ = false;
 };
 
 }  // namespace pcp

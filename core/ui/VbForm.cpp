@@ -5,12 +5,24 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QShortcut>
+
+#include "Help.h"
 
 namespace pcp {
 
 VbForm::VbForm(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // The windows are laid out in twips for an 8-point sans serif face.
+    QFont face(QStringLiteral("Arial"));
+    face.setPointSizeF(8.25);
+    setFont(face);
+    // F1 anywhere in the window opens the application's help, once one is set.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (!HelpFile().isEmpty()) ShowHelp(this);
+    });
 }
 
 bool VbForm::Unload() {
@@ -22,7 +34,8 @@ bool VbForm::Unload() {
 
 void VbForm::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        if (cancelButton_ && cancelButton_->isEnabled() && cancelButton_->isVisible()) cancelButton_->click();
+        if (cancelButton_ && cancelButton_->isEnabled() && cancelButton_->isVisible())
+            cancelButton_->click();
         e->accept();
         return;
     }
@@ -49,7 +62,9 @@ void VbForm::closeEvent(QCloseEvent* e) {
     unloading_ = false;
 }
 
-void VbForm::reject() { close(); }
+void VbForm::reject() {
+    close();
+}
 
 void VbForm::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
@@ -60,13 +75,20 @@ QColor OleColor(quint32 value) {
     if (value & 0x80000000u) {
         const QPalette p = qApp ? QApplication::palette() : QPalette();
         switch (value & 0xFF) {
-            case 0x05: return p.color(QPalette::Base);
-            case 0x08: return p.color(QPalette::Text);
-            case 0x0D: return p.color(QPalette::Highlight);
-            case 0x0E: return p.color(QPalette::HighlightedText);
-            case 0x0F: return p.color(QPalette::Button);
-            case 0x12: return p.color(QPalette::ButtonText);
-            default: return p.color(QPalette::WindowText);
+            case 0x05:
+                return p.color(QPalette::Base);
+            case 0x08:
+                return p.color(QPalette::Text);
+            case 0x0D:
+                return p.color(QPalette::Highlight);
+            case 0x0E:
+                return p.color(QPalette::HighlightedText);
+            case 0x0F:
+                return p.color(QPalette::Button);
+            case 0x12:
+                return p.color(QPalette::ButtonText);
+            default:
+                return p.color(QPalette::WindowText);
         }
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));

@@ -34,14 +34,19 @@ MessageScript::MessageScript() {
         }
         switch (r.buttons()) {
             case vbYesNo:
-            case vbYesNoCancel: return int(vbYes);
-            case vbOKCancel: return int(vbOK);
-            default: return int(vbOK);
+            case vbYesNoCancel:
+                return int(vbYes);
+            case vbOKCancel:
+                return int(vbOK);
+            default:
+                return int(vbOK);
         }
     });
 }
 
-MessageScript::~MessageScript() { InstallTestGuards(); }
+MessageScript::~MessageScript() {
+    InstallTestGuards();
+}
 
 QStringList MessageScript::texts() const {
     QStringList out;
@@ -66,7 +71,8 @@ ModalScript::ModalScript() {
 
 ModalScript::~ModalScript() {
     InstallTestGuards();
-    for (const auto& a : actions_) ADD_FAILURE() << "modal window never appeared: " << a.first.toStdString();
+    for (const auto& a : actions_)
+        ADD_FAILURE() << "modal window never appeared: " << a.first.toStdString();
 }
 
 void ModalScript::expect(const QString& objectName, std::function<void(QDialog*)> action) {
@@ -104,15 +110,17 @@ void DemoDatabaseTest::setContext(int company, int user, int department, int fin
     GObjVault.set("adocon", ObjectArg(connection_.get()));
     GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
     GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-    GObjTrail.call("OpenObject", {ObjectArg(connection_.get()), company, user, department, int(kInterfaceId),
-                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+    GObjTrail.call("OpenObject",
+                   {ObjectArg(connection_.get()), company, user, department, int(kInterfaceId),
+                    QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
     GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
 }
 
 QVariant DemoDatabaseTest::scalar(const QString& sql) {
     QVariant v;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pcp-test-check"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pcp-test-check"));
         db.setDatabaseName(dbPath());
         EXPECT_TRUE(db.open());
         QSqlQuery q(db);

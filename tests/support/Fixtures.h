@@ -24,14 +24,14 @@ void InstallTestGuards();
 // Records every message box and answers from a queue (OK / the first
 // button when the queue is empty).
 class MessageScript {
-public:
+  public:
     MessageScript();
     ~MessageScript();
     void answer(int result) { answers_.push_back(result); }
     const std::vector<MessageRequest>& shown() const { return shown_; }
     QStringList texts() const;
 
-private:
+  private:
     std::deque<int> answers_;
     std::vector<MessageRequest> shown_;
 };
@@ -39,7 +39,7 @@ private:
 // Acts inside modal windows as they appear, in order. A window that appears
 // with no action left is closed and counted as unexpected.
 class ModalScript {
-public:
+  public:
     ModalScript();
     ~ModalScript();
     void expect(const QString& objectName, std::function<void(QDialog*)> action);
@@ -47,7 +47,7 @@ public:
     QStringList unexpected() const { return unexpected_; }
     QStringList seen() const { return seen_; }
 
-private:
+  private:
     std::deque<std::pair<QString, std::function<void(QDialog*)>>> actions_;
     QStringList unexpected_, seen_;
 };
@@ -55,7 +55,7 @@ private:
 // A demo database in a temporary folder, opened as the module connection,
 // with the company, user and shared components of a loaded register.
 class DemoDatabaseTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Sets the context as Show and the register's load do.

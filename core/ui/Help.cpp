@@ -1,0 +1,92 @@
+#include "Help.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QResource>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "MessageBox.h"
+
+namespace pcp {
+
+namespace {
+
+QString g_helpFile;
+const QString kHelpRoot = QStringLiteral("/pettycash-help");
+
+}  // namespace
+
+void SetHelpFile(const QString& path) {
+    g_helpFile = path;
+}
+QString HelpFile() {
+    return g_helpFile;
+}
+
+HelpViewer::HelpViewer(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("HelpViewer"));
+    setWindowTitle(QStringLiteral("Petty Cash Payments Help"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(720, 560);
+    browser_ = new QTextBrowser(this);
+    browser_->setObjectName(QStringLiteral("helpBrowser"));
+    browser_->setOpenLinks(true);
+    auto* back = new QPushButton(QStringLiteral("&Back"), this);
+    auto* contents = new QPushButton(QStringLiteral("C&ontents"), this);
+    auto* close = new QPushButton(QStringLiteral("&Close"), this);
+    connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
+    connect(browser_, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+    connect(contents, &QPushButton::clicked, browser_, &QTextBrowser::home);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    back->setEnabled(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(back);
+    buttons->addWidget(contents);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(browser_);
+    layout->addLayout(buttons);
+}
+
+HelpViewer::~HelpViewer() {
+    if (!registeredFile_.isEmpty()) QResource::unregisterResource(registeredFile_, kHelpRoot);
+}
+
+bool HelpViewer::open(const QString& helpFile) {
+    if (!QFileInfo::exists(helpFile) || !QResource::registerResource(helpFile, kHelpRoot))
+        return false;
+    registeredFile_ = helpFile;
+    browser_->setSource(QUrl(QStringLiteral("qrc:") + kHelpRoot + QStringLiteral("/index.html")));
+    return !browser_->toPlainText().isEmpty();
+}
+
+QString HelpViewer::currentTopic() const {
+    return browser_->source().fileName();
+}
+
+QString HelpViewer::shownText() const {
+    return browser_->toPlainText();
+}
+
+HelpViewer* ShowHelp(QWidget* owner) {
+    if (auto* open = owner->findChild<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly)) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    auto* viewer = new HelpViewer(owner);
+    if (!viewer->open(HelpFile())) {
+        delete viewer;
+        MsgBox(QStringLiteral("The help file could not be opened:\r\n") + HelpFile(),
+               vbExclamation);
+        return nullptr;
+    }
+    viewer->show();
+    return viewer;
+}
+
+}  // namespace pcp

@@ -1,0 +1,194 @@
+// The register grid: filled from the register query (or a search), captions
+// from the grid-caption catalogue, widths from the longest texts, cancelled
+// vouchers in red, and the rights that follow the current row.
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <cmath>
+
+#include "../core/AdoRecordset.h"
+#include "../core/BasModule.h"
+#include "../core/SqlText.h"
+#include "../core/Values.h"
+#include "../core/ui/FlexGrid.h"
+#include "FrmMaster.h"
+
+namespace pcp {
+
+using namespace BasModule;
+
+namespace {
+
+constexpr quint32 kRed = 0x0000FFu;
+constexpr quint32 kCyan = 0xFFFF00u;
+constexpr int kTwipsPerCharacter = 130;
+constexpr int kPayeeMaxTwips = 4000;
+constexpr int kPayeeColumn = 3;
+constexpr int kCancelledColumn = 5;
+
+// The row counter and width sum are 16-bit, as the register was built:
+// beyond 32,767 the fill ends with an overflow error.
+qint16 Add16(qint16 a, double b) {
+    return CInt(double(a) + b);
+}
+
+}  // namespace
+
+void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
+                             const QString& strTableRelation) {
+    Q_UNUSED(strTableRelation);
+    Handle("FrmMaster", "GridPopulate", [&] {
+        GStrTableMain = strTableMain;
+        GStrSql = strSql;
+        flexMaster->clear();
+        flexMaster->setFixedRows(1);
+        flexMaster->setFixedCols(0);
+        flexMaster->setColWidth(0, 0);
+        flexMaster->setCols(1);
+        flexMaster->setRows(2);
+
+        AdoRecordset rs;
+        rs.Open(strSql, GAdoCon, adOpenKeyset, adLockOptimistic);
+        const int fields = rs.FieldCount();
+        if (rs.Eof())
+            flexMaster->setCols(fields);
+        else
+            rs.MoveFirst();
+        std::vector<double> widths(fields + 1, 0.0);
+
+        qint16 r = 1;
+        bool first = true;
+        while (!rs.Eof()) {
+            if (!first) {
+                r = Add16(r, 1);
+                flexMaster->setRows(flexMaster->rows() + 1);
+            }
+            if (r % 100 == 0) QCoreApplication::processEvents();
+            for (int i = 0; i < fields; ++i) {
+                if (first && i > 0) flexMaster->setCols(flexMaster->cols() + 1);
+                const QString text = Text(rs.Fields(i)).trimmed();
+                flexMaster->setTextMatrix(r, i, text);
+                if (text.size() > widths[i]) widths[i] = text.size();
+            }
+            first = false;
+            rs.MoveNext();
+        }
+        NameGrid(strTableMain, widths);
+        flexMaster->setColWidth(0, 0);
+        rs.Close();
+    });
+}
+
+void FrmMaster::NameGrid(const QString& strTableMain, std::vector<double>& widths) {
+    Handle("FrmMaster", "NameGrid", [&] {
+        const int searchIndex = std::max(0, cboSearch->currentIndex());
+        {
+            const QSignalBlocker quietSearch(cboSearch), quietSort(cboColNames);
+            cboSearch->clear();
+            cboColNames->clear();
+        }
+
+        AdoRecordset rs;
+        rs.Open(QStringLiteral("select tc.columnheader,tc.columnname from atables t,atablecolumns "
+                               "tc where t.tableid = "
+                               "tc.tableid and tablename ='") +
+                    SqlEscape(strTableMain) + QStringLiteral("' order by tc.columnid "),
+                GAdoCon, adOpenKeyset, adLockOptimistic);
+        const int catalogueRows = rs.RecordCount();
+        if (!rs.Eof()) {
+            rs.MoveNext();  // the key column has no caption
+            for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
+                const QString caption = Text(rs.Fields(0));
+                if (i < flexMaster->cols()) flexMaster->setTextMatrix(0, i, caption);
+                const QSignalBlocker quietSearch(cboSearch), quietSort(cboColNames);
+                cboColNames->addItem(caption, i);
+                cboSearch->addItem(caption, i);
+                if (i < int(widths.size()) && caption.size() > widths[i])
+                    widths[i] = caption.size();
+            }
+        }
+        {
+            // A fresh list shows no sort column; the search column stays as it was.
+            const QSignalBlocker quietSearch(cboSearch), quietSort(cboColNames);
+            cboColNames->setCurrentIndex(-1);
+            cboSearch->setCurrentIndex(searchIndex < cboSearch->count() ? searchIndex : -1);
+        }
+
+        for (int i = 0; i < catalogueRows && i < int(widths.size()) && i < flexMaster->cols();
+             ++i) {
+            const double wanted = widths[i] * kTwipsPerCharacter;
+            if (wanted > flexMaster->colWidth(i)) flexMaster->setColWidth(i, int(wanted));
+        }
+        if (flexMaster->cols() > kPayeeColumn &&
+            flexMaster->colWidth(kPayeeColumn) > kPayeeMaxTwips)
+            flexMaster->setColWidth(kPayeeColumn, kPayeeMaxTwips);
+
+        qint16 total = 0;
+        for (int c = 1; c < flexMaster->cols(); ++c) total = Add16(total, flexMaster->colWidth(c));
+        const int gridWidth = flexMaster->widthTwips();
+        if (gridWidth - 315 > total && flexMaster->cols() > 1) {
+            const qint32 spare = CLng(double(gridWidth - total - 315));
+            const qint32 share = CLng(double(spare) / double(flexMaster->cols() - 1));
+            for (int c = 1; c < flexMaster->cols(); ++c)
+                flexMaster->setColWidth(c, flexMaster->colWidth(c) + share);
+        }
+        rs.Close();
+
+        LateObject layout = CreateObject(QStringLiteral("Plover.clsLayout"));
+        layout.call("fnLayoutPrefs", {GIntUserID, GIntCompanyID, ObjectArg(flexMaster),
+                                      ObjectArg(GAdoCon.get()), true});
+        GridRowColor();
+
+        const int last = flexMaster->rows() - 1;
+        flexMaster->setRow(last);
+        flexMaster->setTopRow(last);
+        flexMaster->setCol(0);
+        flexMaster->setColSel(flexMaster->cols() - 1);
+    });
+}
+
+void FrmMaster::GridRowColor() {
+    Handle("FrmMaster", "GridRowColor", [&] {
+        cmdNew->setEnabled(HasRight(QStringLiteral("N")));
+        CmdEdit->setEnabled(HasRight(QStringLiteral("E")));
+        CmdDelete->setEnabled(HasRight(QStringLiteral("D")));
+        if (flexMaster->textMatrix(flexMaster->row(), kCancelledColumn) == u"Yes")
+            CmdDelete->setEnabled(false);
+        else if (HasRight(QStringLiteral("D")))
+            CmdDelete->setEnabled(true);
+
+        const int lastCol = std::min(6, flexMaster->cols() - 1);
+        for (int r = 1; r < flexMaster->rows(); ++r) {
+            if (flexMaster->textMatrix(r, kCancelledColumn) != u"Yes") continue;
+            for (int c = 0; c <= lastCol; ++c) flexMaster->setCellForeColorAt(r, c, kRed);
+        }
+        flexMaster->setRow(flexMaster->rows() - 1);
+        flexMaster->setCol(std::min(kCancelledColumn, flexMaster->cols() - 1));
+    });
+}
+
+void FrmMaster::GridColor() {
+    Handle("FrmMaster", "GridColor", [&] {
+        if (flexMaster->textMatrix(flexMaster->row(), 6) == u"Yes") {
+            CmdDelete->setEnabled(false);
+            return;
+        }
+        if (HasRight(QStringLiteral("D"))) CmdDelete->setEnabled(true);
+        if (HasRight(QStringLiteral("E"))) CmdEdit->setEnabled(true);
+    });
+}
+
+// A selected cancelled row keeps its red text; several rows show in cyan.
+void FrmMaster::flexMaster_SelChange() {
+    Handle("FrmMaster", "flexMaster_SelChange", [&] {
+        const bool severalRows = std::abs(flexMaster->rowSel() - flexMaster->row()) >= 1;
+        const quint32 cellColor = flexMaster->cellForeColor();
+        if (!severalRows && cellColor != kColorWindowText && cellColor != 0)
+            flexMaster->setForeColorSel(cellColor);
+        else
+            flexMaster->setForeColorSel(severalRows ? kCyan : kColorHighlightText);
+    });
+}
+
+}  // namespace pcp

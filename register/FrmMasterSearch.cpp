@@ -1,0 +1,221 @@
+// The register's search and sort strip: the in-grid search on every key
+// release, the database search ("Search All" and Enter), and the sort picker.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "../core/BasModule.h"
+#include "../core/SqlText.h"
+#include "../core/Values.h"
+#include "../core/ui/FlexGrid.h"
+#include "../core/ui/Keys.h"
+#include "../core/ui/Pointer.h"
+#include "FrmMaster.h"
+
+namespace pcp {
+
+using namespace BasModule;
+
+namespace {
+
+enum class SearchKind { Text, Date, Amount, Flag };
+
+struct SearchColumn {
+    const char* caption;
+    const char* column;
+    SearchKind kind;
+};
+
+// Picker caption to the column searched and how it is compared.
+constexpr SearchColumn kSearchColumns[] = {
+    {"PaymentNo", "phPaymentNo", SearchKind::Text},
+    {"PaymentDate", "phPaymentdate", SearchKind::Date},
+    {"Payee", "phPayee", SearchKind::Text},
+    {"Payment Amount", "phAmount", SearchKind::Amount},
+    {"Cancelled", "phcancel", SearchKind::Flag},
+    {"Posted", "phposted", SearchKind::Flag},
+};
+
+const SearchColumn* searchColumnFor(const QString& caption) {
+    for (const auto& c : kSearchColumns)
+        if (caption == QLatin1String(c.caption)) return &c;
+    return nullptr;
+}
+
+// Numbers go into the statement in plain decimal notation, never with an exponent.
+QString PlainDecimal(double value) {
+    if (std::fabs(value) >= 1e15) return QString::number(value, 'f', 0);
+    if (value != 0.0 && std::fabs(value) < 1e-10) return QStringLiteral("0");
+    return NumberText(value);
+}
+
+// Does the cell's start match the search text? Numbers compare by value,
+// texts without regard to letter case.
+bool StartMatches(const QString& cell, const QString& typed, bool numeric) {
+    const QString start = cell.trimmed().left(typed.size());
+    const QString wanted = typed.trimmed();
+    if (numeric) return Val(start) == Val(wanted);
+    return start.toUpper() == wanted.toUpper();
+}
+
+}  // namespace
+
+void FrmMaster::txtsearch_KeyUp(int& keyCode, int shift) {
+    Q_UNUSED(shift);
+    Handle("FrmMaster", "txtsearch_KeyUp", [&] {
+        const bool columnChosen = cboSearch->currentIndex() >= 0;
+        if (chkSearchAll->isChecked() && keyCode == vbKeyReturn && columnChosen)
+            SearchAll();
+        else if (columnChosen && !txtsearch->text().trimmed().isEmpty())
+            searchtheword();
+        flexMaster_EnterCell();
+    });
+}
+
+void FrmMaster::txtsearch_KeyPress(int& keyAscii) {
+    Handle("FrmMaster", "txtsearch_KeyPress", [&] { Q_UNUSED(keyAscii); });
+}
+
+// Sorts the grid by the search column and selects the first row, in that
+// order, whose start matches the text. The scan looks at every row, so the
+// first match is found even where the text order and the value order of a
+// number column disagree (9 sorts after 10).
+void FrmMaster::searchtheword() {
+    Handle("FrmMaster", "searchtheword", [&] {
+        if (cboSearch->currentIndex() < 0) return;
+        const int c = cboSearch->currentData().toInt();
+        const QString typed = txtsearch->text();
+        flexMaster->setCol(c);
+        flexMaster->setColSel(c);
+        flexMaster->sort(flexSortStringAscending);
+
+        const int rows = flexMaster->rows();
+        const bool numeric = IsNumeric(flexMaster->textMatrix(rows / 2, c));
+        int found = 0;
+        for (int r = 1; r < rows && !found; ++r)
+            if (StartMatches(flexMaster->textMatrix(r, c), typed, numeric)) found = r;
+        if (!found) return;
+        flexMaster->setRow(found);
+        flexMaster->setCol(0);
+        flexMaster->setColSel(flexMaster->cols() - 1);
+        flexMaster->setTopRow(found);
+    });
+}
+
+QString FrmMaster::searchStatement(const QString& text) {
+    if (text.trimmed().isEmpty()) {
+        GObjVault.set("strTableName", QStringLiteral("asettings where companyid=") +
+                                          QString::number(GIntCompanyID));
+        const qint32 days =
+            CLng(GObjVault.call("fnReturnField", {QStringLiteral("noofpreviousdays")}));
+        return RegisterQuery(days, QStringLiteral("' order by phPaymentID desc"));
+    }
+    const SearchColumn* column = searchColumnFor(cboSearch->currentText());
+    if (!column) return QString();
+
+    const QString base =
+        QStringLiteral(
+            " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
+            "phcancel when 1 then 'Yes' ") +
+        QStringLiteral(
+            " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ") +
+        GStrTableMain + QStringLiteral("  ") + QStringLiteral(" where phCompanyID=") +
+        QString::number(GIntCompanyID) + QStringLiteral(" and phFinancialID = ") +
+        QString::number(GIntFinancialID);
+    const QString department = GIntDepartmentID == 0 ? QString()
+                                                     : QStringLiteral("and phDepartmentID= ") +
+                                                           QString::number(GIntDepartmentID);
+    const QString col = QLatin1String(column->column);
+    const QString newestFirst = QStringLiteral(" order by phPaymentID desc");
+
+    switch (column->kind) {
+        case SearchKind::Text:
+            return base + department + QStringLiteral(" and ") + col + QStringLiteral(" like '%") +
+                   SqlEscape(text) + QStringLiteral("%'") + newestFirst;
+        case SearchKind::Date: {
+            const QString style =
+                text.contains(u'-') ? QStringLiteral("105") : QStringLiteral("103");
+            return base + department + QStringLiteral(" and convert(varchar(20),") + col + u',' +
+                   style + QStringLiteral(") like '%") + SqlEscape(text.trimmed()) +
+                   QStringLiteral("%'") + newestFirst;
+        }
+        case SearchKind::Amount:
+            return base + department + QStringLiteral(" and floor(") + col +
+                   QStringLiteral(") = floor(") + PlainDecimal(Val(text)) + u')' + newestFirst;
+        case SearchKind::Flag: {
+            const QString upper = text.trimmed().toUpper();
+            const QString value = upper.contains(u'Y') ? QStringLiteral("1") : QStringLiteral("0");
+            if (GIntDepartmentID == 0)
+                return base + QStringLiteral(" and ") + col + u'=' + value + newestFirst;
+            return base + department + QStringLiteral(" and ") + col + QStringLiteral("= ") +
+                   value + newestFirst;
+        }
+    }
+    return QString();
+}
+
+void FrmMaster::SearchAll() {
+    Handle("FrmMaster", "SearchAll", [&] {
+        const QString text = txtsearch->text();
+        if (!text.trimmed().isEmpty()) {
+            const SearchColumn* column = searchColumnFor(cboSearch->currentText());
+            const QString upper = text.trimmed().toUpper();
+            // A flag search for neither yes nor no changes nothing.
+            if (column && column->kind == SearchKind::Flag && !upper.contains(u'Y') &&
+                !upper.contains(u'N'))
+                return;
+        }
+        const QString statement = searchStatement(text);
+
+        HourglassScope hourglass;
+        GridPopulate(statement, QStringLiteral("aHqPettyCashPaymentHeader"), QString());
+        optAscend->setChecked(true);
+        optAscend_Click();
+        cboColNames->setCurrentIndex(0);
+        cboColNames_Click();
+        cboColNames->setCurrentIndex(-1);
+        cboColNames_Click();
+        hourglass.release();
+
+        flexMaster_EnterCell();
+        if (flexMaster->textMatrix(1, 0).isEmpty()) {
+            CmdEdit->setEnabled(false);
+            CmdDelete->setEnabled(false);
+        }
+        if (flexMaster->textMatrix(flexMaster->row(), 5) == u"Yes") CmdDelete->setEnabled(false);
+        flexMaster_SelChange();
+    });
+}
+
+void FrmMaster::cboColNames_Click() {
+    Handle("FrmMaster", "cboColNames_Click", [&] {
+        HourglassScope hourglass;
+        if (cboColNames->currentIndex() < 0) return;
+        const int column =
+            cboColNames->currentText().contains(QStringLiteral("date"), Qt::CaseInsensitive)
+                ? 2
+                : cboColNames->currentData().toInt();
+        flexMaster->setCol(column);
+        flexMaster->setColSel(column);
+        const bool ascending = optAscend->isChecked();
+        const bool numeric = IsNumeric(flexMaster->textMatrix(flexMaster->row(), column));
+        const int kind = numeric
+                             ? (ascending ? flexSortGenericAscending : flexSortGenericDescending)
+                             : (ascending ? flexSortStringAscending : flexSortStringDescending);
+        flexMaster->sort(kind);
+    });
+}
+
+// A new direction takes effect when the column is picked again.
+void FrmMaster::optAscend_Click() {
+    Handle("FrmMaster", "optAscend_Click", [&] { cboColNames->setCurrentIndex(-1); });
+}
+
+void FrmMaster::optDescend_Click() {
+    Handle("FrmMaster", "optDescend_Click", [&] { cboColNames->setCurrentIndex(-1); });
+}
+
+}  // namespace pcp

@@ -63,6 +63,7 @@ TEST_F(Lookups, UserDepartments) {
 class Procedures : public DemoDatabaseTest {};
 
 TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
+    MessageScript messages;
     qint32 number = -2147217900;
     ReportError("FrmMaster", 2, "GridPopulate", number, "SQLite", "near \"x\": syntax error", "E",
                 true);
@@ -79,9 +80,14 @@ TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
     EXPECT_EQ(first.procedureName, "GridPopulate");
     EXPECT_EQ(first.extra, "E");
     EXPECT_EQ(scalar("select count(*) from aErrorLog").toInt(), 3);
+    ASSERT_EQ(messages.shown().size(), 3u);
+    EXPECT_EQ(messages.shown()[0].text,
+              "An error occurred in FrmMaster (GridPopulate).\r\n\r\nError 17900: near \"x\": syntax error");
+    EXPECT_EQ(messages.shown()[0].icon(), int(vbCritical));
 }
 
 TEST_F(Procedures, ReportErrorNeverFailsItsCaller) {
+    MessageScript messages;
     GAdoCon.set(nullptr);  // nothing to read the user from
     qint32 number = 13;
     EXPECT_NO_THROW(ReportError("FrmMaster", 1, "Form_Load ", number, "x", "y", "", true));

@@ -110,6 +110,7 @@ TEST_F(Components, TrailNoticesChangesAndRecordsActions) {
 }
 
 TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
+    MessageScript messages;
     LateObject incident = CreateObject("Marlin.clsIncident");
     incident.set("adocon", ObjectArg(con()));
     EXPECT_TRUE(incident
@@ -122,6 +123,9 @@ TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
               "FrmMaster|Form_Load |17900|N");
     ASSERT_EQ(ClsIncident::recorded().size(), 1);
     EXPECT_EQ(ClsIncident::recorded().front().description, "no such table");
+    EXPECT_EQ(messages.shown().size(), 1u);
+    incident.call("ErrorTrack", {"FrmMaster", "admin", "GridPopulate", 6, "x", "Overflow", "", false});
+    EXPECT_EQ(messages.shown().size(), 1u);  // recorded without telling the user
 }
 
 TEST_F(Components, LayoutRemembersWidthsPerUserCompanyAndGrid) {

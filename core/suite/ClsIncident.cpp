@@ -5,6 +5,7 @@
 #include "../AdoConnection.h"
 #include "../AdoRecordset.h"
 #include "../Values.h"
+#include "../ui/MessageBox.h"
 
 Q_LOGGING_CATEGORY(lcIncident, "pettycash.errors")
 
@@ -20,25 +21,35 @@ QList<Incident>& ClsIncident::recorded() {
 
 bool ClsIncident::ErrorTrack(const QString& formName, const QString& userName,
                              const QString& procedureName, qint32 number, const QString& source,
-                             const QString& description, const QString& extra, bool) {
+                             const QString& description, const QString& extra, bool tellUser) {
     const Incident incident{Now(), formName, userName, procedureName, number, source, description, extra};
     recorded().append(incident);
     if (recorded().size() > 1000) recorded().removeFirst();
     qCWarning(lcIncident).noquote() << formName << procedureName << "error" << number << source
                                     << description << "user" << userName << "mode" << extra;
+    const bool stored = store(incident);
+    // The user learns that the step did not happen; the details are kept for support.
+    if (tellUser)
+        MsgBox(QStringLiteral("An error occurred in ") + formName + QStringLiteral(" (") + procedureName.trimmed() +
+                   QStringLiteral(").\r\n\r\nError ") + QString::number(number) + QStringLiteral(": ") + description,
+               vbCritical);
+    return stored;
+}
+
+bool ClsIncident::store(const Incident& incident) {
     if (!connection_ || !connection_->isOpen()) return true;
     try {
         AdoRecordset rs;
         rs.Open(QStringLiteral("select * from aErrorLog where 1=2"), connection_, adOpenKeyset, adLockOptimistic);
         rs.AddNew();
         rs.SetField(QStringLiteral("LoggedAt"), incident.at);
-        rs.SetField(QStringLiteral("FormName"), formName);
-        rs.SetField(QStringLiteral("UserName"), userName);
-        rs.SetField(QStringLiteral("ProcedureName"), procedureName);
-        rs.SetField(QStringLiteral("ErrorNumber"), number);
-        rs.SetField(QStringLiteral("ErrorSource"), source);
-        rs.SetField(QStringLiteral("ErrorDescription"), description);
-        rs.SetField(QStringLiteral("ExtraText"), extra);
+        rs.SetField(QStringLiteral("FormName"), incident.formName);
+        rs.SetField(QStringLiteral("UserName"), incident.userName);
+        rs.SetField(QStringLiteral("ProcedureName"), incident.procedureName);
+        rs.SetField(QStringLiteral("ErrorNumber"), incident.number);
+        rs.SetField(QStringLiteral("ErrorSource"), incident.source);
+        rs.SetField(QStringLiteral("ErrorDescription"), incident.description);
+        rs.SetField(QStringLiteral("ExtraText"), incident.extra);
         rs.Update();
         rs.Close();
     } catch (const std::exception& e) {

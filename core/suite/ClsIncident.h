@@ -27,7 +27,8 @@ public:
     QObject* adocon() const;
     void setAdocon(QObject* connection);
 
-    // Records one error; never raises. True when it was recorded.
+    // Records one error and, with the flag, tells the user; never raises.
+    // True when it was recorded.
     Q_INVOKABLE bool ErrorTrack(const QString& formName, const QString& userName,
                                 const QString& procedureName, qint32 number,
                                 const QString& source, const QString& description,
@@ -36,6 +37,7 @@ public:
     static QList<Incident>& recorded();
 
 private:
+    bool store(const Incident& incident);
     QPointer<AdoConnection> connection_;
 };
 

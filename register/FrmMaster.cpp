@@ -101,6 +101,9 @@ void FrmMaster::buildControls() {
     CmdDelete = button(this, "CmdDelete", QStringLiteral("&Delete"), 3495);
     cmdUpdate = button(this, "cmdUpdate", QStringLiteral("Cancel &Posting"), 5220);
     cmdUpdate->setEnabled(false);
+    // The user's rights enable these once the register is filled; a load that
+    // fails before that leaves no command the user may not have.
+    for (QPushButton* b : {cmdNew, CmdEdit, CmdDelete}) b->setEnabled(false);
     cmdPreview = button(this, "cmdPreview", QStringLiteral("&Preview"), 6960);
     cmdClose = button(this, "cmdClose", QStringLiteral("&Close"), 12645);
     setCancelButton(cmdClose);

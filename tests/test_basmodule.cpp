@@ -82,7 +82,8 @@ TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
     EXPECT_EQ(scalar("select count(*) from aErrorLog").toInt(), 3);
     ASSERT_EQ(messages.shown().size(), 3u);
     EXPECT_EQ(messages.shown()[0].text,
-              "An error occurred in FrmMaster (GridPopulate).\r\n\r\nError 17900: near \"x\": syntax error");
+              "An error occurred in FrmMaster (GridPopulate).\r\n\r\nError 17900: near \"x\": "
+              "syntax error");
     EXPECT_EQ(messages.shown()[0].icon(), int(vbCritical));
 }
 

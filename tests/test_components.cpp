@@ -124,7 +124,8 @@ TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
     ASSERT_EQ(ClsIncident::recorded().size(), 1);
     EXPECT_EQ(ClsIncident::recorded().front().description, "no such table");
     EXPECT_EQ(messages.shown().size(), 1u);
-    incident.call("ErrorTrack", {"FrmMaster", "admin", "GridPopulate", 6, "x", "Overflow", "", false});
+    incident.call("ErrorTrack",
+                  {"FrmMaster", "admin", "GridPopulate", 6, "x", "Overflow", "", false});
     EXPECT_EQ(messages.shown().size(), 1u);  // recorded without telling the user
 }
 

@@ -15,6 +15,11 @@
 #include "core/BasModule.h"
 #include "core/ui/MessageBox.h"
 
+// Readable QString values in assertion messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace pcp::test {
 
 inline const QDate kProcessDate(2026, 11, 20);

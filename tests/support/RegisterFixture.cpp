@@ -1,0 +1,109 @@
+#include "RegisterFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+#include "core/ui/FlexGrid.h"
+
+namespace pcp::test {
+
+void RegisterTest::TearDown() {
+    window_.reset();
+    if (QSqlDatabase::contains(QStringLiteral("pcp-register-test")))
+        QSqlDatabase::removeDatabase(QStringLiteral("pcp-register-test"));
+    DemoDatabaseTest::TearDown();
+}
+
+FrmMaster* RegisterTest::open(int user, int department, int company) {
+    setContext(company, user, department);
+    BasModule::GStrFunctionRights.clear();
+    window_ = std::make_unique<FrmMaster>();
+    window_->show();
+    window_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QApplication::processEvents();
+    return window_.get();
+}
+
+void RegisterTest::reopen(int user, int department, int company) {
+    window_.reset();
+    open(user, department, company);
+}
+
+FlexGrid* RegisterTest::grid() const {
+    return window_->flexMaster;
+}
+
+void RegisterTest::clickRow(int row, int col) {
+    FlexGrid* g = grid();
+    g->syncView();
+    const QModelIndex index = g->model()->index(row - g->fixedRows(), col);
+    g->scrollTo(index);
+    QApplication::processEvents();
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(index).center());
+    QApplication::processEvents();
+}
+
+void RegisterTest::typeSearch(const QString& text) {
+    window_->txtsearch->setFocus();
+    QTest::keyClicks(window_->txtsearch, text);
+    QApplication::processEvents();
+}
+
+void RegisterTest::searchAll(const QString& column, const QString& text) {
+    pickSearchColumn(column);
+    window_->chkSearchAll->setChecked(true);
+    window_->txtsearch->setFocus();
+    window_->txtsearch->setText(text);
+    QTest::keyClick(window_->txtsearch, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+void RegisterTest::pickSort(const QString& caption) {
+    QComboBox* box = window_->cboColNames;
+    const int i = box->findText(caption);
+    ASSERT_GE(i, 0) << caption.toStdString();
+    box->setCurrentIndex(i);
+    emit box->activated(i);
+    QApplication::processEvents();
+}
+
+void RegisterTest::pickSearchColumn(const QString& caption) {
+    const int i = window_->cboSearch->findText(caption);
+    ASSERT_GE(i, 0) << caption.toStdString();
+    window_->cboSearch->setCurrentIndex(i);
+}
+
+QStringList RegisterTest::column(int col) const {
+    QStringList out;
+    for (int r = 1; r < grid()->rows(); ++r) out << grid()->textMatrix(r, col);
+    return out;
+}
+
+QSqlDatabase RegisterTest::plainDb() {
+    const QString name = QStringLiteral("pcp-register-test");
+    if (QSqlDatabase::contains(name)) return QSqlDatabase::database(name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(dbPath());
+    EXPECT_TRUE(db.open());
+    return db;
+}
+
+QStringList RegisterTest::idsOf(const QString& sql) {
+    QStringList out;
+    QSqlQuery q(plainDb());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+    while (q.next()) out << q.value(0).toString();
+    return out;
+}
+
+void RegisterTest::exec(const QString& sql) {
+    QSqlQuery q(plainDb());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+}
+
+}  // namespace pcp::test

@@ -1,0 +1,249 @@
+// The search and sort strip under the register: in-grid search on every key,
+// the database search with Search All (statement texts and rows), and the sort.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "core/Values.h"
+#include "core/ui/FlexGrid.h"
+#include "support/RegisterFixture.h"
+
+using namespace pcp;
+using namespace pcp::test;
+using namespace pcp::BasModule;
+
+namespace {
+
+const QString kBase =
+    " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when "
+    "1 then 'Yes'  when 0 "
+    "then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From "
+    "aHqPettyCashPaymentHeader   where "
+    "phCompanyID=1 and phFinancialID = 2";
+const QString kWhereYear =
+    "from aHqPettyCashPaymentHeader where phCompanyID=1 and phFinancialID=2 ";
+
+QStringList sortedIds(QStringList ids) {
+    std::sort(ids.begin(), ids.end(),
+              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    return ids;
+}
+
+}  // namespace
+
+class RegisterSearch : public RegisterTest {
+  protected:
+    // A register of exactly these vouchers (amount and payee), all inside the window of days.
+    void onlyVouchers(const std::vector<std::pair<QString, QString>>& amountAndPayee) {
+        exec("delete from aHqPettyCashPaymentHeader");
+        int id = 0;
+        for (const auto& [amount, payee] : amountAndPayee) {
+            ++id;
+            exec(QString("insert into aHqPettyCashPaymentHeader "
+                         "(phPaymentID,phCompanyID,phFinancialID,phDepartmentID,"
+                         "phPaymentNo,phPaymentdate,phAccountID,phPayee,phAmount) values "
+                         "(%1,1,2,1,'ADM/%1','20261115',"
+                         "101,'%2',%3)")
+                     .arg(id)
+                     .arg(QString(payee).replace("'", "''"))
+                     .arg(amount));
+        }
+    }
+    QString current(int col) { return grid()->textMatrix(grid()->row(), col); }
+    bool rowSelected() {
+        return grid()->rowSel() == grid()->row() && grid()->col() == 0 &&
+               grid()->colSel() == grid()->cols() - 1;
+    }
+};
+
+TEST_F(RegisterSearch, TypingFindsTheFirstRowStartingWithTheTextInAnyCase) {
+    onlyVouchers({{"5", "Banana Traders"},
+                  {"6", "apple Stores"},
+                  {"7", "Avocado Farm"},
+                  {"8", "Apricot Inc"}});
+    open();
+    pickSearchColumn("Payee");
+    typeSearch("a");
+    // sorted by payee, case-sensitive text order: capitals first
+    EXPECT_EQ(column(3),
+              (QStringList{"Apricot Inc", "Avocado Farm", "Banana Traders", "apple Stores"}));
+    EXPECT_EQ(current(3), "Apricot Inc");
+    EXPECT_TRUE(rowSelected());
+    EXPECT_EQ(grid()->topRow(), grid()->row());
+    typeSearch("pp");  // "app" matches only the lower-case payee, far from the capitals
+    EXPECT_EQ(current(3), "apple Stores");
+    typeSearch("z");  // no match: the row stays
+    EXPECT_EQ(current(3), "apple Stores");
+}
+
+TEST_F(RegisterSearch, NumbersOfDifferentLengthsAreAlwaysFound) {
+    onlyVouchers({{"10", "a"},
+                  {"100", "b"},
+                  {"250.5", "c"},
+                  {"9", "d"},
+                  {"95", "e"},
+                  {"1250", "f"},
+                  {"12", "g"}});
+    open();
+    pickSearchColumn("Payment Amount");
+    typeSearch("9");
+    EXPECT_EQ(current(4), "9");
+    window_->txtsearch->clear();
+    typeSearch("25");
+    EXPECT_EQ(current(4), "250.5");
+    window_->txtsearch->clear();
+    typeSearch("12");
+    EXPECT_EQ(current(4), "12");  // text order puts 12 before 1250
+    window_->txtsearch->clear();
+    typeSearch("7");
+    EXPECT_EQ(current(4), "12");  // nothing starts with 7
+}
+
+TEST_F(RegisterSearch, SearchAllByTextContainsNewestFirstThenByNumber) {
+    FrmMaster* w = open();
+    searchAll("Payee", "taxi");
+    EXPECT_EQ(GStrSql, kBase + " and phPayee like '%taxi%' order by phPaymentID desc");
+    EXPECT_EQ(sortedIds(ids()), idsOf("select phPaymentID " + kWhereYear +
+                                      "and phPayee like '%taxi%' order by phPaymentID"));
+    ASSERT_GT(grid()->rows(), 2);
+    QStringList numbers = column(1), expected = numbers;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(numbers, expected);  // sorted by the voucher number, as text
+    EXPECT_EQ(w->cboColNames->currentIndex(), -1);
+    EXPECT_TRUE(w->optAscend->isChecked());
+}
+
+TEST_F(RegisterSearch, SearchAllFindsVouchersOlderThanTheWindow) {
+    open();
+    const QStringList old =
+        idsOf("select phPaymentID " + kWhereYear + "and phPaymentdate < '20261021'");
+    ASSERT_FALSE(old.isEmpty());
+    searchAll("PaymentNo", "/");
+    for (const QString& id : old) EXPECT_TRUE(ids().contains(id)) << id.toStdString();
+}
+
+TEST_F(RegisterSearch, SearchAllByDateWithSlashesOrDashes) {
+    open();
+    const QStringList onDay = idsOf("select phPaymentID " + kWhereYear +
+                                    "and phPaymentdate='20261112' order by phPaymentID");
+    ASSERT_FALSE(onDay.isEmpty());
+    searchAll("PaymentDate", "12/11");
+    EXPECT_EQ(
+        GStrSql,
+        kBase +
+            " and convert(varchar(20),phPaymentdate,103) like '%12/11%' order by phPaymentID desc");
+    EXPECT_EQ(sortedIds(ids()), onDay);
+    searchAll("PaymentDate", " 12-11 ");
+    EXPECT_EQ(
+        GStrSql,
+        kBase +
+            " and convert(varchar(20),phPaymentdate,105) like '%12-11%' order by phPaymentID desc");
+    EXPECT_EQ(sortedIds(ids()), onDay);
+}
+
+TEST_F(RegisterSearch, SearchAllByAmountComparesTheWholeNumber) {
+    onlyVouchers({{"250.75", "a"}, {"250", "b"}, {"251", "c"}, {"0.5", "d"}});
+    open(1, 1);
+    searchAll("Payment Amount", "250.75");
+    EXPECT_EQ(
+        GStrSql,
+        kBase +
+            "and phDepartmentID= 1 and floor(phAmount) = floor(250.75) order by phPaymentID desc");
+    EXPECT_EQ(column(4), (QStringList{"250.75", "250"}));
+    searchAll("Payment Amount", "abc");  // no leading number: searches for 0
+    EXPECT_TRUE(GStrSql.contains(" and floor(phAmount) = floor(0) "));
+    EXPECT_EQ(column(4), (QStringList{"0.5"}));
+}
+
+TEST_F(RegisterSearch, SearchAllByFlagReadsYesAndNo) {
+    open();
+    searchAll("Cancelled", "yes");
+    EXPECT_EQ(GStrSql, kBase + " and phcancel=1 order by phPaymentID desc");
+    EXPECT_EQ(sortedIds(ids()),
+              idsOf("select phPaymentID " + kWhereYear + "and phCancel=1 order by phPaymentID"));
+    for (const QString& flag : column(5)) EXPECT_EQ(flag, "Yes");
+    EXPECT_FALSE(window_->CmdDelete->isEnabled());  // the current row is cancelled
+
+    reopen(1, 1);
+    searchAll("Posted", "n");
+    EXPECT_EQ(GStrSql, kBase + "and phDepartmentID= 1 and phposted= 0 order by phPaymentID desc");
+    EXPECT_EQ(sortedIds(ids()), idsOf("select phPaymentID " + kWhereYear +
+                                      "and phDepartmentID=1 and phPosted=0 order by phPaymentID"));
+
+    const QString before = GStrSql;
+    const QStringList shown = ids();
+    searchAll("Posted", "tax");  // neither yes nor no: nothing changes
+    EXPECT_EQ(GStrSql, before);
+    EXPECT_EQ(ids(), shown);
+}
+
+TEST_F(RegisterSearch, EmptySearchAllReloadsTheWindowOfDays) {
+    open();
+    const QStringList window = ids();
+    searchAll("Payee", "taxi");
+    searchAll("Payee", "");
+    EXPECT_EQ(GStrSql,
+              " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when "
+              "1 then 'Yes'  "
+              "when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From "
+              "aHqPettyCashPaymentHeader   where phCompanyID=1 and phFinancialID = 2 and "
+              "phPaymentdate>='20261021' "
+              "order by phPaymentID desc");
+    EXPECT_EQ(sortedIds(ids()), window);
+}
+
+TEST_F(RegisterSearch, NothingFoundLeavesOneEmptyRowAndNoEditOrDelete) {
+    FrmMaster* w = open();
+    searchAll("Payee", "no such payee");
+    EXPECT_EQ(grid()->rows(), 2);
+    EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
+    EXPECT_FALSE(w->CmdEdit->isEnabled());
+    EXPECT_FALSE(w->CmdDelete->isEnabled());
+    EXPECT_TRUE(w->cmdNew->isEnabled());
+}
+
+TEST_F(RegisterSearch, AnApostropheSearchesForItself) {
+    onlyVouchers({{"20", "O'Brien Stores"}, {"30", "Obrien Ltd"}});
+    MessageScript messages;
+    open();
+    searchAll("Payee", "O'Brien");
+    EXPECT_EQ(GStrSql, kBase + " and phPayee like '%O''Brien%' order by phPaymentID desc");
+    EXPECT_EQ(column(3), (QStringList{"O'Brien Stores"}));
+    EXPECT_TRUE(messages.shown().empty());
+    window_->chkSearchAll->setChecked(false);
+    window_->txtsearch->clear();
+    typeSearch("o'b");
+    EXPECT_EQ(current(3), "O'Brien Stores");
+}
+
+TEST_F(RegisterSearch, TheSortPickerSortsByNumberTextAndDateBothWays) {
+    FrmMaster* w = open();
+    pickSort("Payment Amount");
+    std::vector<double> amounts;
+    for (const QString& a : column(4)) amounts.push_back(a.toDouble());
+    EXPECT_TRUE(std::is_sorted(amounts.begin(), amounts.end()));
+
+    w->optDescend->click();
+    EXPECT_EQ(w->cboColNames->currentIndex(),
+              -1);  // the column is picked again for the new direction
+    pickSort("Payment Amount");
+    amounts.clear();
+    for (const QString& a : column(4)) amounts.push_back(a.toDouble());
+    EXPECT_TRUE(std::is_sorted(amounts.rbegin(), amounts.rend()));
+
+    pickSort("Payee");
+    QStringList payees = column(3), expected = payees;
+    std::sort(expected.begin(), expected.end(), std::greater<>());
+    EXPECT_EQ(payees, expected);
+
+    w->optAscend->click();
+    pickSort("PaymentDate");
+    EXPECT_EQ(w->flexMaster->col(), 2);
+    QStringList dates = column(2), inTextOrder = dates;
+    std::sort(inTextOrder.begin(), inTextOrder.end());
+    EXPECT_EQ(dates, inTextOrder);  // dates sort as they are shown, day first
+}

@@ -1,0 +1,261 @@
+// The register window as its users meet it: what the load sets up, which
+// commands each user's rights give, how the commands follow the current row,
+// the keys, the tooltip, the help and closing.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "core/ClsPettyCashPayments.h"
+#include "core/Values.h"
+#include "core/ui/FlexGrid.h"
+#include "core/ui/Help.h"
+#include "core/ui/Modal.h"
+#include "core/ui/Twips.h"
+#include "support/RegisterFixture.h"
+
+using namespace pcp;
+using namespace pcp::test;
+using namespace pcp::BasModule;
+
+namespace {
+
+struct Buttons {
+    bool add, edit, del, cancelPosting;
+    bool operator==(const Buttons&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& o, const Buttons& b) {
+    return o << "New " << b.add << " Edit " << b.edit << " Delete " << b.del << " Cancel Posting "
+             << b.cancelPosting;
+}
+
+Buttons buttonsOf(FrmMaster* w) {
+    return {w->cmdNew->isEnabled(), w->CmdEdit->isEnabled(), w->CmdDelete->isEnabled(),
+            w->cmdUpdate->isEnabled()};
+}
+
+}  // namespace
+
+class RegisterWindow : public RegisterTest {
+  protected:
+    // The first row (from the bottom, where the newest are) matching a condition on the cells.
+    int rowWhere(std::function<bool(int)> test) {
+        for (int r = grid()->rows() - 1; r >= 1; --r)
+            if (test(r)) return r;
+        return 0;
+    }
+    QString cell(int r, int c) { return grid()->textMatrix(r, c); }
+};
+
+TEST_F(RegisterWindow, LoadSetsTheContextAndListsTheWindowOfDays) {
+    FrmMaster* w = open();
+    EXPECT_EQ(w->windowTitle(), "Petty Cash Payments");
+    EXPECT_EQ(GIntInterfaceID, 7517);
+    EXPECT_EQ(GStrUserName, "admin");
+    EXPECT_EQ(GStrFunctionRights, "NED");
+    EXPECT_EQ(GStrTableMain, "aHqPettyCashPaymentHeader");
+    EXPECT_TRUE(GObjVault && GObjUtility && GObjTrail && GObjPalette);
+    EXPECT_TRUE(HelpFile().endsWith("/Help/PettyCashPayments.chm"));
+    EXPECT_EQ(w->size(), QSize(TwipsToPx(14400), TwipsToPx(8760)));
+    EXPECT_EQ(w->cmdClose->geometry(),
+              QRect(TwipsToPx(12645), TwipsToPx(8145), TwipsToPx(1700), TwipsToPx(540)));
+
+    const QStringList expected = idsOf(
+        "select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 and phFinancialID=2 "
+        "and phPaymentdate >= '20261021' order by phPaymentID");
+    ASSERT_GT(expected.size(), 10);
+    EXPECT_EQ(ids(), expected);
+    // the newest voucher is current, selected across the row and in view
+    const int last = grid()->rows() - 1;
+    EXPECT_EQ(grid()->row(), last);
+    EXPECT_EQ(grid()->rowSel(), last);
+    EXPECT_EQ(grid()->col(), 0);
+    EXPECT_EQ(grid()->colSel(), 6);
+    EXPECT_EQ(grid()->topRow(), last);
+    EXPECT_EQ(cell(last, 0), expected.back());
+    EXPECT_TRUE(w->cmdNew->isEnabled());
+    EXPECT_TRUE(w->CmdEdit->isEnabled());
+    EXPECT_TRUE(w->cmdPreview->isEnabled());
+    EXPECT_FALSE(w->cmdUpdate->isEnabled());
+    EXPECT_EQ(w->cmdUpdate->text(), "Cancel &Posting");
+}
+
+TEST_F(RegisterWindow, DepartmentUserSeesOnlyTheDepartment) {
+    open(1, 1);
+    EXPECT_TRUE(
+        GStrSql.contains(" where phCompanyID=1 and phDepartmentID= 1 and phFinancialID = 2"));
+    EXPECT_EQ(ids(),
+              idsOf("select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 and "
+                    "phDepartmentID=1 and phFinancialID=2 and phPaymentdate >= '20261021' order by "
+                    "phPaymentID"));
+}
+
+TEST_F(RegisterWindow, RightsLettersDecideTheCommands) {
+    // admin NED, clerk N, auditor no rights row, supervisor NE
+    struct Case {
+        int user;
+        bool add, edit, del;
+    };
+    for (const Case& c : {Case{1, true, true, true}, Case{2, true, false, false},
+                          Case{3, false, false, false}, Case{4, true, true, false}}) {
+        SCOPED_TRACE(c.user);
+        reopen(c.user, c.user == 2 ? 1 : 0);
+        // on a voucher that may be cancelled
+        const int r = rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "No"; });
+        ASSERT_GT(r, 0);
+        clickRow(r);
+        EXPECT_EQ(window_->cmdNew->isEnabled(), c.add);
+        EXPECT_EQ(window_->CmdEdit->isEnabled(), c.edit);
+        EXPECT_EQ(window_->CmdDelete->isEnabled(), c.del);
+        EXPECT_TRUE(window_->cmdPreview->isEnabled());
+        EXPECT_TRUE(window_->cmdClose->isEnabled());
+    }
+    exec("update auserrights set FunctionRights='ned' where userid=1");
+    reopen(1);
+    EXPECT_EQ(buttonsOf(window_.get()), (Buttons{false, false, false, false}));
+}
+
+TEST_F(RegisterWindow, DeleteAndCancelPostingFollowTheCurrentRow) {
+    // a voucher dated on the freeze date, inside the register's window
+    const QDateTime freeze = GetAccountsFreezeDate().toDateTime();
+    ASSERT_TRUE(freeze.isValid());
+    const QString frozenId = idsOf(
+                                 "select max(phPaymentID) from aHqPettyCashPaymentHeader where "
+                                 "phCompanyID=1 and phCancel=0 and "
+                                 "phPosted=0 and phPaymentdate > '20261021'")
+                                 .front();
+    exec("update aHqPettyCashPaymentHeader set phPaymentdate='" + freeze.toString("yyyyMMdd") +
+         "' where phPaymentID=" + frozenId);
+    FrmMaster* w = open();
+
+    const int cancelled = rowWhere([&](int r) { return cell(r, 5) == "Yes"; });
+    const int posted =
+        rowWhere([&](int r) { return cell(r, 6) == "Yes" && ParseDate(cell(r, 2)) > freeze; });
+    const int open_ = rowWhere([&](int r) {
+        return cell(r, 5) == "No" && cell(r, 6) == "No" && ParseDate(cell(r, 2)) > freeze;
+    });
+    const int frozen = rowWhere([&](int r) { return cell(r, 0) == frozenId; });
+    ASSERT_TRUE(cancelled && posted && open_ && frozen);
+
+    clickRow(cancelled);
+    EXPECT_EQ(buttonsOf(w), (Buttons{true, true, false, false}));
+    EXPECT_EQ(grid()->foreColorSel(), 0x0000FFu);  // a selected cancelled row stays red
+    clickRow(posted);
+    EXPECT_EQ(buttonsOf(w), (Buttons{true, true, true, true}));
+    EXPECT_EQ(grid()->foreColorSel(), kColorHighlightText);
+    clickRow(open_);
+    EXPECT_EQ(buttonsOf(w), (Buttons{true, true, true, true}));  // Cancel Posting stays available
+    clickRow(frozen);
+    EXPECT_FALSE(w->CmdDelete->isEnabled());
+}
+
+TEST_F(RegisterWindow, CancelledRowsAreRedAcrossAllCells) {
+    open();
+    for (int r = 1; r < grid()->rows(); ++r)
+        for (int c = 0; c < 7; ++c)
+            ASSERT_EQ(grid()->cellForeColorAt(r, c), cell(r, 5) == "Yes" ? 0x0000FFu : 0u)
+                << r << "," << c;
+}
+
+TEST_F(RegisterWindow, SelectingSeveralRowsShowsCyan) {
+    open();
+    grid()->syncView();
+    const QModelIndex a = grid()->model()->index(1, 1), b = grid()->model()->index(3, 1);
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(a).center());
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      grid()->visualRect(b).center());
+    QApplication::processEvents();
+    EXPECT_EQ(grid()->foreColorSel(), 0xFFFF00u);
+}
+
+TEST_F(RegisterWindow, KeysMoveToTheGridAndNeverStartWhatIsDisabled) {
+    MessageScript messages;
+    FrmMaster* w = open(3);  // no rights: New disabled
+    w->txtsearch->setFocus();
+    QTest::keyClick(w->txtsearch, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), grid());
+    QTest::keyClick(grid(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(grid(), Qt::Key_Return);
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {},
+                       grid()->visualRect(grid()->model()->index(0, 1)).center());
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_EQ(OpenModalCount(), 0);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_F(RegisterWindow, EmptyRegisterHasNothingToEditOrDelete) {
+    exec("delete from aHqPettyCashPaymentHeader");
+    FrmMaster* w = open();
+    EXPECT_EQ(grid()->rows(), 2);
+    EXPECT_EQ(grid()->cols(), 7);
+    EXPECT_EQ(grid()->textMatrix(0, 3), "Payee");
+    EXPECT_EQ(buttonsOf(w), (Buttons{true, false, false, false}));
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_EQ(OpenModalCount(), 0);
+}
+
+TEST_F(RegisterWindow, TooltipShowsTheCellUnderThePointer) {
+    open();
+    grid()->syncView();
+    const QModelIndex index = grid()->model()->index(2, 3);
+    QTest::mouseMove(grid()->viewport(), grid()->visualRect(index).center());
+    QApplication::processEvents();
+    EXPECT_EQ(grid()->toolTipText(), cell(3, 3));
+    const QPoint header(grid()->horizontalHeader()->sectionViewportPosition(4) + 5, 5);
+    QTest::mouseMove(grid()->horizontalHeader()->viewport(), header);
+    QApplication::processEvents();
+    EXPECT_EQ(grid()->toolTipText(), "Payment Amount");
+}
+
+TEST_F(RegisterWindow, F1OpensTheHelpOnItsContents) {
+    FrmMaster* w = open();
+    QTest::keyClick(grid(), Qt::Key_F1);
+    auto* help = w->findChild<HelpViewer*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentTopic(), "index.html");
+    for (const char* topic :
+         {"Entering a new voucher", "Changing a voucher", "Cancelling a voucher",
+          "Reversing a posting", "Printing a voucher", "Searching and sorting"})
+        EXPECT_TRUE(help->shownText().contains(topic)) << topic;
+    help->browser()->setSource(QUrl("cancelling.html"));
+    EXPECT_TRUE(help->shownText().contains("reason"));
+    QTest::keyClick(grid(), Qt::Key_F1);  // a second F1 brings the same viewer forward
+    EXPECT_EQ(w->findChildren<HelpViewer*>().size(), 1);
+}
+
+TEST_F(RegisterWindow, EscapeClosesTheRegisterOpenedByShow) {
+    ClsPettyCashPayments payments;
+    payments.setAdocon(con());
+    payments.setIntCompanyID(1);
+    payments.setIntuserid(1);
+    payments.setIntFinancialID(2);
+    payments.setDtProcessDate(QDateTime(kProcessDate, QTime(0, 0), Qt::UTC));
+    ModalScript modal;
+    int rows = 0;
+    modal.expect("FrmMaster", [&](QDialog* w) {
+        rows = static_cast<FrmMaster*>(w)->flexMaster->rows();
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    payments.Show();
+    EXPECT_TRUE(modal.allSeen());
+    EXPECT_GT(rows, 10);
+    EXPECT_EQ(OpenModalCount(), 0);
+}
+
+TEST_F(RegisterWindow, UnreadableWindowOfDaysStopsTheLoad) {
+    MessageScript messages;
+    exec("update asettings set noofpreviousdays=null where companyid=1");
+    FrmMaster* w = open();
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_TRUE(messages.texts().front().startsWith("An error occurred in FrmMaster (Form_Load)"));
+    EXPECT_EQ(grid()->rows(), 2);
+    EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
+    EXPECT_EQ(w->windowTitle(), "Petty Cash Payments");
+    EXPECT_EQ(buttonsOf(w), (Buttons{false, false, false, false}));
+    EXPECT_TRUE(w->cmdClose->isEnabled());
+}

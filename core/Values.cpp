@@ -106,7 +106,9 @@ bool isNumberType(const QVariant& v) {
 
 }  // namespace
 
-QVariant NullValue() { return QVariant::fromValue(nullptr); }
+QVariant NullValue() {
+    return QVariant::fromValue(nullptr);
+}
 
 double Val(const QString& text) {
     QString s;
@@ -123,8 +125,8 @@ double Val(const QString& text) {
 }
 
 bool IsNumeric(const QString& text) {
-    static const QRegularExpression re(QStringLiteral(
-        "^\\s*[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?\\s*$"));
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?\\s*$"));
     const QString t = text.trimmed();
     if (t.isEmpty() || t == u"." || t == u"+" || t == u"-") return false;
     if (!t.contains(QRegularExpression(QStringLiteral("\\d")))) return false;
@@ -160,8 +162,12 @@ double CDbl(const QVariant& value) {
     return plain.toDouble();
 }
 
-qint16 CInt(const QVariant& value) { return CInt(CDbl(value)); }
-qint32 CLng(const QVariant& value) { return CLng(CDbl(value)); }
+qint16 CInt(const QVariant& value) {
+    return CInt(CDbl(value));
+}
+qint32 CLng(const QVariant& value) {
+    return CLng(CDbl(value));
+}
 
 bool CBool(const QVariant& value) {
     const QVariant v = nonNull(value);
@@ -177,6 +183,22 @@ bool CBool(const QVariant& value) {
 QString NumberText(double value) {
     if (value == 0.0) return QStringLiteral("0");
     const double magnitude = std::fabs(value);
+    // Amounts of at most three decimals: the double is the one nearest to
+    // k / 1000, whose 15 significant digits are exactly those of k / 1000.
+    if (magnitude < 1e11) {
+        const qint64 k = qint64(std::llround(value * 1000.0));
+        if (double(k) / 1000.0 == value) {
+            const qint64 whole = std::llabs(k) / 1000, thousandths = std::llabs(k) % 1000;
+            QString out = value < 0 ? QStringLiteral("-") : QString();
+            out += QString::number(whole);
+            if (thousandths) {
+                QString frac = QString::number(thousandths).rightJustified(3, u'0');
+                while (frac.endsWith(u'0')) frac.chop(1);
+                out += u'.' + frac;
+            }
+            return out;
+        }
+    }
     if (magnitude >= 1e15 || magnitude < 1e-10) {
         return QString::number(value, 'g', 15);
     }
@@ -240,10 +262,36 @@ QString FormatDate(const QDateTime& value, const QString& pattern) {
     return value.toString(pattern);
 }
 
+namespace {
+
+void appendTwoDigits(QString& out, int n) {
+    out += QChar(u'0' + n / 10);
+    out += QChar(u'0' + n % 10);
+}
+
+}  // namespace
+
+// Written by hand rather than through a format pattern: the register shows
+// one date per voucher and parsing the pattern each time would dominate.
 QString ShortDate(const QDateTime& value) {
     if (!value.isValid()) return QString();
-    if (value.time() == QTime(0, 0)) return value.toString(QString::fromLatin1(kShortDateFormat));
-    return value.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    const QDate d = value.date();
+    const QTime t = value.time();
+    QString out;
+    out.reserve(19);
+    appendTwoDigits(out, d.day());
+    out += u'/';
+    appendTwoDigits(out, d.month());
+    out += u'/';
+    out += QString::number(d.year()).rightJustified(4, u'0');
+    if (t == QTime(0, 0)) return out;
+    out += u' ';
+    appendTwoDigits(out, t.hour());
+    out += u':';
+    appendTwoDigits(out, t.minute());
+    out += u':';
+    appendTwoDigits(out, t.second());
+    return out;
 }
 
 QDateTime ParseDate(const QString& text) {
@@ -276,7 +324,9 @@ QDateTime ParseDate(const QString& text) {
     return QDateTime(date, time, Qt::UTC);
 }
 
-bool IsDate(const QString& text) { return ParseDate(text).isValid(); }
+bool IsDate(const QString& text) {
+    return ParseDate(text).isValid();
+}
 
 QDateTime MakeDate(int year, int month, int day, int hour, int minute, int second) {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
@@ -284,8 +334,8 @@ QDateTime MakeDate(int year, int month, int day, int hour, int minute, int secon
 
 QDateTime Now() {
     const QDateTime local = QDateTime::currentDateTime();
-    return QDateTime(local.date(), QTime(local.time().hour(), local.time().minute(),
-                                         local.time().second()),
+    return QDateTime(local.date(),
+                     QTime(local.time().hour(), local.time().minute(), local.time().second()),
                      Qt::UTC);
 }
 

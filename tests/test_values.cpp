@@ -97,3 +97,15 @@ TEST(Values, DatesByPatternAndShortDate) {
     EXPECT_EQ(Text(NullValue()), "");
     EXPECT_EQ(Text(QVariant()), "");
 }
+
+TEST(Values, AmountsAndDatesWriteTheWayTheGridShowsThem) {
+    EXPECT_EQ(NumberText(1038.155), "1038.155");
+    EXPECT_EQ(NumberText(-1038.155), "-1038.155");
+    EXPECT_EQ(NumberText(250.0), "250");
+    EXPECT_EQ(NumberText(250.5), "250.5");
+    EXPECT_EQ(NumberText(0.1 + 0.2), "0.3");  // no binary artefact, through the general path
+    EXPECT_EQ(NumberText(99999999999.999), "99999999999.999");
+    EXPECT_EQ(NumberText(1.0 / 3.0), "0.333333333333333");
+    EXPECT_EQ(ShortDate(MakeDate(2026, 3, 5)), "05/03/2026");
+    EXPECT_EQ(ShortDate(MakeDate(2026, 3, 5, 9, 7, 1)), "05/03/2026 09:07:01");
+}

@@ -138,7 +138,10 @@ void FlexGrid::scheduleSync() {
 void FlexGrid::setRows(int n) {
     if (n < 0) pcp::raise(30009, kSource, QStringLiteral("Invalid Row value"));
     if (n < rows()) structureDirty_ = true;
-    cells_.resize(n, Row{std::vector<QString>(cols_), {}});
+    if (n == rows() + 1)  // a fill grows the grid a row at a time
+        cells_.push_back(Row{std::vector<QString>(cols_), {}});
+    else
+        cells_.resize(n, Row{std::vector<QString>(cols_), {}});
     const int last = std::max(0, n - 1);
     row_ = std::min(row_, last);
     rowSel_ = std::min(rowSel_, last);

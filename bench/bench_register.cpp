@@ -1,0 +1,139 @@
+// Register load against the bare register query on the same database.
+//
+//   bench_register                      runs the benchmarks (1,000, 10,000, 32,767 vouchers)
+//   bench_register --write-database F N writes a demo database with N vouchers, for the host
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+
+#include "core/AdoConnection.h"
+#include "core/AdoRecordset.h"
+#include "core/BasModule.h"
+#include "core/ComRegistry.h"
+#include "core/ui/FlexGrid.h"
+#include "db/DemoDatabase.h"
+#include "register/FrmMaster.h"
+
+using namespace pcp;
+using namespace pcp::BasModule;
+
+namespace {
+
+const QDate kProcessDate(2026, 11, 20);
+
+// A demo database holding exactly `count` vouchers, all inside the register's window of days.
+bool WriteDatabase(const QString& path, int count) {
+    QString error;
+    if (!demo::CreateDemoDatabase(path, kProcessDate, &error)) return false;
+    bool ok = false;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-writer"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        ok = ok && q.exec(QStringLiteral("delete from aHqPettyCashPaymentHeader")) &&
+             q.exec(QStringLiteral("delete from aHqPettyCashPaymentDetails")) &&
+             q.exec(QStringLiteral("update asettings set noofpreviousdays=1000 where companyid=1"));
+        ok = ok && demo::AddBulkVouchers(db, 1, count, kProcessDate, &error);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-writer"));
+    if (!ok) std::fprintf(stderr, "bench: %s\n", qPrintable(error));
+    return ok;
+}
+
+struct Register {
+    std::unique_ptr<AdoConnection> connection;
+    QString query;
+};
+
+// One database per size, made once for the whole run and closed before the application ends.
+std::map<int, Register>& Made() {
+    static std::map<int, Register> made;
+    return made;
+}
+
+Register& RegisterOf(int count) {
+    static QTemporaryDir dir;
+    auto& made = Made();
+    auto it = made.find(count);
+    if (it != made.end()) return it->second;
+    const QString path = dir.filePath(QStringLiteral("bench-%1.db").arg(count));
+    if (!WriteDatabase(path, count)) std::abort();
+    Register r;
+    r.connection = std::make_unique<AdoConnection>();
+    r.connection->Open(QStringLiteral("Provider=SQLite;Data Source=") + path);
+    return made.emplace(count, std::move(r)).first->second;
+}
+
+void SetContext(Register& r) {
+    ResetContext();
+    GAdoCon.set(r.connection.get());
+    GIntCompanyID = 1;
+    GIntUserID = 1;
+    GIntFinancialID = 2;
+    GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+}
+
+// The whole load: components, rights, query, grid fill, captions, widths,
+// colouring and the final selection, as Show runs it.
+void BM_RegisterLoad(benchmark::State& state) {
+    Register& r = RegisterOf(int(state.range(0)));
+    for (auto _ : state) {
+        SetContext(r);
+        auto window = std::make_unique<FrmMaster>();
+        if (window->flexMaster->rows() != state.range(0) + 1)
+            state.SkipWithError("register not filled");
+        r.query = GStrSql;
+        benchmark::DoNotOptimize(window->flexMaster->textMatrix(1, 1));
+        // Closing the register is not part of its load.
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+
+// The same statement read to the end, nothing else.
+void BM_BareQuery(benchmark::State& state) {
+    Register& r = RegisterOf(int(state.range(0)));
+    if (r.query.isEmpty()) {
+        SetContext(r);
+        FrmMaster window;
+        r.query = GStrSql;
+    }
+    for (auto _ : state) {
+        AdoRecordset rs;
+        rs.Open(r.query, r.connection.get(), adOpenKeyset, adLockOptimistic);
+        int fields = rs.FieldCount();
+        while (!rs.Eof()) {
+            for (int i = 0; i < fields; ++i) benchmark::DoNotOptimize(rs.Fields(i));
+            rs.MoveNext();
+        }
+        rs.Close();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_RegisterLoad)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareQuery)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--write-database") == 0)
+        return WriteDatabase(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3])) ? 0 : 1;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ResetContext();
+    Made().clear();
+    return 0;
+}

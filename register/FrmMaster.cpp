@@ -181,14 +181,20 @@ void FrmMaster::Form_Load() {
         GridPopulate(GStrSql, GStrTableMain);
         hourglass.release();
 
-        flexMaster_EnterCell();
-        if (flexMaster->textMatrix(1, 0).isEmpty()) {
-            CmdEdit->setEnabled(false);
-            CmdDelete->setEnabled(false);
-        }
-        if (flexMaster->textMatrix(flexMaster->row(), 5) == u"Yes") CmdDelete->setEnabled(false);
-        flexMaster_SelChange();
+        afterFill();
     });
+}
+
+// After a fill: the commands follow the current row, nothing to edit in an
+// empty register, and the selection takes its colour.
+void FrmMaster::afterFill() {
+    flexMaster_EnterCell();
+    if (flexMaster->textMatrix(1, 0).isEmpty()) {
+        CmdEdit->setEnabled(false);
+        CmdDelete->setEnabled(false);
+    }
+    if (flexMaster->textMatrix(flexMaster->row(), 5) == u"Yes") CmdDelete->setEnabled(false);
+    flexMaster_SelChange();
 }
 
 // The company's register window in days; not a whole number ends the load.

@@ -72,6 +72,7 @@ class FrmMaster : public VbForm {
     void buildControls();
     void connectHandlers();
     void readRights();
+    void afterFill();
     qint32 previousDays();
 
     void NameGrid(const QString& strTableMain, std::vector<double>& widths);

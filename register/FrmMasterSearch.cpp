@@ -180,13 +180,7 @@ void FrmMaster::SearchAll() {
         cboColNames_Click();
         hourglass.release();
 
-        flexMaster_EnterCell();
-        if (flexMaster->textMatrix(1, 0).isEmpty()) {
-            CmdEdit->setEnabled(false);
-            CmdDelete->setEnabled(false);
-        }
-        if (flexMaster->textMatrix(flexMaster->row(), 5) == u"Yes") CmdDelete->setEnabled(false);
-        flexMaster_SelChange();
+        afterFill();
     });
 }
 

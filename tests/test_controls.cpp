@@ -43,25 +43,6 @@ TEST(FlexGrid, StartsWithOneHeaderRowAndFillsByAddItem) {
               QStringLiteral("PaymentID"));
 }
 
-TEST(FlexGrid, FillsAndScrollsTheLargestRegister) {
-    FlexGrid g;
-    g.setCols(5);
-    g.setRows(1);
-    for (int i = 1; i <= 32767; ++i)
-        g.addItem(QString::number(i) + QStringLiteral("\tADM/") + QString::number(i) +
-                  QStringLiteral("\t01/01/2026\tPayee\t1.00"));
-    EXPECT_EQ(g.rows(), 32768);
-    g.resize(600, 400);
-    g.show();
-    QApplication::processEvents();
-    g.setRow(32767);
-    g.setTopRow(32700);
-    QApplication::processEvents();
-    EXPECT_EQ(g.model()->rowCount(), 32767);
-    EXPECT_EQ(g.currentIndex().row(), 32766);
-    EXPECT_EQ(g.text(), QStringLiteral("32767"));
-}
-
 TEST(FlexGrid, SortsGenericAsNumbersOrDatesAndStringsAsText) {
     FlexGrid g;
     g.setCols(2);
@@ -109,29 +90,6 @@ TEST(FlexGrid, SortKeepsRowsTogetherWithTheirColours) {
     EXPECT_EQ(rowText(g, 2), QStringLiteral("2|second"));
     EXPECT_EQ(g.cellForeColorAt(2, 1), 0x0000FFu);
     EXPECT_EQ(g.cellForeColorAt(1, 1), 0u);
-}
-
-TEST(FlexGrid, CurrentCellSelectionAndColoursReadBack) {
-    FlexGrid g;
-    g.setCols(3);
-    g.setRows(4);
-    g.setRow(2);
-    g.setCol(1);
-    EXPECT_EQ(g.row(), 2);
-    EXPECT_EQ(g.col(), 1);
-    g.setColSel(2);
-    g.setRowSel(3);
-    EXPECT_EQ(g.colSel(), 2);
-    EXPECT_EQ(g.rowSel(), 3);
-    EXPECT_EQ(g.cellForeColor(), 0u);
-    g.setCellForeColor(0xFFu);
-    EXPECT_EQ(g.cellForeColor(), 0xFFu);
-    g.setForeColorSel(0xFFu);
-    EXPECT_EQ(g.foreColorSel(), 0xFFu);
-    g.setColWidth(1, 1500);
-    EXPECT_EQ(g.colWidth(1), 1500);
-    g.setToolTipText(QStringLiteral("ADM/7"));
-    EXPECT_EQ(g.toolTipText(), QStringLiteral("ADM/7"));
 }
 
 TEST(FlexGrid, ClearEmptiesCellsButKeepsTheShape) {

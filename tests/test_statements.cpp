@@ -12,23 +12,6 @@ using namespace pcp::test;
 
 namespace {
 
-QString registerQuery(int company, int department, int year, const QString& bound,
-                      const QString& order) {
-    QString s = department == 0
-                    ? " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
-                      "phcancel when 1 then 'Yes' "
-                    : " select phPaymentID, phPaymentNo,phPaymentdate,phPayee,phAmount,case "
-                      "phcancel when 1 then 'Yes' ";
-    s += " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ";
-    s += "aHqPettyCashPaymentHeader";
-    s += "  ";
-    s += " where phCompanyID=" + QString::number(company);
-    if (department != 0) s += " and phDepartmentID= " + QString::number(department);
-    s += " and phFinancialID = " + QString::number(year);
-    s += " and phPaymentdate>='" + bound + order;
-    return s;
-}
-
 QString searchBase() {
     return QString(
                " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
@@ -48,12 +31,6 @@ QList<QStringList> rowsOf(AdoConnection* con, const QString& sql) {
         rs.MoveNext();
     }
     return rows;
-}
-
-QList<int> idsOf(const QList<QStringList>& rows) {
-    QList<int> ids;
-    for (const auto& r : rows) ids << r[0].toInt();
-    return ids;
 }
 
 }  // namespace
@@ -84,99 +61,6 @@ TEST(Dialect, RewritesOnlyOutsideStringLiterals) {
 }
 
 class Statements : public DemoDatabaseTest {};
-
-TEST_F(Statements, RegisterQueryInBothDepartmentVariants) {
-    const QString bound =
-        FormatDate(QDateTime(kProcessDate.addDays(-30), QTime(0, 0), Qt::UTC), "yyyymmdd");
-    const QString order = "' order by phPaymentID,len(phPaymentNo), phPaymentNo";
-    const auto all = rowsOf(con(), registerQuery(1, 0, 2, bound, order));
-    const int expected = scalar(
-                             "select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 "
-                             "and phFinancialID=2 "
-                             "and phPaymentdate >= '" +
-                             bound + "'")
-                             .toInt();
-    ASSERT_GT(expected, 10);
-    EXPECT_EQ(all.size(), expected);
-    ASSERT_EQ(all.front().size(), 7);
-    // ascending ids, dates in the window shown in the short date form, flags as Yes/No
-    for (int i = 1; i < all.size(); ++i) EXPECT_LT(all[i - 1][0].toInt(), all[i][0].toInt());
-    for (const auto& r : all) {
-        EXPECT_GE(ParseDate(r[2]).date(), kProcessDate.addDays(-30)) << r[2].toStdString();
-        EXPECT_TRUE(r[5] == "Yes" || r[5] == "No");
-        EXPECT_TRUE(r[6] == "Yes" || r[6] == "No");
-    }
-    // The bound day itself is included: equality on a date compares exactly.
-    const auto onBound =
-        rowsOf(con(), "select phPaymentID from aHqPettyCashPaymentHeader where phPaymentdate='" +
-                          bound + "'");
-    EXPECT_EQ(
-        onBound.size(),
-        scalar("select count(*) from aHqPettyCashPaymentHeader where phPaymentdate='" + bound + "'")
-            .toInt());
-
-    const auto dept2 = rowsOf(con(), registerQuery(1, 2, 2, bound, order));
-    EXPECT_EQ(dept2.size(), scalar("select count(*) from aHqPettyCashPaymentHeader where "
-                                   "phCompanyID=1 and phFinancialID=2 "
-                                   "and phDepartmentID=2 and phPaymentdate >= '" +
-                                   bound + "'")
-                                .toInt());
-    for (const auto& r : dept2) EXPECT_TRUE(r[1].startsWith("OPS/")) << r[1].toStdString();
-}
-
-TEST_F(Statements, FourKindsOfSearch) {
-    // text contains
-    const auto payee =
-        rowsOf(con(), searchBase() + " and phPayee like '%taxi%' order by phPaymentID desc");
-    EXPECT_EQ(payee.size(),
-              scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
-                     "phFinancialID=2 and phPayee like '%Taxi%'")
-                  .toInt());
-    ASSERT_FALSE(payee.isEmpty());
-    for (int i = 1; i < payee.size(); ++i) EXPECT_GT(payee[i - 1][0].toInt(), payee[i][0].toInt());
-
-    // date text contains, both styles
-    const QDate d = kProcessDate.addDays(-40);
-    const auto slashes =
-        rowsOf(con(), searchBase() + " and convert(varchar(20),phPaymentdate,103) like '%" +
-                          d.toString("dd/MM") + "%' order by phPaymentID desc");
-    const auto dashes =
-        rowsOf(con(), searchBase() + " and convert(varchar(20),phPaymentdate,105) like '%" +
-                          d.toString("dd-MM") + "%' order by phPaymentID desc");
-    const int onDay = scalar(
-                          "select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
-                          "phFinancialID=2 "
-                          "and phPaymentdate='" +
-                          d.toString("yyyyMMdd") + "'")
-                          .toInt();
-    EXPECT_EQ(slashes.size(), onDay);
-    EXPECT_EQ(dashes.size(), onDay);
-
-    // whole-number part equals
-    const double amount =
-        scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=5").toDouble();
-    const QString whole = QString::number(qint64(amount));
-    const auto byAmount = rowsOf(con(), searchBase() + " and floor(phAmount) = floor(" + whole +
-                                            ") order by phPaymentID desc");
-    EXPECT_TRUE(idsOf(byAmount).contains(5));
-    for (const auto& r : byAmount) EXPECT_EQ(QString::number(qint64(r[4].toDouble())), whole);
-
-    // flag equals, both department variants
-    const auto cancelled =
-        rowsOf(con(), searchBase() + " and phcancel=1 order by phPaymentID desc");
-    EXPECT_EQ(
-        cancelled.size(),
-        scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and phCancel=1")
-            .toInt());
-    for (const auto& r : cancelled) EXPECT_EQ(r[5], "Yes");
-    const auto posted = rowsOf(con(), searchBase() + "and phDepartmentID= 1" +
-                                          " and phposted= 1 order by phPaymentID desc");
-    for (const auto& r : posted) EXPECT_EQ(r[6], "Yes");
-    EXPECT_EQ(posted.size(),
-              scalar("select count(*) from aHqPettyCashPaymentHeader where phCompanyID=1 and "
-                     "phDepartmentID=1 and phPosted=1")
-                  .toInt());
-}
 
 TEST_F(Statements, SearchReturnsTheNewestThousand) {
     con()->BeginTrans();

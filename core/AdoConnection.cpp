@@ -26,7 +26,9 @@ AdoConnection::~AdoConnection() {
     }
 }
 
-bool AdoConnection::isOpen() const { return db_.isValid() && db_.isOpen(); }
+bool AdoConnection::isOpen() const {
+    return db_.isValid() && db_.isOpen();
+}
 
 const SqlDriver& AdoConnection::driver() const {
     requireOpen();
@@ -35,10 +37,12 @@ const SqlDriver& AdoConnection::driver() const {
 
 void AdoConnection::Open(const QString& connectionString) {
     if (!connectionString.isEmpty()) connectionString_ = connectionString;
-    if (isOpen()) raise(kErrDbOperation, kSource, QStringLiteral("The connection is already open."));
+    if (isOpen())
+        raise(kErrDbOperation, kSource, QStringLiteral("The connection is already open."));
     const ConnectionSettings settings = ParseConnectionString(connectionString_);
     if (settings.dataSource.isEmpty())
-        raise(kErrDbConnection, kSource, QStringLiteral("No data source in the connection string."));
+        raise(kErrDbConnection, kSource,
+              QStringLiteral("No data source in the connection string."));
     driver_ = SqlDriver::create(settings);
     connectionName_ = nextConnectionName();
     db_ = QSqlDatabase::addDatabase(driver_->qtDriverName(), connectionName_);

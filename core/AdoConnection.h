@@ -21,7 +21,7 @@ class AdoConnection : public QObject {
     Q_PROPERTY(QString ConnectionString READ connectionString WRITE setConnectionString)
     Q_PROPERTY(int State READ state)
 
-public:
+  public:
     explicit AdoConnection(QObject* parent = nullptr);
     ~AdoConnection() override;
 
@@ -53,7 +53,7 @@ public:
     void setLiveReader(AdoRecordset* rs);
     void clearLiveReader(AdoRecordset* rs);
 
-private:
+  private:
     void requireOpen() const;
     void finishLiveReader();
     [[noreturn]] void fail(const QSqlError& error, const QString& sql) const;

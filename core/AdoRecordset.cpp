@@ -19,7 +19,9 @@ const QString kSource = QStringLiteral("PettyCashPayments.Recordset");
 }
 }  // namespace
 
-AdoRecordset::~AdoRecordset() { Close(); }
+AdoRecordset::~AdoRecordset() {
+    Close();
+}
 
 void AdoRecordset::Open(const QString& source, AdoConnection* connection, CursorTypeEnum cursor,
                         LockTypeEnum lock) {
@@ -66,7 +68,8 @@ void AdoRecordset::readAll(QSqlQuery& query) {
     while (query.next()) {
         QVariantList row;
         row.reserve(n);
-        for (int i = 0; i < n; ++i) row << (query.isNull(i) ? NullValue() : convert(query.value(i), i));
+        for (int i = 0; i < n; ++i)
+            row << (query.isNull(i) ? NullValue() : convert(query.value(i), i));
         rows_.push_back(std::move(row));
     }
     query.finish();
@@ -79,7 +82,8 @@ void AdoRecordset::finishLive() {
     while (liveValid_) {
         QVariantList row;
         row.reserve(n);
-        for (int i = 0; i < n; ++i) row << (live_->isNull(i) ? NullValue() : convert(live_->value(i), i));
+        for (int i = 0; i < n; ++i)
+            row << (live_->isNull(i) ? NullValue() : convert(live_->value(i), i));
         rest.push_back(std::move(row));
         liveValid_ = live_->next();
     }
@@ -152,16 +156,18 @@ int AdoRecordset::RecordCount() const {
 QString AdoRecordset::FieldName(int index) const {
     requireOpen();
     if (index < 0 || index >= names_.size())
-        raise(3265, kSource, QStringLiteral("Item cannot be found in the collection corresponding "
-                                            "to the requested name or ordinal."));
+        raise(3265, kSource,
+              QStringLiteral("Item cannot be found in the collection corresponding "
+                             "to the requested name or ordinal."));
     return names_[index];
 }
 
 int AdoRecordset::indexOf(const QString& name) const {
     for (int i = 0; i < names_.size(); ++i)
         if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-    raise(3265, kSource, QStringLiteral("Item cannot be found in the collection corresponding to "
-                                        "the requested name or ordinal."));
+    raise(3265, kSource,
+          QStringLiteral("Item cannot be found in the collection corresponding to "
+                         "the requested name or ordinal."));
 }
 
 QVariant AdoRecordset::convert(const QVariant& raw, int column) const {
@@ -176,7 +182,9 @@ QVariant AdoRecordset::Fields(int index) const {
     return rows_[position_][index];
 }
 
-QVariant AdoRecordset::Fields(const QString& name) const { return Fields(indexOf(name)); }
+QVariant AdoRecordset::Fields(const QString& name) const {
+    return Fields(indexOf(name));
+}
 
 void AdoRecordset::AddNew() {
     requireOpen();

@@ -18,11 +18,16 @@ namespace pcp {
 
 class AdoConnection;
 
-enum CursorTypeEnum { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorTypeEnum {
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
 enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
 
 class AdoRecordset {
-public:
+  public:
     AdoRecordset() = default;
     ~AdoRecordset();
     AdoRecordset(const AdoRecordset&) = delete;
@@ -52,7 +57,7 @@ public:
     // Called by the connection before another statement runs on it.
     void finishLive();
 
-private:
+  private:
     void requireOpen() const;
     void requireRow() const;
     int indexOf(const QString& name) const;
@@ -68,9 +73,9 @@ private:
     QVector<bool> dateColumns_;
     std::vector<QVariantList> rows_;  // buffered rows
     size_t position_ = 0;
-    std::optional<QSqlQuery> live_;   // forward-only rows still being read
+    std::optional<QSqlQuery> live_;  // forward-only rows still being read
     bool liveValid_ = false;
-    QString table_;                   // for AddNew
+    QString table_;  // for AddNew
     std::vector<std::pair<QString, QVariant>> newRow_;
     bool adding_ = false;
 };

@@ -65,7 +65,8 @@ LateObject NewVault() {
     return vault;
 }
 
-QString vaultText(const LateObject& vault, const QString& field, const QString& condition = QString()) {
+QString vaultText(const LateObject& vault, const QString& field,
+                  const QString& condition = QString()) {
     const QVariant v = condition.isEmpty() ? vault.call("fnReturnField", {field})
                                            : vault.call("fnReturnField", {field, condition});
     if (IsNull(v)) raise(kErrInvalidUseOfNull, kModuleName, QStringLiteral("Invalid use of Null"));
@@ -107,7 +108,8 @@ bool IsDateFrozen(const QDateTime& date) {
     if (IsEmpty(freeze) || IsNull(freeze)) return false;
     QDateTime freezeDate = freeze.toDateTime();
     if (freeze.typeId() == QMetaType::QString) freezeDate = ParseDate(freeze.toString());
-    if (!freezeDate.isValid()) raise(kErrTypeMismatch, kModuleName, QStringLiteral("Type mismatch"));
+    if (!freezeDate.isValid())
+        raise(kErrTypeMismatch, kModuleName, QStringLiteral("Type mismatch"));
     return freezeDate >= date;
 }
 
@@ -123,7 +125,8 @@ QString GetCurrencySymbol(qint32 id, const QString& kind) {
                                       QStringLiteral("CustomerID=") + QString::number(id))));
     }
     GObjVault.set("strTableName", QStringLiteral("aCurrencyMaster"));
-    return vaultText(GObjVault, QStringLiteral("Symbol"), QStringLiteral("CurrencyID=") + QString::number(currency));
+    return vaultText(GObjVault, QStringLiteral("Symbol"),
+                     QStringLiteral("CurrencyID=") + QString::number(currency));
 }
 
 QString GetSellingRate(qint32 id, const QString& kind) {
@@ -131,17 +134,23 @@ QString GetSellingRate(qint32 id, const QString& kind) {
     const QString key = QString::number(id);
     QString source;
     if (kind == u"A") {
-        source = QStringLiteral("aAccountMaster a, ExchangeRateDetail b ") +
-                 QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
-                 QStringLiteral("and a.AccountID=") + key + QStringLiteral(" and a.companyid=") + company;
+        source =
+            QStringLiteral("aAccountMaster a, ExchangeRateDetail b ") +
+            QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
+            QStringLiteral("and a.AccountID=") + key + QStringLiteral(" and a.companyid=") +
+            company;
     } else if (kind == u"D") {
-        source = QStringLiteral("aDepartmentMaster a, ExchangeRateDetail b ") +
-                 QStringLiteral("Where a.CompanyID = b.CompanyID And a.Depcurrencyid = b.CurrencyID ") +
-                 QStringLiteral("and a.DepartmentID=") + key + QStringLiteral(" and a.companyid=") + company;
+        source =
+            QStringLiteral("aDepartmentMaster a, ExchangeRateDetail b ") +
+            QStringLiteral("Where a.CompanyID = b.CompanyID And a.Depcurrencyid = b.CurrencyID ") +
+            QStringLiteral("and a.DepartmentID=") + key + QStringLiteral(" and a.companyid=") +
+            company;
     } else if (kind == u"C") {
-        source = QStringLiteral("aCompanyMaster a, ExchangeRateDetail b ") +
-                 QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
-                 QStringLiteral("and a.CompanyID=") + key + QStringLiteral(" and a.companyid=") + company;
+        source =
+            QStringLiteral("aCompanyMaster a, ExchangeRateDetail b ") +
+            QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
+            QStringLiteral("and a.CompanyID=") + key + QStringLiteral(" and a.companyid=") +
+            company;
     } else {
         return QString();  // no caller asks for another kind
     }
@@ -150,7 +159,8 @@ QString GetSellingRate(qint32 id, const QString& kind) {
 }
 
 double ConvertAmount(double amount, double sourceRate, double targetRate) {
-    if (sourceRate == 0.0) raise(kErrDivisionByZero, kModuleName, QStringLiteral("Division by zero"));
+    if (sourceRate == 0.0)
+        raise(kErrDivisionByZero, kModuleName, QStringLiteral("Division by zero"));
     const double value = amount / sourceRate * targetRate;
     return Format(value, QStringLiteral("0.00#")).toDouble();
 }
@@ -159,9 +169,11 @@ void LoadUserDepartments() {
     LateObject vault = NewVault();
     vault.set("strTableName", QStringLiteral("Ausers where userid=") + QString::number(GIntUserID));
     const qint16 group = CInt(Val(vaultText(vault, QStringLiteral("UserGroupID"))));
-    const QString sql = QStringLiteral("Select DepartmentID,DepartmentName from adepartmentmaster where DepartmentID in ") +
-                        QStringLiteral(" (select deptid from AuserGroupDeptDetails where ") +
-                        QStringLiteral(" UserGroupID=") + QString::number(group) + QStringLiteral(" )");
+    const QString sql =
+        QStringLiteral(
+            "Select DepartmentID,DepartmentName from adepartmentmaster where DepartmentID in ") +
+        QStringLiteral(" (select deptid from AuserGroupDeptDetails where ") +
+        QStringLiteral(" UserGroupID=") + QString::number(group) + QStringLiteral(" )");
     GStrUserDepartments.clear();
     AdoRecordset rs;
     rs.Open(sql, GAdoCon, adOpenForwardOnly, adLockReadOnly);
@@ -192,7 +204,8 @@ void ReportError(const QString& formName, qint16 userId, const QString& procedur
         QString userName;
         try {
             LateObject vault = NewVault();
-            vault.set("strTableName", QStringLiteral("ausers where userid=") + QString::number(userId));
+            vault.set("strTableName",
+                      QStringLiteral("ausers where userid=") + QString::number(userId));
             userName = Text(vault.call("fnReturnField", {QStringLiteral("username")}));
         } catch (const std::exception& e) {
             qCWarning(lcModule) << "error report: user name not read:" << e.what();
@@ -202,12 +215,14 @@ void ReportError(const QString& formName, qint16 userId, const QString& procedur
         incident.call("ErrorTrack", {formName, userName, procedureName, errorNumber, errorSource,
                                      errorDescription, extra, true});
     } catch (const std::exception& e) {
-        qCCritical(lcModule).noquote() << "error report failed:" << e.what() << "while reporting" << formName
-                                       << procedureName << errorNumber << errorDescription;
+        qCCritical(lcModule).noquote()
+            << "error report failed:" << e.what() << "while reporting" << formName << procedureName
+            << errorNumber << errorDescription;
     }
 }
 
-void ReportCaught(const QString& formName, const QString& procedureName, const std::exception& error) {
+void ReportCaught(const QString& formName, const QString& procedureName,
+                  const std::exception& error) {
     qint32 number = 51;
     QString source = QStringLiteral("PettyCashPayments");
     QString description = QString::fromLocal8Bit(error.what());
@@ -216,14 +231,17 @@ void ReportCaught(const QString& formName, const QString& procedureName, const s
         source = m->source();
         description = m->description();
     }
-    ReportError(formName, GIntUserID, procedureName, number, source, description, GStrMasterNewEditFlag, true);
+    ReportError(formName, GIntUserID, procedureName, number, source, description,
+                GStrMasterNewEditFlag, true);
 }
 
 bool HasRight(const QString& letter) {
     return !letter.isEmpty() && GStrFunctionRights.contains(letter, Qt::CaseSensitive);
 }
 
-void EnterToTab(int& keyCode) { EnterToTabKey(keyCode); }
+void EnterToTab(int& keyCode) {
+    EnterToTabKey(keyCode);
+}
 
 void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
     Handle("BasModule", "UpdateEditedRow", [&] {
@@ -233,15 +251,17 @@ void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
         QString sql = GStrSql;
         const int orderBy = int(sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive));
         if (orderBy >= 0) sql = sql.left(orderBy);
-        sql += sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ")
-                                                                          : QStringLiteral(" where ");
+        sql += sql.contains(QStringLiteral("where"), Qt::CaseInsensitive)
+                   ? QStringLiteral(" and ")
+                   : QStringLiteral(" where ");
         sql += condition;
 
         AdoRecordset rs;
         rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);
         if (!rs.Eof()) {
             if (GStrMasterNewEditFlag == u"E") {
-                for (int i = 1; i < cols; ++i) grid->setTextMatrix(grid->row(), i, Text(rs.Fields(i)));
+                for (int i = 1; i < cols; ++i)
+                    grid->setTextMatrix(grid->row(), i, Text(rs.Fields(i)));
             } else if (grid->textMatrix(1, 0).isEmpty() && grid->rows() == 2) {
                 for (int i = 0; i < cols; ++i) grid->setTextMatrix(1, i, Text(rs.Fields(i)));
             } else {
@@ -298,12 +318,15 @@ void sortByNumber(ListView* list, qint16 column, qint32 order) {
 void sortByDate(ListView* list, qint16 column, qint32 order) {
     auto dateOf = [&](int i) {
         const QDateTime d = ParseDate(list->columnValue(i, column));
-        if (!d.isValid()) raise(kErrTypeMismatch, QStringLiteral("PettyCashPayments"), QStringLiteral("Type mismatch"));
+        if (!d.isValid())
+            raise(kErrTypeMismatch, QStringLiteral("PettyCashPayments"),
+                  QStringLiteral("Type mismatch"));
         return d;
     };
     list->setVisible(false);
     for (int i = 1; i <= list->count(); ++i)
-        list->setColumnValue(i, column, FormatDate(dateOf(i), QStringLiteral("YYYY MM DD hh:mm:ss")));
+        list->setColumnValue(i, column,
+                             FormatDate(dateOf(i), QStringLiteral("YYYY MM DD hh:mm:ss")));
     SetListViewSort(list, order, qint16(column - 1));
     for (int i = 1; i <= list->count(); ++i)
         list->setColumnValue(i, column, FormatDate(dateOf(i), QStringLiteral("dd/mm/yyyy")));
@@ -318,9 +341,14 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind) {
             case 0:
                 SetListViewSort(list, order, qint16(column - 1));
                 return true;
-            case 1: sortByNumber(list, column, order); break;
-            case 2: sortByDate(list, column, order); break;
-            default: return true;
+            case 1:
+                sortByNumber(list, column, order);
+                break;
+            case 2:
+                sortByDate(list, column, order);
+                break;
+            default:
+                return true;
         }
         list->setVisible(wasShown);
         return true;
@@ -331,8 +359,8 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind) {
             number = m->number();
             description = m->description();
         }
-        MsgBox(QStringLiteral("ERROR IN SORT ROUTINE:") + QStringLiteral("\r\n") + QString::number(number) + u'\t' +
-                   description,
+        MsgBox(QStringLiteral("ERROR IN SORT ROUTINE:") + QStringLiteral("\r\n") +
+                   QString::number(number) + u'\t' + description,
                vbOKOnly);
         list->setVisible(wasShown);  // never leave the lines hidden
         return false;

@@ -22,7 +22,7 @@ class ListView;
 // The module connection: a shared reference to the host's connection. Used
 // while unset, it becomes a new connection that was never opened.
 class ConnectionRef {
-public:
+  public:
     AdoConnection* get();
     AdoConnection* operator->() { return get(); }
     operator AdoConnection*() { return get(); }
@@ -30,7 +30,7 @@ public:
     bool isSet() const { return !ref_.isNull(); }
     void reset();
 
-private:
+  private:
     QPointer<AdoConnection> ref_;
     std::unique_ptr<AdoConnection> owned_;
 };
@@ -95,7 +95,8 @@ template <class Body>
 bool Handle(const char* formName, const char* procedureName, Body&& body);
 
 // The report for an error caught by a handler.
-void ReportCaught(const QString& formName, const QString& procedureName, const std::exception& error);
+void ReportCaught(const QString& formName, const QString& procedureName,
+                  const std::exception& error);
 
 }  // namespace BasModule
 

@@ -23,7 +23,8 @@ QObject* createFromLibrary(const QString& progId, const QString& path) {
     QLibrary lib(path);
     if (!lib.load())
         raise(kErrCantCreateObject, kSource,
-              QStringLiteral("ActiveX component can't create object: %1 (%2)").arg(progId, lib.errorString()));
+              QStringLiteral("ActiveX component can't create object: %1 (%2)")
+                  .arg(progId, lib.errorString()));
     auto getClassObject = reinterpret_cast<GetClassObjectFn>(lib.resolve("DllGetClassObject"));
     if (!getClassObject)
         raise(kErrCantCreateObject, kSource,
@@ -58,7 +59,8 @@ QByteArray findProperty(QObject* object, const char* name) {
 
 [[noreturn]] void memberNotFound(const char* member) {
     raise(kErrMemberNotFound, kSource,
-          QStringLiteral("Object doesn't support this property or method: %1").arg(QLatin1String(member)));
+          QStringLiteral("Object doesn't support this property or method: %1")
+              .arg(QLatin1String(member)));
 }
 
 }  // namespace
@@ -84,7 +86,9 @@ void ComRegistry::overrideClass(const QString& progId, ObjectFactory factory) {
     overrides_[progId.toLower()] = std::move(factory);
 }
 
-void ComRegistry::clearOverrides() { overrides_.clear(); }
+void ComRegistry::clearOverrides() {
+    overrides_.clear();
+}
 
 QObject* ComRegistry::createObject(const QString& progId) {
     const QString key = progId.toLower();
@@ -92,7 +96,8 @@ QObject* ComRegistry::createObject(const QString& progId) {
     // A class registered to another library replaces ours; our own library's
     // registrations lead back to the built-in classes.
     const QString library = registeredLibrary(progId);
-    if (!library.isEmpty() && QFileInfo(library).canonicalFilePath() != QFileInfo(ModuleLibraryPath()).canonicalFilePath())
+    if (!library.isEmpty() && QFileInfo(library).canonicalFilePath() !=
+                                  QFileInfo(ModuleLibraryPath()).canonicalFilePath())
         return createFromLibrary(progId, library);
     if (auto it = builtIn_.find(key); it != builtIn_.end()) return it->second();
     raise(kErrCantCreateObject, kSource,
@@ -174,7 +179,8 @@ QVariant CallByName(QObject* object, const char* member, const QVariantList& arg
             converted[i] = args[i];
             if (type.id() == QMetaType::Short && converted[i].isValid() && !converted[i].isNull())
                 converted[i] = QVariant::fromValue<qint16>(CInt(converted[i]));
-            if (!converted[i].isValid() || converted[i].isNull()) converted[i] = QVariant(type);
+            if (!converted[i].isValid() || converted[i].isNull())
+                converted[i] = QVariant(type);
             else if (!converted[i].convert(type))
                 raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
             argv[i + 1] = converted[i].data();
@@ -204,7 +210,8 @@ void SetByName(QObject* object, const char* property, const QVariant& value) {
     QVariant v = value;
     // 16-bit properties take the 16-bit conversion, overflow included.
     if (p.metaType().id() == QMetaType::Short) v = QVariant::fromValue<qint16>(CInt(value));
-    if (p.metaType().flags() & QMetaType::PointerToQObject) v = QVariant::fromValue(qvariant_cast<QObject*>(value));
+    if (p.metaType().flags() & QMetaType::PointerToQObject)
+        v = QVariant::fromValue(qvariant_cast<QObject*>(value));
     if (!p.write(object, v)) raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
 }
 

@@ -19,7 +19,7 @@ namespace pcp {
 using ObjectFactory = std::function<QObject*()>;
 
 class ComRegistry {
-public:
+  public:
     static ComRegistry& instance();
 
     void registerClass(const QString& progId, ObjectFactory factory);
@@ -38,13 +38,13 @@ public:
     static void removeRegistration(const QString& progId);
     static QString registeredLibrary(const QString& progId);
 
-private:
+  private:
     std::map<QString, ObjectFactory> builtIn_;
     std::map<QString, ObjectFactory> overrides_;
 };
 
 class LateObject {
-public:
+  public:
     LateObject() = default;
     // Takes ownership of the object.
     explicit LateObject(QObject* owned);
@@ -57,7 +57,7 @@ public:
     QVariant get(const char* property) const;
     void set(const char* property, const QVariant& value) const;
 
-private:
+  private:
     std::shared_ptr<QObject> object_;
 };
 
@@ -69,6 +69,8 @@ QVariant GetByName(QObject* object, const char* property);
 void SetByName(QObject* object, const char* property, const QVariant& value);
 
 // Wraps an object pointer for a by-name argument.
-inline QVariant ObjectArg(QObject* o) { return QVariant::fromValue(o); }
+inline QVariant ObjectArg(QObject* o) {
+    return QVariant::fromValue(o);
+}
 
 }  // namespace pcp

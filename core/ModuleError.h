@@ -25,7 +25,7 @@ enum ErrorNumber : qint32 {
 };
 
 class ModuleError : public std::exception {
-public:
+  public:
     ModuleError(qint32 number, QString source, QString description)
         : number_(number),
           source_(std::move(source)),
@@ -37,7 +37,7 @@ public:
     const QString& description() const { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     qint32 number_;
     QString source_;
     QString description_;

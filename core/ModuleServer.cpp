@@ -6,14 +6,14 @@
 #include <atomic>
 
 #include "AdoConnection.h"
-#include "ClsPettyCashPayments.h"
 #include "ComRegistry.h"
-#include "suite/ClsIncident.h"
-#include "suite/ClsLayout.h"
-#include "suite/ClsPalette.h"
-#include "suite/ClsTrail.h"
-#include "suite/ClsUtility.h"
-#include "suite/ClsVault.h"
+#include "clsPettyCashPayments.h"
+#include "suite/clsIncident.h"
+#include "suite/clsLayout.h"
+#include "suite/clsPalette.h"
+#include "suite/clsTrail.h"
+#include "suite/clsUtility.h"
+#include "suite/clsVault.h"
 
 namespace pcp {
 
@@ -30,7 +30,7 @@ QObject* counted() {
 }
 
 // The ProgIDs this library serves to hosts.
-const char* const kServedClasses[] = {ClsPettyCashPayments::kProgId, "ADODB.Connection"};
+const char* const kServedClasses[] = {clsPettyCashPayments::kProgId, "ADODB.Connection"};
 
 }  // namespace
 
@@ -41,19 +41,25 @@ QString ModuleLibraryPath() {
     return QString();
 }
 
-int LiveObjectCount() { return g_live; }
+int LiveObjectCount() {
+    return g_live;
+}
 
-QObject* ClassFactory::CreateInstance() { return ComRegistry::instance().createObject(progId_); }
+QObject* ClassFactory::CreateInstance() {
+    return ComRegistry::instance().createObject(progId_);
+}
 
 void RegisterModuleClasses(ComRegistry& registry) {
-    registry.registerClass(QString::fromLatin1(ClsPettyCashPayments::kProgId), [] { return counted<ClsPettyCashPayments>(); });
-    registry.registerClass(QStringLiteral("ADODB.Connection"), [] { return counted<AdoConnection>(); });
-    registry.registerClass(QStringLiteral("Kestrel.clsVault"), [] { return new ClsVault(); });
-    registry.registerClass(QStringLiteral("Kestrel.clsUtility"), [] { return new ClsUtility(); });
-    registry.registerClass(QStringLiteral("Marlin.clsIncident"), [] { return new ClsIncident(); });
-    registry.registerClass(QStringLiteral("Osprey.clsTrail"), [] { return new ClsTrail(); });
-    registry.registerClass(QStringLiteral("Heron.clsPalette"), [] { return new ClsPalette(); });
-    registry.registerClass(QStringLiteral("Plover.clsLayout"), [] { return new ClsLayout(); });
+    registry.registerClass(QString::fromLatin1(clsPettyCashPayments::kProgId),
+                           [] { return counted<clsPettyCashPayments>(); });
+    registry.registerClass(QStringLiteral("ADODB.Connection"),
+                           [] { return counted<AdoConnection>(); });
+    registry.registerClass(QStringLiteral("Kestrel.clsVault"), [] { return new clsVault(); });
+    registry.registerClass(QStringLiteral("Kestrel.clsUtility"), [] { return new clsUtility(); });
+    registry.registerClass(QStringLiteral("Marlin.clsIncident"), [] { return new clsIncident(); });
+    registry.registerClass(QStringLiteral("Osprey.clsTrail"), [] { return new clsTrail(); });
+    registry.registerClass(QStringLiteral("Heron.clsPalette"), [] { return new clsPalette(); });
+    registry.registerClass(QStringLiteral("Plover.clsLayout"), [] { return new clsLayout(); });
 }
 
 }  // namespace pcp
@@ -61,20 +67,25 @@ void RegisterModuleClasses(ComRegistry& registry) {
 int DllRegisterServer() {
     const QString path = pcp::ModuleLibraryPath();
     if (path.isEmpty()) return 1;
-    for (const char* progId : pcp::kServedClasses) pcp::ComRegistry::writeRegistration(QString::fromLatin1(progId), path);
+    for (const char* progId : pcp::kServedClasses)
+        pcp::ComRegistry::writeRegistration(QString::fromLatin1(progId), path);
     return 0;
 }
 
 int DllUnregisterServer() {
-    for (const char* progId : pcp::kServedClasses) pcp::ComRegistry::removeRegistration(QString::fromLatin1(progId));
+    for (const char* progId : pcp::kServedClasses)
+        pcp::ComRegistry::removeRegistration(QString::fromLatin1(progId));
     return 0;
 }
 
 QObject* DllGetClassObject(const char* progId) {
     const QString id = QString::fromUtf8(progId);
     for (const char* served : pcp::kServedClasses)
-        if (id.compare(QString::fromLatin1(served), Qt::CaseInsensitive) == 0) return new pcp::ClassFactory(id);
+        if (id.compare(QString::fromLatin1(served), Qt::CaseInsensitive) == 0)
+            return new pcp::ClassFactory(id);
     return nullptr;
 }
 
-int DllCanUnloadNow() { return pcp::LiveObjectCount() == 0 ? 0 : 1; }
+int DllCanUnloadNow() {
+    return pcp::LiveObjectCount() == 0 ? 0 : 1;
+}

@@ -20,11 +20,11 @@ class ComRegistry;
 // The class factory handed out by DllGetClassObject.
 class ClassFactory : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit ClassFactory(QString progId) : progId_(std::move(progId)) {}
     Q_INVOKABLE QObject* CreateInstance();
 
-private:
+  private:
     QString progId_;
 };
 

@@ -21,7 +21,7 @@ struct ConnectionSettings {
 ConnectionSettings ParseConnectionString(const QString& connectionString);
 
 class SqlDriver {
-public:
+  public:
     virtual ~SqlDriver() = default;
     virtual QString name() const = 0;
     virtual QString qtDriverName() const = 0;

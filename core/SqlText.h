@@ -5,7 +5,11 @@
 
 namespace pcp {
 
-inline QString SqlEscape(QString text) { return text.replace(u'\'', QStringLiteral("''")); }
-inline QString SqlQuote(const QString& text) { return u'\'' + SqlEscape(text) + u'\''; }
+inline QString SqlEscape(QString text) {
+    return text.replace(u'\'', QStringLiteral("''"));
+}
+inline QString SqlQuote(const QString& text) {
+    return u'\'' + SqlEscape(text) + u'\'';
+}
 
 }  // namespace pcp

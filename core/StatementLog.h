@@ -14,7 +14,7 @@ struct LoggedStatement {
 };
 
 class StatementLog {
-public:
+  public:
     void add(const QString& text, const QString& sent) {
         if (!enabled_) return;
         entries_.push_back({text, sent});
@@ -31,7 +31,7 @@ public:
     }
     QString last() const { return entries_.empty() ? QString() : entries_.back().text; }
 
-private:
+  private:
     std::deque<LoggedStatement> entries_;
     size_t capacity_ = 5000;
     bool enabled_ = true;

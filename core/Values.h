@@ -13,8 +13,12 @@ namespace pcp {
 // Two kinds of "no value": Empty (nothing there, reads as "" or 0) is an
 // invalid QVariant; Null (a database null) is a variant holding nullptr.
 QVariant NullValue();
-inline bool IsEmpty(const QVariant& v) { return !v.isValid(); }
-inline bool IsNull(const QVariant& v) { return v.isValid() && v.isNull(); }
+inline bool IsEmpty(const QVariant& v) {
+    return !v.isValid();
+}
+inline bool IsNull(const QVariant& v) {
+    return v.isValid() && v.isNull();
+}
 
 // The leading number of a text, blanks ignored; 0 when the text has none.
 double Val(const QString& text);

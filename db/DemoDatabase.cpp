@@ -1,8 +1,8 @@
 #include "DemoDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -10,7 +10,9 @@
 #include <functional>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void initDemoResources() { Q_INIT_RESOURCE(db); }
+static void initDemoResources() {
+    Q_INIT_RESOURCE(db);
+}
 
 namespace pcp::demo {
 
@@ -32,7 +34,7 @@ bool exec(QSqlDatabase& db, const QString& sql, QString* error) {
 
 // A small deterministic generator, so the demo data is the same on every machine.
 class Random {
-public:
+  public:
     explicit Random(quint32 seed) : state_(seed) {}
     quint32 next() {
         state_ = state_ * 1664525u + 1013904223u;
@@ -40,7 +42,7 @@ public:
     }
     int between(int lo, int hi) { return lo + int(next() % quint32(hi - lo + 1)); }
 
-private:
+  private:
     quint32 state_;
 };
 
@@ -52,9 +54,12 @@ struct Account {
 
 double rateOf(int currency) {
     switch (currency) {
-        case 2: return 0.2723;
-        case 3: return 0.2515;
-        default: return 1.0;
+        case 2:
+            return 0.2723;
+        case 3:
+            return 0.2515;
+        default:
+            return 1.0;
     }
 }
 
@@ -64,20 +69,34 @@ double convert(double amount, int fromCurrency, int toCurrency) {
     return std::round(v * 1000.0) / 1000.0;
 }
 
-QString money(double v) { return QString::number(v, 'f', 3); }
+QString money(double v) {
+    return QString::number(v, 'f', 3);
+}
 
-const char* const kPayees[] = {"Speedy Couriers", "Al Madina Stationers", "City Taxi Service",
-                               "Blue Wave Cleaning", "Fresh Bakes Cafe", "Metro Fuel Station",
-                               "Rapid Repairs Workshop", "Office Mart", "Karim Electricals",
-                               "Desert Water Supply", "Sunrise Printing Press", "Harbour Parking"};
-const char* const kRemarks[] = {"Office supplies for the front desk", "Taxi fares for the bank visit",
-                                "Courier of tender documents", "Monthly water delivery",
-                                "Refreshments for the client meeting", "Fuel for the site pick-up",
-                                "Repair of the meeting room air conditioner", "Printing of delivery notes",
-                                "Cleaning materials for the warehouse", "Parking fees for the audit week"};
-const char* const kLineTexts[] = {"Printer paper and toner", "Taxi to the customs office", "Document courier",
-                                  "Bottled water", "Tea and coffee supplies", "Diesel for the site van",
-                                  "Spare parts", "Letterheads", "Floor cleaner", "Parking tickets"};
+const char* const kPayees[] = {
+    "Speedy Couriers",   "Al Madina Stationers", "City Taxi Service",      "Blue Wave Cleaning",
+    "Fresh Bakes Cafe",  "Metro Fuel Station",   "Rapid Repairs Workshop", "Office Mart",
+    "Karim Electricals", "Desert Water Supply",  "Sunrise Printing Press", "Harbour Parking"};
+const char* const kRemarks[] = {"Office supplies for the front desk",
+                                "Taxi fares for the bank visit",
+                                "Courier of tender documents",
+                                "Monthly water delivery",
+                                "Refreshments for the client meeting",
+                                "Fuel for the site pick-up",
+                                "Repair of the meeting room air conditioner",
+                                "Printing of delivery notes",
+                                "Cleaning materials for the warehouse",
+                                "Parking fees for the audit week"};
+const char* const kLineTexts[] = {"Printer paper and toner",
+                                  "Taxi to the customs office",
+                                  "Document courier",
+                                  "Bottled water",
+                                  "Tea and coffee supplies",
+                                  "Diesel for the site van",
+                                  "Spare parts",
+                                  "Letterheads",
+                                  "Floor cleaner",
+                                  "Parking tickets"};
 
 struct DepartmentSetup {
     int id;
@@ -88,7 +107,9 @@ struct DepartmentSetup {
 
 }  // namespace
 
-QString DateText(const QDate& d) { return d.toString(QStringLiteral("yyyyMMdd")); }
+QString DateText(const QDate& d) {
+    return d.toString(QStringLiteral("yyyyMMdd"));
+}
 
 bool RunScript(QSqlDatabase& db, const QString& script, QString* error) {
     QString current;
@@ -112,9 +133,14 @@ bool LoadMasterData(QSqlDatabase& db, const QDate& p, QString* error) {
     if (!RunScript(db, readResource(QStringLiteral("demo_master.sql")), error)) return false;
     const int year = p.year();
     const QStringList rows = {
-        QStringLiteral("INSERT INTO afinancialyear VALUES (1, %1, '%1' || '0101', '%1' || '1231', 'Year %1')").arg(year - 1),
-        QStringLiteral("INSERT INTO afinancialyear VALUES (2, %1, '%1' || '0101', '%1' || '1231', 'Year %1')").arg(year),
-        QStringLiteral("INSERT INTO MiscSettings VALUES ('%1')").arg(DateText(p.addDays(-DemoFacts::kFreezeDaysBack))),
+        QStringLiteral(
+            "INSERT INTO afinancialyear VALUES (1, %1, '%1' || '0101', '%1' || '1231', 'Year %1')")
+            .arg(year - 1),
+        QStringLiteral(
+            "INSERT INTO afinancialyear VALUES (2, %1, '%1' || '0101', '%1' || '1231', 'Year %1')")
+            .arg(year),
+        QStringLiteral("INSERT INTO MiscSettings VALUES ('%1')")
+            .arg(DateText(p.addDays(-DemoFacts::kFreezeDaysBack))),
     };
     for (const QString& r : rows)
         if (!exec(db, r, error)) return false;
@@ -129,7 +155,8 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
         {2, "OPS/", 1, {201, 202, 204, 206, 207, 208}},
         {3, "PRJ/", 2, {201, 202, 206, 210}},
     };
-    const Account cashAccounts[] = {{101, "PC01", 1}, {102, "PC02", 1}, {103, "PC03", 2}, {104, "BK01", 1}};
+    const Account cashAccounts[] = {
+        {101, "PC01", 1}, {102, "PC02", 1}, {103, "PC03", 2}, {104, "BK01", 1}};
     QHash<int, int> accountCurrency = {{201, 1}, {202, 1}, {203, 1}, {204, 1}, {205, 1},
                                        {206, 2}, {207, 1}, {208, 1}, {210, 3}};
     QHash<int, int> numberOf;     // running voucher number per department
@@ -138,16 +165,19 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
     Random rnd(7517);
 
     QSqlQuery header(db), line(db), journal(db);
-    header.prepare(QStringLiteral(
-        "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, phDepartmentID, "
-        "phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, phRemarks, phAmount, phExRate, "
-        "phDepExRate, phComExRate, phCancel, phCancelRemarks, phPosted, phUserName) "
-        "VALUES (?,1,2,?,?,?,?,?,?,?,?,?,?,1,?,?,?,?)"));
-    line.prepare(QStringLiteral(
-        "INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, ?, ?, ?, ?, ?)"));
-    journal.prepare(QStringLiteral(
-        "INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, Amount, Narration, cancel) "
-        "VALUES (1, ?, ?, ?, ?, ?, ?)"));
+    header.prepare(
+        QStringLiteral("INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, "
+                       "phFinancialID, phDepartmentID, "
+                       "phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
+                       "phRemarks, phAmount, phExRate, "
+                       "phDepExRate, phComExRate, phCancel, phCancelRemarks, phPosted, phUserName) "
+                       "VALUES (?,1,2,?,?,?,?,?,?,?,?,?,?,1,?,?,?,?)"));
+    line.prepare(
+        QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, ?, ?, ?, ?, ?)"));
+    journal.prepare(
+        QStringLiteral("INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, "
+                       "Amount, Narration, cancel) "
+                       "VALUES (1, ?, ?, ?, ?, ?, ?)"));
 
     int id = 0;
     for (int daysBack = 50; daysBack >= 0; --daysBack) {
@@ -157,8 +187,10 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
         for (int k = 0; k < perDay; ++k) {
             ++id;
             const DepartmentSetup& dep = departments[id % departments.size()];
-            const Account& cash = cashAccounts[(id % 7 == 0) ? 2 : (id % 3 == 0 ? 1 : (id % 11 == 0 ? 3 : 0))];
-            const QString number = QString::fromLatin1(dep.prefix) + QString::number(++numberOf[dep.id]);
+            const Account& cash =
+                cashAccounts[(id % 7 == 0) ? 2 : (id % 3 == 0 ? 1 : (id % 11 == 0 ? 3 : 0))];
+            const QString number =
+                QString::fromLatin1(dep.prefix) + QString::number(++numberOf[dep.id]);
             const QString reference = QStringLiteral("PCP/%1/%2-%3")
                                           .arg(startYear)
                                           .arg(QString::fromLatin1(cash.code))
@@ -175,7 +207,8 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
                 line.addBindValue(id);
                 line.addBindValue(n);
                 line.addBindValue(account);
-                line.addBindValue(QString::fromLatin1(kLineTexts[rnd.next() % std::size(kLineTexts)]));
+                line.addBindValue(
+                    QString::fromLatin1(kLineTexts[rnd.next() % std::size(kLineTexts)]));
                 line.addBindValue(money(amount));
                 line.addBindValue(rateOf(currency));
                 if (!line.exec()) {
@@ -196,7 +229,8 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
             header.addBindValue(rateOf(cash.currency));
             header.addBindValue(rateOf(dep.currency));
             header.addBindValue(cancelled ? 1 : 0);
-            header.addBindValue(cancelled ? QStringLiteral("Duplicate of an earlier voucher") : QString(""));
+            header.addBindValue(cancelled ? QStringLiteral("Duplicate of an earlier voucher")
+                                          : QString(""));
             header.addBindValue(posted ? 1 : 0);
             header.addBindValue(id % 5 == 0 ? QStringLiteral("clerk") : QStringLiteral("admin"));
             if (!header.exec()) {
@@ -219,13 +253,19 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
     }
     // Journal rows that a posting reversal must leave alone: another document
     // type with the same number, and an entry already cancelled.
-    return exec(db, QStringLiteral("INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, Amount, "
-                                   "Narration, cancel) SELECT 1, 'HQPCR', referenceno, JournalDate, Amount, "
-                                   "'Petty cash receipt', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' LIMIT 3"),
+    return exec(db,
+                QStringLiteral(
+                    "INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, "
+                    "Amount, "
+                    "Narration, cancel) SELECT 1, 'HQPCR', referenceno, JournalDate, Amount, "
+                    "'Petty cash receipt', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' LIMIT 3"),
                 error) &&
-           exec(db, QStringLiteral("INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, Amount, "
-                                   "Narration, cancel) SELECT 2, Type, referenceno, JournalDate, Amount, "
-                                   "'Other company', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' LIMIT 2"),
+           exec(db,
+                QStringLiteral(
+                    "INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, "
+                    "Amount, "
+                    "Narration, cancel) SELECT 2, Type, referenceno, JournalDate, Amount, "
+                    "'Other company', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' LIMIT 2"),
                 error);
 }
 
@@ -233,21 +273,27 @@ bool addOtherCompanyVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
     for (int i = 1; i <= 6; ++i) {
         const QDate date = p.addDays(-3 * i);
         const QString sql =
-            QStringLiteral("INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
-                           "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
-                           "phRemarks, phAmount, phExRate, phDepExRate, phComExRate, phCancel, phCancelRemarks, "
-                           "phPosted, phUserName) VALUES (%1, 2, 2, %2, '%3', '%4', 301, 'Inland Haulage', "
-                           "'PCP/%5/PC01-%6', 'Warehouse sundries', %7, 1, 1, 1, 0, '', 0, 'admin')")
+            QStringLiteral(
+                "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
+                "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
+                "phRemarks, phAmount, phExRate, phDepExRate, phComExRate, phCancel, "
+                "phCancelRemarks, "
+                "phPosted, phUserName) VALUES (%1, 2, 2, %2, '%3', '%4', 301, 'Inland Haulage', "
+                "'PCP/%5/PC01-%6', 'Warehouse sundries', %7, 1, 1, 1, 0, '', 0, 'admin')")
                 .arg(i)
                 .arg(i % 2 ? 4 : 5)
-                .arg((i % 2 ? QStringLiteral("HO/") : QStringLiteral("WH/")) + QString::number((i + 1) / 2))
+                .arg((i % 2 ? QStringLiteral("HO/") : QStringLiteral("WH/")) +
+                     QString::number((i + 1) / 2))
                 .arg(DateText(date))
                 .arg(p.year())
                 .arg(i, 4, 10, QChar(u'0'))
                 .arg(25.5 * i);
         if (!exec(db, sql, error)) return false;
-        if (!exec(db, QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (2, 0, %1, 1, 401, "
-                                     "'Packing tape and labels', %2, 1)").arg(i).arg(25.5 * i),
+        if (!exec(db,
+                  QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (2, 0, %1, 1, 401, "
+                                 "'Packing tape and labels', %2, 1)")
+                      .arg(i)
+                      .arg(25.5 * i),
                   error))
             return false;
     }
@@ -269,15 +315,19 @@ bool withDatabase(const QString& path, const std::function<bool(QSqlDatabase&)>&
 
 }  // namespace
 
-bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate, QString* error) {
+bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate,
+                     QString* error) {
     if (!exec(db, QStringLiteral("BEGIN"), error)) return false;
     QSqlQuery header(db), line(db);
-    header.prepare(QStringLiteral(
-        "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, phDepartmentID, "
-        "phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, phRemarks, phAmount, phExRate, "
-        "phDepExRate, phComExRate, phCancel, phCancelRemarks, phPosted, phUserName) "
-        "VALUES (?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin')"));
-    line.prepare(QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, 1, 201, 'Bulk line', ?, 1)"));
+    header.prepare(
+        QStringLiteral("INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, "
+                       "phFinancialID, phDepartmentID, "
+                       "phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
+                       "phRemarks, phAmount, phExRate, "
+                       "phDepExRate, phComExRate, phCancel, phCancelRemarks, phPosted, phUserName) "
+                       "VALUES (?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin')"));
+    line.prepare(QStringLiteral(
+        "INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, 1, 201, 'Bulk line', ?, 1)"));
     for (int i = 0; i < count; ++i) {
         const int id = firstId + i;
         const double amount = 10.0 + (id % 997) * 1.25;
@@ -285,7 +335,9 @@ bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& last
         header.addBindValue(QStringLiteral("BLK/") + QString::number(id));
         header.addBindValue(DateText(lastDate.addDays(-((count - i) / 400))));
         header.addBindValue(QString::fromLatin1(kPayees[id % std::size(kPayees)]));
-        header.addBindValue(QStringLiteral("PCP/%1/PC01-%2").arg(lastDate.year()).arg(id % 10000, 4, 10, QChar(u'0')));
+        header.addBindValue(QStringLiteral("PCP/%1/PC01-%2")
+                                .arg(lastDate.year())
+                                .arg(id % 10000, 4, 10, QChar(u'0')));
         header.addBindValue(money(amount));
         header.addBindValue(id % 13 == 0 ? 1 : 0);
         header.addBindValue(id % 7 == 0 ? 1 : 0);
@@ -311,7 +363,8 @@ bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* 
     const bool ok = withDatabase(partial, [&](QSqlDatabase& db) {
         return exec(db, QStringLiteral("BEGIN"), error) && CreateSchema(db, error) &&
                LoadMasterData(db, processDate, error) && addDemoVouchers(db, processDate, error) &&
-               addOtherCompanyVouchers(db, processDate, error) && exec(db, QStringLiteral("COMMIT"), error);
+               addOtherCompanyVouchers(db, processDate, error) &&
+               exec(db, QStringLiteral("COMMIT"), error);
     });
     // Only a complete database takes the real name, so a failed first run
     // never leaves a half-made demo behind.

@@ -13,9 +13,9 @@ namespace pcp::demo {
 struct DemoFacts {
     static constexpr int kCompany = 1;
     static constexpr int kOtherCompany = 2;
-    static constexpr int kCurrentYear = 2;   // financial year of the process date
+    static constexpr int kCurrentYear = 2;  // financial year of the process date
     static constexpr int kPreviousYear = 1;
-    static constexpr int kWindowDays = 30;   // noofpreviousdays of company 1
+    static constexpr int kWindowDays = 30;  // noofpreviousdays of company 1
     static constexpr int kFreezeDaysBack = 25;
 };
 
@@ -31,7 +31,8 @@ bool LoadMasterData(QSqlDatabase& db, const QDate& processDate, QString* error);
 
 // Adds count plain vouchers (one line each) to company 1, year 2, dated
 // backwards from lastDate, with ids from firstId. For load benchmarks.
-bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate, QString* error);
+bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate,
+                     QString* error);
 
 // Runs a script of statements separated by ";" at line ends.
 bool RunScript(QSqlDatabase& db, const QString& script, QString* error);

@@ -25,34 +25,51 @@ bool readId(const QCommandLineParser& p, const QString& name, int& out, int min,
 }  // namespace
 
 QString DefaultDatabaseFile() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/pettycash-demo.db");
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/pettycash-demo.db");
 }
 
 bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& error) {
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
-        "Demo host of the petty cash payments module. With no options it opens (and on first use creates) "
+        "Demo host of the petty cash payments module. With no options it opens (and on first use "
+        "creates) "
         "a demo database in the user's data folder and shows the payment register."));
     p.addHelpOption();
     p.addOptions({
-        {QStringLiteral("database"), QStringLiteral("Embedded database file to open (created with demo data if missing)."), QStringLiteral("file")},
-        {QStringLiteral("odbc"), QStringLiteral("ODBC connection string of the suite's SQL Server database, used instead of the embedded one."), QStringLiteral("connection")},
-        {QStringLiteral("company"), QStringLiteral("Company ID (default 1)."), QStringLiteral("id")},
-        {QStringLiteral("user"), QStringLiteral("User ID (default 1: admin; 2 clerk, 3 auditor, 4 supervisor)."), QStringLiteral("id")},
-        {QStringLiteral("department"), QStringLiteral("Department of the user, 0 for all (default 0)."), QStringLiteral("id")},
-        {QStringLiteral("financial-year"), QStringLiteral("Financial year ID (default 2, the current year)."), QStringLiteral("id")},
-        {QStringLiteral("process-date"), QStringLiteral("Process date as yyyy-mm-dd (default today)."), QStringLiteral("date")},
-        {QStringLiteral("caption"), QStringLiteral("Title of the module's message boxes."), QStringLiteral("text")},
-        {QStringLiteral("register"), QStringLiteral("Only register the module under its ProgID and exit.")},
+        {QStringLiteral("database"),
+         QStringLiteral("Embedded database file to open (created with demo data if missing)."),
+         QStringLiteral("file")},
+        {QStringLiteral("odbc"),
+         QStringLiteral("ODBC connection string of the suite's SQL Server database, used instead "
+                        "of the embedded one."),
+         QStringLiteral("connection")},
+        {QStringLiteral("company"), QStringLiteral("Company ID (default 1)."),
+         QStringLiteral("id")},
+        {QStringLiteral("user"),
+         QStringLiteral("User ID (default 1: admin; 2 clerk, 3 auditor, 4 supervisor)."),
+         QStringLiteral("id")},
+        {QStringLiteral("department"),
+         QStringLiteral("Department of the user, 0 for all (default 0)."), QStringLiteral("id")},
+        {QStringLiteral("financial-year"),
+         QStringLiteral("Financial year ID (default 2, the current year)."), QStringLiteral("id")},
+        {QStringLiteral("process-date"),
+         QStringLiteral("Process date as yyyy-mm-dd (default today)."), QStringLiteral("date")},
+        {QStringLiteral("caption"), QStringLiteral("Title of the module's message boxes."),
+         QStringLiteral("text")},
+        {QStringLiteral("register"),
+         QStringLiteral("Only register the module under its ProgID and exit.")},
     });
     p.process(arguments);  // --help prints and exits here
     if (!p.positionalArguments().isEmpty()) {
         error = QStringLiteral("Unexpected argument: ") + p.positionalArguments().first();
         return false;
     }
-    o.databaseFile = p.isSet(QStringLiteral("database")) ? p.value(QStringLiteral("database")) : DefaultDatabaseFile();
+    o.databaseFile = p.isSet(QStringLiteral("database")) ? p.value(QStringLiteral("database"))
+                                                         : DefaultDatabaseFile();
     o.odbcConnection = p.value(QStringLiteral("odbc"));
-    if (!readId(p, QStringLiteral("company"), o.company, 1, error) || !readId(p, QStringLiteral("user"), o.user, 1, error) ||
+    if (!readId(p, QStringLiteral("company"), o.company, 1, error) ||
+        !readId(p, QStringLiteral("user"), o.user, 1, error) ||
         !readId(p, QStringLiteral("department"), o.department, 0, error) ||
         !readId(p, QStringLiteral("financial-year"), o.financialYear, 1, error))
         return false;
@@ -60,7 +77,8 @@ bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& err
     if (p.isSet(QStringLiteral("process-date"))) {
         o.processDate = QDate::fromString(p.value(QStringLiteral("process-date")), Qt::ISODate);
         if (!o.processDate.isValid()) {
-            error = QStringLiteral("--process-date must be a date as yyyy-mm-dd, not \"%1\".").arg(p.value(QStringLiteral("process-date")));
+            error = QStringLiteral("--process-date must be a date as yyyy-mm-dd, not \"%1\".")
+                        .arg(p.value(QStringLiteral("process-date")));
             return false;
         }
     }

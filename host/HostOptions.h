@@ -8,8 +8,8 @@
 namespace pcphost {
 
 struct HostOptions {
-    QString databaseFile;      // embedded database (default: in the user's data folder)
-    QString odbcConnection;    // SQL Server through ODBC instead
+    QString databaseFile;    // embedded database (default: in the user's data folder)
+    QString odbcConnection;  // SQL Server through ODBC instead
     int company = 1;
     int user = 1;
     int department = 0;

@@ -25,12 +25,14 @@ using RegisterFn = int (*)();
 QString registryFile() {
     const QString fromEnv = qEnvironmentVariable("PCP_REGISTRY");
     if (!fromEnv.isEmpty()) return fromEnv;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/lq8dm362/registry.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/lq8dm362/registry.ini");
 }
 
 // The library registered under the ProgID, else the one installed beside the host.
 QString findModule() {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/") + QStringLiteral(PCP_MODULE_FILE);
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/") +
+                           QStringLiteral(PCP_MODULE_FILE);
     if (QFileInfo::exists(beside)) return beside;
     QSettings registry(registryFile(), QSettings::IniFormat);
     return registry.value(QStringLiteral("classes/") + QLatin1String(kProgId)).toString();
@@ -47,7 +49,8 @@ QObject* create(GetClassObjectFn getClassObject, const char* progId) {
 
 int fail(const QString& message) {
     std::fprintf(stderr, "pettycash: %s\n", qPrintable(message));
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && qEnvironmentVariable("QT_QPA_PLATFORM") != u"offscreen")
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) &&
+        qEnvironmentVariable("QT_QPA_PLATFORM") != u"offscreen")
         QMessageBox::critical(nullptr, QStringLiteral("Petty Cash"), message);
     return 1;
 }
@@ -64,10 +67,13 @@ int main(int argc, char** argv) {
     if (!pcphost::ParseHostOptions(app.arguments(), options, error)) return fail(error);
 
     QLibrary module(findModule());
-    if (!module.load()) return fail(QStringLiteral("The module library could not be loaded: ") + module.errorString());
+    if (!module.load())
+        return fail(QStringLiteral("The module library could not be loaded: ") +
+                    module.errorString());
     auto registerServer = reinterpret_cast<RegisterFn>(module.resolve("DllRegisterServer"));
     auto getClassObject = reinterpret_cast<GetClassObjectFn>(module.resolve("DllGetClassObject"));
-    if (!registerServer || !getClassObject) return fail(QStringLiteral("The library is not the petty cash module."));
+    if (!registerServer || !getClassObject)
+        return fail(QStringLiteral("The library is not the petty cash module."));
     if (registerServer() != 0) return fail(QStringLiteral("The module could not be registered."));
     if (options.registerOnly) {
         std::printf("registered %s in %s\n", kProgId, qPrintable(registryFile()));
@@ -83,20 +89,24 @@ int main(int argc, char** argv) {
 
     QObject* connection = create(getClassObject, "ADODB.Connection");
     QObject* payments = create(getClassObject, kProgId);
-    if (!connection || !payments) return fail(QStringLiteral("The module's classes could not be created."));
+    if (!connection || !payments)
+        return fail(QStringLiteral("The module's classes could not be created."));
     connection->setProperty("ConnectionString", connectionString);
     try {
         QMetaObject::invokeMethod(connection, "Open", Q_ARG(QString, connectionString));
     } catch (const std::exception& e) {
-        return fail(QStringLiteral("The database could not be opened: ") + QString::fromLocal8Bit(e.what()));
+        return fail(QStringLiteral("The database could not be opened: ") +
+                    QString::fromLocal8Bit(e.what()));
     }
 
     payments->setProperty("adocon", QVariant::fromValue(connection));
     payments->setProperty("strMsgboxCaption", options.caption);
     payments->setProperty("intCompanyID", QVariant::fromValue<qint16>(qint16(options.company)));
-    payments->setProperty("intdepartmentid", QVariant::fromValue<qint16>(qint16(options.department)));
+    payments->setProperty("intdepartmentid",
+                          QVariant::fromValue<qint16>(qint16(options.department)));
     payments->setProperty("intuserid", QVariant::fromValue<qint16>(qint16(options.user)));
-    payments->setProperty("intFinancialID", QVariant::fromValue<qint16>(qint16(options.financialYear)));
+    payments->setProperty("intFinancialID",
+                          QVariant::fromValue<qint16>(qint16(options.financialYear)));
     payments->setProperty("dtProcessDate", QDateTime(options.processDate, QTime(0, 0), Qt::UTC));
     QMetaObject::invokeMethod(payments, "Show");
 

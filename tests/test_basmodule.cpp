@@ -3,7 +3,7 @@
 
 #include "core/BasModule.h"
 #include "core/Values.h"
-#include "core/suite/ClsIncident.h"
+#include "core/suite/clsIncident.h"
 #include "core/ui/FlexGrid.h"
 #include "core/ui/ListView.h"
 #include "support/Fixtures.h"
@@ -73,8 +73,8 @@ TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
     ReportError("frmpayments", 2, "cmdOk_Click", negative, "ADO", "x", "N", true);
     EXPECT_EQ(small, 3021);
     EXPECT_EQ(negative, -5);
-    ASSERT_EQ(ClsIncident::recorded().size(), 3);
-    const Incident& first = ClsIncident::recorded().front();
+    ASSERT_EQ(clsIncident::recorded().size(), 3);
+    const Incident& first = clsIncident::recorded().front();
     EXPECT_EQ(first.userName, "clerk");
     EXPECT_EQ(first.number, 17900);
     EXPECT_EQ(first.procedureName, "GridPopulate");
@@ -92,7 +92,7 @@ TEST_F(Procedures, ReportErrorNeverFailsItsCaller) {
     GAdoCon.set(nullptr);  // nothing to read the user from
     qint32 number = 13;
     EXPECT_NO_THROW(ReportError("FrmMaster", 1, "Form_Load ", number, "x", "y", "", true));
-    EXPECT_EQ(ClsIncident::recorded().size(), 1);
+    EXPECT_EQ(clsIncident::recorded().size(), 1);
 }
 
 TEST_F(Procedures, RightsAreCaseSensitive) {

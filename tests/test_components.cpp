@@ -6,8 +6,8 @@
 
 #include "core/ComRegistry.h"
 #include "core/Values.h"
-#include "core/suite/ClsIncident.h"
-#include "core/suite/ClsUtility.h"
+#include "core/suite/clsIncident.h"
+#include "core/suite/clsUtility.h"
 #include "core/ui/FlexGrid.h"
 #include "support/Fixtures.h"
 
@@ -56,20 +56,20 @@ TEST_F(Components, VaultFillsAComboWithItemData) {
 }
 
 TEST(Utility, AmountKeyRuleTwelveDigitsTwoDecimals) {
-    EXPECT_TRUE(ClsUtility::AcceptsKey("", 0, 0, '1', 12, 2));
-    EXPECT_TRUE(ClsUtility::AcceptsKey("12", 2, 0, '.', 12, 2));
-    EXPECT_FALSE(ClsUtility::AcceptsKey("12.5", 4, 0, '.', 12, 2));
-    EXPECT_TRUE(ClsUtility::AcceptsKey("12.5", 4, 0, '0', 12, 2));
-    EXPECT_FALSE(ClsUtility::AcceptsKey("12.50", 5, 0, '1', 12, 2));
-    EXPECT_FALSE(ClsUtility::AcceptsKey("123456789012", 12, 0, '3', 12, 2));
-    EXPECT_TRUE(ClsUtility::AcceptsKey("123456789012", 12, 0, '.', 12, 2));
+    EXPECT_TRUE(clsUtility::AcceptsKey("", 0, 0, '1', 12, 2));
+    EXPECT_TRUE(clsUtility::AcceptsKey("12", 2, 0, '.', 12, 2));
+    EXPECT_FALSE(clsUtility::AcceptsKey("12.5", 4, 0, '.', 12, 2));
+    EXPECT_TRUE(clsUtility::AcceptsKey("12.5", 4, 0, '0', 12, 2));
+    EXPECT_FALSE(clsUtility::AcceptsKey("12.50", 5, 0, '1', 12, 2));
+    EXPECT_FALSE(clsUtility::AcceptsKey("123456789012", 12, 0, '3', 12, 2));
+    EXPECT_TRUE(clsUtility::AcceptsKey("123456789012", 12, 0, '.', 12, 2));
     EXPECT_TRUE(
-        ClsUtility::AcceptsKey("123456789012", 0, 12, '7', 12, 2));  // replaces the selection
-    EXPECT_FALSE(ClsUtility::AcceptsKey("12", 2, 0, 'a', 12, 2));
-    EXPECT_FALSE(ClsUtility::AcceptsKey("12", 0, 0, '-', 12, 2));
+        clsUtility::AcceptsKey("123456789012", 0, 12, '7', 12, 2));  // replaces the selection
+    EXPECT_FALSE(clsUtility::AcceptsKey("12", 2, 0, 'a', 12, 2));
+    EXPECT_FALSE(clsUtility::AcceptsKey("12", 0, 0, '-', 12, 2));
 
     QLineEdit box;
-    ClsUtility u;
+    clsUtility u;
     box.setText("99.9");
     box.setCursorPosition(4);
     EXPECT_EQ(u.TextValidateNum(&box, '9', 12, 2), '9');
@@ -121,8 +121,8 @@ TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
                      "ExtraText from aErrorLog")
                   .toString(),
               "FrmMaster|Form_Load |17900|N");
-    ASSERT_EQ(ClsIncident::recorded().size(), 1);
-    EXPECT_EQ(ClsIncident::recorded().front().description, "no such table");
+    ASSERT_EQ(clsIncident::recorded().size(), 1);
+    EXPECT_EQ(clsIncident::recorded().front().description, "no such table");
     EXPECT_EQ(messages.shown().size(), 1u);
     incident.call("ErrorTrack",
                   {"FrmMaster", "admin", "GridPopulate", 6, "x", "Overflow", "", false});
@@ -169,7 +169,7 @@ TEST_F(Components, RegistryServesReplacementsAndRefusesUnknownClasses) {
     int made = 0;
     ComRegistry::instance().overrideClass("Heron.clsPalette", [&] {
         ++made;
-        return new ClsIncident();  // any object: calls go by name
+        return new clsIncident();  // any object: calls go by name
     });
     LateObject o = CreateObject("heron.clspalette");
     EXPECT_EQ(made, 1);

@@ -9,8 +9,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "core/ClsPettyCashPayments.h"
 #include "core/Values.h"
+#include "core/clsPettyCashPayments.h"
 #include "core/ui/FlexGrid.h"
 #include "core/ui/Help.h"
 #include "core/ui/Modal.h"
@@ -229,7 +229,7 @@ TEST_F(RegisterWindow, F1OpensTheHelpOnItsContents) {
 }
 
 TEST_F(RegisterWindow, EscapeClosesTheRegisterOpenedByShow) {
-    ClsPettyCashPayments payments;
+    clsPettyCashPayments payments;
     payments.setAdocon(con());
     payments.setIntCompanyID(1);
     payments.setIntuserid(1);

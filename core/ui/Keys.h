@@ -50,17 +50,17 @@ struct KeyHandlers {
 // One per window: routes the keys of its controls to their handlers.
 class KeyRouter : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit KeyRouter(QWidget* form);
     void setPreview(KeyHandlers handlers) { preview_ = std::move(handlers); }
     void on(QWidget* control, KeyHandlers handlers);
     // Installs the router on every control of the window (call after building it).
     void attach();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QWidget* controlFor(QObject* watched) const;
     QWidget* form_;
     KeyHandlers preview_;

@@ -14,7 +14,9 @@ namespace pcp {
 namespace {
 const QString kSource = QStringLiteral("MSComctlLib.ListView");
 constexpr int kCheckedRole = Qt::UserRole + 1;
-[[noreturn]] void badIndex() { raise(35600, kSource, QStringLiteral("Index out of bounds")); }
+[[noreturn]] void badIndex() {
+    raise(35600, kSource, QStringLiteral("Index out of bounds"));
+}
 }  // namespace
 
 ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
@@ -28,7 +30,8 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(0);
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
-    connect(header(), &QHeaderView::sectionClicked, this, [this](int logical) { emit columnClicked(logical + 1); });
+    connect(header(), &QHeaderView::sectionClicked, this,
+            [this](int logical) { emit columnClicked(logical + 1); });
 }
 
 void ListView::addColumn(const QString& text, int widthTwips, Qt::Alignment alignment) {
@@ -63,8 +66,10 @@ void ListView::setColumnIcon(int column, const QString& key) {
     if (column < 1 || column > columnCount()) badIndex();
     icons_[column - 1] = key;
     QIcon icon;
-    if (key == u"up") icon = style()->standardIcon(QStyle::SP_ArrowUp);
-    else if (key == u"down") icon = style()->standardIcon(QStyle::SP_ArrowDown);
+    if (key == u"up")
+        icon = style()->standardIcon(QStyle::SP_ArrowUp);
+    else if (key == u"down")
+        icon = style()->standardIcon(QStyle::SP_ArrowDown);
     headerItem()->setIcon(column - 1, icon);
 }
 
@@ -85,10 +90,16 @@ int ListView::add(const QString& text) {
     return indexOfTopLevelItem(item) + 1;
 }
 
-void ListView::remove(int index) { delete takeTopLevelItem(indexOfTopLevelItem(itemAt(index))); }
+void ListView::remove(int index) {
+    delete takeTopLevelItem(indexOfTopLevelItem(itemAt(index)));
+}
 
-QString ListView::itemText(int index) const { return itemAt(index)->text(0); }
-void ListView::setItemText(int index, const QString& text) { itemAt(index)->setText(0, text); }
+QString ListView::itemText(int index) const {
+    return itemAt(index)->text(0);
+}
+void ListView::setItemText(int index, const QString& text) {
+    itemAt(index)->setText(0, text);
+}
 
 QString ListView::subItem(int index, int sub) const {
     if (sub < 1 || sub >= columnCount()) badIndex();
@@ -105,12 +116,18 @@ QString ListView::columnValue(int index, int column) const {
 }
 
 void ListView::setColumnValue(int index, int column, const QString& text) {
-    if (column == 1) setItemText(index, text);
-    else setSubItem(index, column - 1, text);
+    if (column == 1)
+        setItemText(index, text);
+    else
+        setSubItem(index, column - 1, text);
 }
 
-bool ListView::checked(int index) const { return itemAt(index)->data(0, kCheckedRole).toBool(); }
-void ListView::setChecked(int index, bool on) { itemAt(index)->setData(0, kCheckedRole, on); }
+bool ListView::checked(int index) const {
+    return itemAt(index)->data(0, kCheckedRole).toBool();
+}
+void ListView::setChecked(int index, bool on) {
+    itemAt(index)->setData(0, kCheckedRole, on);
+}
 
 int ListView::selectedIndex() const {
     const auto items = selectedItems();

@@ -12,7 +12,7 @@ enum ListSortOrder { lvwAscending = 0, lvwDescending = 1 };
 
 class ListView : public QTreeWidget {
     Q_OBJECT
-public:
+  public:
     explicit ListView(QWidget* parent = nullptr);
 
     // Columns
@@ -48,16 +48,16 @@ public:
     bool sorted() const { return sorted_; }
     void setSorted(bool on);
 
-signals:
+  signals:
     void columnClicked(int column);  // 1-based
     void itemDblClicked();
     void rightMouseDown(const QPoint& globalPos);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
-private:
+  private:
     QTreeWidgetItem* itemAt(int index) const;
     void applySort();
     QStringList icons_;

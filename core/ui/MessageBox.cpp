@@ -18,11 +18,21 @@ int showReal(const MessageRequest& r) {
     box.setWindowTitle(r.title);
     box.setText(r.text);
     switch (r.icon()) {
-        case vbCritical: box.setIcon(QMessageBox::Critical); break;
-        case vbQuestion: box.setIcon(QMessageBox::Question); break;
-        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-        case vbInformation: box.setIcon(QMessageBox::Information); break;
-        default: box.setIcon(QMessageBox::NoIcon); break;
+        case vbCritical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case vbQuestion:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case vbExclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case vbInformation:
+            box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
     }
     struct Choice {
         QMessageBox::StandardButton button;
@@ -30,16 +40,28 @@ int showReal(const MessageRequest& r) {
     };
     QList<Choice> choices;
     switch (r.buttons()) {
-        case vbOKCancel: choices = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+        case vbOKCancel:
+            choices = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+            break;
         case vbAbortRetryIgnore:
-            choices = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+            choices = {{QMessageBox::Abort, vbAbort},
+                       {QMessageBox::Retry, vbRetry},
+                       {QMessageBox::Ignore, vbIgnore}};
             break;
         case vbYesNoCancel:
-            choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+            choices = {{QMessageBox::Yes, vbYes},
+                       {QMessageBox::No, vbNo},
+                       {QMessageBox::Cancel, vbCancel}};
             break;
-        case vbYesNo: choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
-        case vbRetryCancel: choices = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
-        default: choices = {{QMessageBox::Ok, vbOK}}; break;
+        case vbYesNo:
+            choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+            break;
+        case vbRetryCancel:
+            choices = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+            break;
+        default:
+            choices = {{QMessageBox::Ok, vbOK}};
+            break;
     }
     for (const Choice& c : choices) box.addButton(c.button);
     const int def = std::min<int>(r.defaultButton(), int(choices.size()) - 1);
@@ -56,7 +78,9 @@ int showReal(const MessageRequest& r) {
 
 }  // namespace
 
-QString DefaultMessageTitle() { return QStringLiteral("PettyCashPayments"); }
+QString DefaultMessageTitle() {
+    return QStringLiteral("PettyCashPayments");
+}
 
 int MsgBox(const QString& text, int style, const QString& title) {
     MessageRequest r{text, style, title.isEmpty() ? DefaultMessageTitle() : title};
@@ -64,6 +88,8 @@ int MsgBox(const QString& text, int style, const QString& title) {
     return showReal(r);
 }
 
-void SetMessagePresenter(MessagePresenter p) { presenter() = std::move(p); }
+void SetMessagePresenter(MessagePresenter p) {
+    presenter() = std::move(p);
+}
 
 }  // namespace pcp

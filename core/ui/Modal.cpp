@@ -37,8 +37,12 @@ int ShowModal(QDialog* window, QWidget* owner) {
     return window->exec();
 }
 
-void SetModalHook(ModalHook h) { hook() = std::move(h); }
+void SetModalHook(ModalHook h) {
+    hook() = std::move(h);
+}
 
-int OpenModalCount() { return openCount(); }
+int OpenModalCount() {
+    return openCount();
+}
 
 }  // namespace pcp

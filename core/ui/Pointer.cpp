@@ -19,6 +19,8 @@ void MousePointer::setHourglass(bool on) {
         QApplication::restoreOverrideCursor();
 }
 
-bool MousePointer::isHourglass() { return g_hourglass; }
+bool MousePointer::isHourglass() {
+    return g_hourglass;
+}
 
 }  // namespace pcp

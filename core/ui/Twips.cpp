@@ -12,8 +12,12 @@ double LogicalDpi() {
     return 96.0;
 }
 
-int TwipsToPx(double twips) { return int(std::lround(twips * LogicalDpi() / 1440.0)); }
+int TwipsToPx(double twips) {
+    return int(std::lround(twips * LogicalDpi() / 1440.0));
+}
 
-int PxToTwips(int px) { return int(std::lround(px * 1440.0 / LogicalDpi())); }
+int PxToTwips(int px) {
+    return int(std::lround(px * 1440.0 / LogicalDpi()));
+}
 
 }  // namespace pcp

@@ -15,7 +15,7 @@ enum UnloadMode { vbFormControlMenu = 0, vbFormCode = 1 };
 
 class VbForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit VbForm(QWidget* parent = nullptr);
 
     void setCancelButton(QAbstractButton* button) { cancelButton_ = button; }
@@ -25,7 +25,7 @@ public:
     QString tag() const { return tag_; }
     void setTag(const QString& t) { tag_ = t; }
 
-protected:
+  protected:
     // Return false to keep the window open.
     virtual bool queryUnload(int unloadMode) { return true; }
     virtual void formActivate() {}
@@ -35,7 +35,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void reject() override;
 
-private:
+  private:
     QPointer<QAbstractButton> cancelButton_;
     QString tag_;
     bool unloading_ = false;

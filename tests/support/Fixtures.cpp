@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "core/ComRegistry.h"
-#include "core/suite/ClsIncident.h"
+#include "core/suite/clsIncident.h"
 #include "core/ui/Modal.h"
 #include "db/DemoDatabase.h"
 
@@ -84,7 +84,7 @@ void DemoDatabaseTest::SetUp() {
     QString error;
     ASSERT_TRUE(demo::CreateDemoDatabase(dbPath(), kProcessDate, &error)) << error.toStdString();
     BasModule::ResetContext();
-    ClsIncident::recorded().clear();
+    clsIncident::recorded().clear();
     connection_ = std::make_unique<AdoConnection>();
     connection_->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
     setContext(1, 1, 0);

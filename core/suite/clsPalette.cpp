@@ -1,4 +1,4 @@
-#include "ClsPalette.h"
+#include "clsPalette.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -10,9 +10,11 @@
 
 namespace pcp {
 
-void ClsPalette::ApplyPalette(QObject* form) {
+void clsPalette::ApplyPalette(QObject* form) {
     auto* window = qobject_cast<QWidget*>(form);
-    if (!window) raise(kErrObjectRequired, QStringLiteral("Heron.clsPalette"), QStringLiteral("Object required"));
+    if (!window)
+        raise(kErrObjectRequired, QStringLiteral("Heron.clsPalette"),
+              QStringLiteral("Object required"));
     QPalette p = window->palette();
     p.setColor(QPalette::Window, windowColor());
     p.setColor(QPalette::Button, QColor(221, 228, 237));

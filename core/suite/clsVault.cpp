@@ -1,4 +1,4 @@
-#include "ClsVault.h"
+#include "clsVault.h"
 
 #include <QComboBox>
 #include <QRegularExpression>
@@ -14,34 +14,40 @@ namespace {
 const QString kSource = QStringLiteral("Kestrel.clsVault");
 }
 
-QObject* ClsVault::adocon() const { return connection_.data(); }
+QObject* clsVault::adocon() const {
+    return connection_.data();
+}
 
-void ClsVault::setAdocon(QObject* connection) { connection_ = qobject_cast<AdoConnection*>(connection); }
+void clsVault::setAdocon(QObject* connection) {
+    connection_ = qobject_cast<AdoConnection*>(connection);
+}
 
-AdoConnection* ClsVault::connection() const {
+AdoConnection* clsVault::connection() const {
     if (!connection_) raise(kErrObjectRequired, kSource, QStringLiteral("Object required: adocon"));
     return connection_;
 }
 
-QString ClsVault::sourceWith(const QString& condition) const {
+QString clsVault::sourceWith(const QString& condition) const {
     if (condition.trimmed().isEmpty()) return table_;
     static const QRegularExpression hasWhere(QStringLiteral("\\bwhere\\b"),
                                              QRegularExpression::CaseInsensitiveOption);
     const bool whereInSource = hasWhere.match(table_).hasMatch();
-    return table_ + (whereInSource ? QStringLiteral(" and ") : QStringLiteral(" where ")) + condition;
+    return table_ + (whereInSource ? QStringLiteral(" and ") : QStringLiteral(" where ")) +
+           condition;
 }
 
-QVariant ClsVault::fnReturnField(const QString& field, const QString& condition) {
+QVariant clsVault::fnReturnField(const QString& field, const QString& condition) {
     AdoRecordset rs;
-    rs.Open(QStringLiteral("select top 1 ") + field + QStringLiteral(" from ") + sourceWith(condition),
-            connection(), adOpenForwardOnly, adLockReadOnly);
+    rs.Open(
+        QStringLiteral("select top 1 ") + field + QStringLiteral(" from ") + sourceWith(condition),
+        connection(), adOpenForwardOnly, adLockReadOnly);
     QVariant value;
     if (!rs.Eof()) value = rs.Fields(0);
     rs.Close();
     return value;
 }
 
-qint32 ClsVault::fnGetNextMaxNo(const QString& field) {
+qint32 clsVault::fnGetNextMaxNo(const QString& field) {
     AdoRecordset rs;
     rs.Open(QStringLiteral("select isnull(max(") + field + QStringLiteral("),0)+1 from ") + table_,
             connection(), adOpenForwardOnly, adLockReadOnly);
@@ -50,7 +56,7 @@ qint32 ClsVault::fnGetNextMaxNo(const QString& field) {
     return next;
 }
 
-void ClsVault::populateComboorList(QObject* control, const QString& valueField,
+void clsVault::populateComboorList(QObject* control, const QString& valueField,
                                    const QString& textField, const QString& condition) {
     auto* combo = qobject_cast<QComboBox*>(control);
     if (!combo) raise(kErrObjectRequired, kSource, QStringLiteral("Object required: combo box"));

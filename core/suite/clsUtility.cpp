@@ -1,4 +1,4 @@
-#include "ClsUtility.h"
+#include "clsUtility.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -8,9 +8,11 @@
 
 namespace pcp {
 
-void ClsUtility::SelectComboItemByValue(QObject* control, const QVariant& value) {
+void clsUtility::SelectComboItemByValue(QObject* control, const QVariant& value) {
     auto* combo = qobject_cast<QComboBox*>(control);
-    if (!combo) raise(kErrObjectRequired, QStringLiteral("Kestrel.clsUtility"), QStringLiteral("Object required"));
+    if (!combo)
+        raise(kErrObjectRequired, QStringLiteral("Kestrel.clsUtility"),
+              QStringLiteral("Object required"));
     const qint32 wanted = CLng(value);
     for (int i = 0; i < combo->count(); ++i) {
         if (combo->itemData(i).toLongLong() == wanted) {
@@ -20,7 +22,7 @@ void ClsUtility::SelectComboItemByValue(QObject* control, const QVariant& value)
     }
 }
 
-bool ClsUtility::AcceptsKey(const QString& text, int selStart, int selLength, QChar key,
+bool clsUtility::AcceptsKey(const QString& text, int selStart, int selLength, QChar key,
                             int wholeDigits, int decimals) {
     if (key != u'.' && !key.isDigit()) return false;
     const QString result = text.left(selStart) + key + text.mid(selStart + selLength);
@@ -32,13 +34,15 @@ bool ClsUtility::AcceptsKey(const QString& text, int selStart, int selLength, QC
     return whole.size() <= wholeDigits && fraction.size() <= decimals;
 }
 
-int ClsUtility::TextValidateNum(QObject* control, int keyAscii, int wholeDigits, int decimals) {
+int clsUtility::TextValidateNum(QObject* control, int keyAscii, int wholeDigits, int decimals) {
     if (keyAscii < 32) return keyAscii;  // backspace, Enter and other control keys
     auto* box = qobject_cast<QLineEdit*>(control);
     if (!box) return 0;
     const int selStart = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
     const int selLength = box->hasSelectedText() ? int(box->selectedText().size()) : 0;
-    return AcceptsKey(box->text(), selStart, selLength, QChar(keyAscii), wholeDigits, decimals) ? keyAscii : 0;
+    return AcceptsKey(box->text(), selStart, selLength, QChar(keyAscii), wholeDigits, decimals)
+               ? keyAscii
+               : 0;
 }
 
 }  // namespace pcp

@@ -1,4 +1,4 @@
-#include "ClsPettyCashPayments.h"
+#include "clsPettyCashPayments.h"
 
 #include "../register/FrmMaster.h"
 #include "AdoConnection.h"
@@ -9,20 +9,20 @@ namespace pcp {
 
 using namespace BasModule;
 
-ClsPettyCashPayments::ClsPettyCashPayments(QObject* parent) : QObject(parent) {}
+clsPettyCashPayments::clsPettyCashPayments(QObject* parent) : QObject(parent) {}
 
-ClsPettyCashPayments::~ClsPettyCashPayments() = default;
+clsPettyCashPayments::~clsPettyCashPayments() = default;
 
-QObject* ClsPettyCashPayments::adocon() {
+QObject* clsPettyCashPayments::adocon() {
     if (!connection_) connection_ = new AdoConnection(this);
     return connection_.data();
 }
 
-void ClsPettyCashPayments::setAdocon(QObject* connection) {
+void clsPettyCashPayments::setAdocon(QObject* connection) {
     connection_ = qobject_cast<AdoConnection*>(connection);
 }
 
-void ClsPettyCashPayments::Show() {
+void clsPettyCashPayments::Show() {
     GAdoCon.set(qobject_cast<AdoConnection*>(adocon()));
     GIntCompanyID = companyId_;
     GIntUserID = userId_;

@@ -1,4 +1,4 @@
-#include "ClsTrail.h"
+#include "clsTrail.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -14,7 +14,7 @@
 
 namespace pcp {
 
-QObject* ClsTrail::OpenObject(QObject* connection, int companyId, int userId, int departmentId,
+QObject* clsTrail::OpenObject(QObject* connection, int companyId, int userId, int departmentId,
                               int interfaceId, const QDateTime& when) {
     connection_ = qobject_cast<AdoConnection*>(connection);
     companyId_ = companyId;
@@ -26,7 +26,7 @@ QObject* ClsTrail::OpenObject(QObject* connection, int companyId, int userId, in
     return connection;
 }
 
-QHash<QString, QString> ClsTrail::Snapshot(QObject* form) {
+QHash<QString, QString> clsTrail::Snapshot(QObject* form) {
     QHash<QString, QString> values;
     if (!form) return values;
     for (QWidget* w : form->findChildren<QWidget*>()) {
@@ -56,29 +56,34 @@ QHash<QString, QString> ClsTrail::Snapshot(QObject* form) {
     return values;
 }
 
-void ClsTrail::SaveInToTag(QObject* form) {
-    if (!form) raise(kErrObjectRequired, QStringLiteral("Osprey.clsTrail"), QStringLiteral("Object required"));
+void clsTrail::SaveInToTag(QObject* form) {
+    if (!form)
+        raise(kErrObjectRequired, QStringLiteral("Osprey.clsTrail"),
+              QStringLiteral("Object required"));
     if (!saved_.contains(form))
         connect(form, &QObject::destroyed, this, [this, form] { saved_.remove(form); });
     saved_.insert(form, Snapshot(form));
 }
 
-bool ClsTrail::DataChanged(QObject* form) {
-    if (!form) raise(kErrObjectRequired, QStringLiteral("Osprey.clsTrail"), QStringLiteral("Object required"));
+bool clsTrail::DataChanged(QObject* form) {
+    if (!form)
+        raise(kErrObjectRequired, QStringLiteral("Osprey.clsTrail"),
+              QStringLiteral("Object required"));
     const auto it = saved_.constFind(form);
     if (it == saved_.constEnd()) return false;
     return Snapshot(form) != it.value();
 }
 
-bool ClsTrail::SaveTrailInfo(const QVariant& voucherId, const QString& voucherNo, bool flag,
+bool clsTrail::SaveTrailInfo(const QVariant& voucherId, const QString& voucherNo, bool flag,
                              const QString& action) {
     return SaveTrailInfo(voucherId, voucherNo, flag, action, nullptr);
 }
 
-bool ClsTrail::SaveTrailInfo(const QVariant& voucherId, const QString& voucherNo, bool,
+bool clsTrail::SaveTrailInfo(const QVariant& voucherId, const QString& voucherNo, bool,
                              const QString& action, QObject* form) {
     if (!connection_)
-        raise(kErrObjectRequired, QStringLiteral("Osprey.clsTrail"), QStringLiteral("The trail is not open"));
+        raise(kErrObjectRequired, QStringLiteral("Osprey.clsTrail"),
+              QStringLiteral("The trail is not open"));
     QString details;
     if (form && saved_.contains(form)) {
         const auto before = saved_.value(form);
@@ -90,7 +95,8 @@ bool ClsTrail::SaveTrailInfo(const QVariant& voucherId, const QString& voucherNo
         details = changed.join(u',');
     }
     AdoRecordset rs;
-    rs.Open(QStringLiteral("select * from aUserTrail where 1=2"), connection_, adOpenKeyset, adLockOptimistic);
+    rs.Open(QStringLiteral("select * from aUserTrail where 1=2"), connection_, adOpenKeyset,
+            adLockOptimistic);
     rs.AddNew();
     rs.SetField(QStringLiteral("CompanyID"), companyId_);
     rs.SetField(QStringLiteral("UserID"), userId_);

@@ -8,10 +8,10 @@
 
 namespace pcp {
 
-class ClsPalette : public QObject {
+class clsPalette : public QObject {
     Q_OBJECT
-public:
-    explicit ClsPalette(QObject* parent = nullptr) : QObject(parent) {}
+  public:
+    explicit clsPalette(QObject* parent = nullptr) : QObject(parent) {}
     Q_INVOKABLE void ApplyPalette(QObject* form);
 
     static QColor windowColor() { return QColor(232, 237, 243); }

@@ -7,11 +7,12 @@
 
 namespace pcp {
 
-class ClsLayout : public QObject {
+class clsLayout : public QObject {
     Q_OBJECT
-public:
-    explicit ClsLayout(QObject* parent = nullptr) : QObject(parent) {}
-    Q_INVOKABLE bool fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool flag);
+  public:
+    explicit clsLayout(QObject* parent = nullptr) : QObject(parent) {}
+    Q_INVOKABLE bool fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection,
+                                   bool flag);
 };
 
 }  // namespace pcp

@@ -11,13 +11,13 @@ namespace pcp {
 
 class AdoConnection;
 
-class ClsVault : public QObject {
+class clsVault : public QObject {
     Q_OBJECT
     Q_PROPERTY(QObject* adocon READ adocon WRITE setAdocon)
     Q_PROPERTY(QString strTableName READ tableName WRITE setTableName)
 
-public:
-    explicit ClsVault(QObject* parent = nullptr) : QObject(parent) {}
+  public:
+    explicit clsVault(QObject* parent = nullptr) : QObject(parent) {}
 
     QObject* adocon() const;
     void setAdocon(QObject* connection);
@@ -35,7 +35,7 @@ public:
     Q_INVOKABLE void populateComboorList(QObject* control, const QString& valueField,
                                          const QString& textField, const QString& condition);
 
-private:
+  private:
     QString sourceWith(const QString& condition) const;
     AdoConnection* connection() const;
     QPointer<AdoConnection> connection_;

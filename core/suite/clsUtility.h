@@ -7,10 +7,10 @@
 
 namespace pcp {
 
-class ClsUtility : public QObject {
+class clsUtility : public QObject {
     Q_OBJECT
-public:
-    explicit ClsUtility(QObject* parent = nullptr) : QObject(parent) {}
+  public:
+    explicit clsUtility(QObject* parent = nullptr) : QObject(parent) {}
 
     // Selects the entry whose item data equals value (a number, or text holding
     // one); leaves the combo box as it is when no entry has it.

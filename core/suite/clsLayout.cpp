@@ -1,4 +1,4 @@
-#include "ClsLayout.h"
+#include "clsLayout.h"
 
 #include <QPointer>
 
@@ -14,33 +14,39 @@ namespace pcp {
 
 namespace {
 
-void storeWidth(AdoConnection* con, int userId, int companyId, const QString& gridName, int col, int twips) {
-    const QString key = QStringLiteral(" where UserID=%1 and CompanyID=%2 and GridName=%3 and ColumnIndex=%4")
-                            .arg(userId)
-                            .arg(companyId)
-                            .arg(SqlQuote(gridName))
-                            .arg(col);
+void storeWidth(AdoConnection* con, int userId, int companyId, const QString& gridName, int col,
+                int twips) {
+    const QString key =
+        QStringLiteral(" where UserID=%1 and CompanyID=%2 and GridName=%3 and ColumnIndex=%4")
+            .arg(userId)
+            .arg(companyId)
+            .arg(SqlQuote(gridName))
+            .arg(col);
     con->Execute(QStringLiteral("delete from aGridLayout") + key);
-    con->Execute(QStringLiteral("insert into aGridLayout (UserID,CompanyID,GridName,ColumnIndex,WidthTwips) "
-                                "values (%1,%2,%3,%4,%5)")
-                     .arg(userId)
-                     .arg(companyId)
-                     .arg(SqlQuote(gridName))
-                     .arg(col)
-                     .arg(twips));
+    con->Execute(
+        QStringLiteral("insert into aGridLayout (UserID,CompanyID,GridName,ColumnIndex,WidthTwips) "
+                       "values (%1,%2,%3,%4,%5)")
+            .arg(userId)
+            .arg(companyId)
+            .arg(SqlQuote(gridName))
+            .arg(col)
+            .arg(twips));
 }
 
 }  // namespace
 
-bool ClsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool) {
+bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool) {
     auto* con = qobject_cast<AdoConnection*>(connection);
-    if (!grid || !con) raise(kErrObjectRequired, QStringLiteral("Plover.clsLayout"), QStringLiteral("Object required"));
+    if (!grid || !con)
+        raise(kErrObjectRequired, QStringLiteral("Plover.clsLayout"),
+              QStringLiteral("Object required"));
     const QString gridName = grid->objectName();
     const int cols = GetByName(grid, "Cols").toInt();
 
     AdoRecordset rs;
-    rs.Open(QStringLiteral("select ColumnIndex, WidthTwips from aGridLayout where UserID=%1 and CompanyID=%2 "
-                           "and GridName=%3 order by ColumnIndex")
+    rs.Open(QStringLiteral(
+                "select ColumnIndex, WidthTwips from aGridLayout where UserID=%1 and CompanyID=%2 "
+                "and GridName=%3 order by ColumnIndex")
                 .arg(userId)
                 .arg(companyId)
                 .arg(SqlQuote(gridName)),

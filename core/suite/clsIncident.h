@@ -19,24 +19,23 @@ struct Incident {
     QString source, description, extra;
 };
 
-class ClsIncident : public QObject {
+class clsIncident : public QObject {
     Q_OBJECT
     Q_PROPERTY(QObject* adocon READ adocon WRITE setAdocon)
-public:
-    explicit ClsIncident(QObject* parent = nullptr) : QObject(parent) {}
+  public:
+    explicit clsIncident(QObject* parent = nullptr) : QObject(parent) {}
     QObject* adocon() const;
     void setAdocon(QObject* connection);
 
     // Records one error and, with the flag, tells the user; never raises.
     // True when it was recorded.
     Q_INVOKABLE bool ErrorTrack(const QString& formName, const QString& userName,
-                                const QString& procedureName, qint32 number,
-                                const QString& source, const QString& description,
-                                const QString& extra, bool flag);
+                                const QString& procedureName, qint32 number, const QString& source,
+                                const QString& description, const QString& extra, bool flag);
 
     static QList<Incident>& recorded();
 
-private:
+  private:
     bool store(const Incident& incident);
     QPointer<AdoConnection> connection_;
 };

@@ -12,11 +12,11 @@ namespace pcp {
 
 class AdoConnection;
 
-class ClsTrail : public QObject {
+class clsTrail : public QObject {
     Q_OBJECT
     Q_PROPERTY(QDateTime LoggedTime READ loggedTime WRITE setLoggedTime)
-public:
-    explicit ClsTrail(QObject* parent = nullptr) : QObject(parent) {}
+  public:
+    explicit clsTrail(QObject* parent = nullptr) : QObject(parent) {}
 
     QDateTime loggedTime() const { return loggedTime_; }
     void setLoggedTime(const QDateTime& t) { loggedTime_ = t; }
@@ -34,7 +34,7 @@ public:
     // The remembered values of a window's controls, by control name.
     static QHash<QString, QString> Snapshot(QObject* form);
 
-private:
+  private:
     QPointer<AdoConnection> connection_;
     int companyId_ = 0, userId_ = 0, departmentId_ = 0, interfaceId_ = 0;
     QDateTime openedAt_, loggedTime_;

@@ -11,7 +11,7 @@ namespace pcp {
 
 class AdoConnection;
 
-class ClsPettyCashPayments : public QObject {
+class clsPettyCashPayments : public QObject {
     Q_OBJECT
     Q_CLASSINFO("ProgID", "lq8dm362.clsPettyCashPayments")
     Q_PROPERTY(QObject* adocon READ adocon WRITE setAdocon)
@@ -22,11 +22,11 @@ class ClsPettyCashPayments : public QObject {
     Q_PROPERTY(qint16 intFinancialID READ intFinancialID WRITE setIntFinancialID)
     Q_PROPERTY(QDateTime dtProcessDate READ dtProcessDate WRITE setDtProcessDate)
 
-public:
+  public:
     static constexpr const char* kProgId = "lq8dm362.clsPettyCashPayments";
 
-    explicit ClsPettyCashPayments(QObject* parent = nullptr);
-    ~ClsPettyCashPayments() override;
+    explicit clsPettyCashPayments(QObject* parent = nullptr);
+    ~clsPettyCashPayments() override;
 
     // Read while nothing was assigned, a new (unopened) connection takes its place.
     QObject* adocon();
@@ -46,7 +46,7 @@ public:
 
     Q_INVOKABLE void Show();
 
-private:
+  private:
     QPointer<AdoConnection> connection_;
     QString caption_;
     qint16 companyId_ = 0, departmentId_ = 0, userId_ = 0, financialId_ = 0;

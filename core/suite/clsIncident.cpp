@@ -1,4 +1,4 @@
-#include "ClsIncident.h"
+#include "clsIncident.h"
 
 #include <QLoggingCategory>
 
@@ -11,18 +11,23 @@ Q_LOGGING_CATEGORY(lcIncident, "pettycash.errors")
 
 namespace pcp {
 
-QObject* ClsIncident::adocon() const { return connection_.data(); }
-void ClsIncident::setAdocon(QObject* c) { connection_ = qobject_cast<AdoConnection*>(c); }
+QObject* clsIncident::adocon() const {
+    return connection_.data();
+}
+void clsIncident::setAdocon(QObject* c) {
+    connection_ = qobject_cast<AdoConnection*>(c);
+}
 
-QList<Incident>& ClsIncident::recorded() {
+QList<Incident>& clsIncident::recorded() {
     static QList<Incident> list;
     return list;
 }
 
-bool ClsIncident::ErrorTrack(const QString& formName, const QString& userName,
+bool clsIncident::ErrorTrack(const QString& formName, const QString& userName,
                              const QString& procedureName, qint32 number, const QString& source,
                              const QString& description, const QString& extra, bool tellUser) {
-    const Incident incident{Now(), formName, userName, procedureName, number, source, description, extra};
+    const Incident incident{Now(),  formName, userName,    procedureName,
+                            number, source,   description, extra};
     recorded().append(incident);
     if (recorded().size() > 1000) recorded().removeFirst();
     qCWarning(lcIncident).noquote() << formName << procedureName << "error" << number << source
@@ -30,17 +35,19 @@ bool ClsIncident::ErrorTrack(const QString& formName, const QString& userName,
     const bool stored = store(incident);
     // The user learns that the step did not happen; the details are kept for support.
     if (tellUser)
-        MsgBox(QStringLiteral("An error occurred in ") + formName + QStringLiteral(" (") + procedureName.trimmed() +
-                   QStringLiteral(").\r\n\r\nError ") + QString::number(number) + QStringLiteral(": ") + description,
+        MsgBox(QStringLiteral("An error occurred in ") + formName + QStringLiteral(" (") +
+                   procedureName.trimmed() + QStringLiteral(").\r\n\r\nError ") +
+                   QString::number(number) + QStringLiteral(": ") + description,
                vbCritical);
     return stored;
 }
 
-bool ClsIncident::store(const Incident& incident) {
+bool clsIncident::store(const Incident& incident) {
     if (!connection_ || !connection_->isOpen()) return true;
     try {
         AdoRecordset rs;
-        rs.Open(QStringLiteral("select * from aErrorLog where 1=2"), connection_, adOpenKeyset, adLockOptimistic);
+        rs.Open(QStringLiteral("select * from aErrorLog where 1=2"), connection_, adOpenKeyset,
+                adLockOptimistic);
         rs.AddNew();
         rs.SetField(QStringLiteral("LoggedAt"), incident.at);
         rs.SetField(QStringLiteral("FormName"), incident.formName);

@@ -338,17 +338,10 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind) {
     const bool wasShown = !list->isHidden();
     try {
         switch (kind) {
-            case 0:
-                SetListViewSort(list, order, qint16(column - 1));
-                return true;
-            case 1:
-                sortByNumber(list, column, order);
-                break;
-            case 2:
-                sortByDate(list, column, order);
-                break;
-            default:
-                return true;
+            case 0: SetListViewSort(list, order, qint16(column - 1)); return true;
+            case 1: sortByNumber(list, column, order); break;
+            case 2: sortByDate(list, column, order); break;
+            default: return true;
         }
         list->setVisible(wasShown);
         return true;

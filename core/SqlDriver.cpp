@@ -262,12 +262,9 @@ void fnRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 void fnConvertInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
     switch (sqlite3_value_type(argv[0])) {
-        case SQLITE_NULL:
-            return sqlite3_result_null(ctx);
-        case SQLITE_INTEGER:
-            return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
-        case SQLITE_FLOAT:
-            return sqlite3_result_int64(ctx, qint64(sqlite3_value_double(argv[0])));
+        case SQLITE_NULL: return sqlite3_result_null(ctx);
+        case SQLITE_INTEGER: return sqlite3_result_int64(ctx, sqlite3_value_int64(argv[0]));
+        case SQLITE_FLOAT: return sqlite3_result_int64(ctx, qint64(sqlite3_value_double(argv[0])));
         default: {
             const QString t = argText(argv[0]).trimmed();
             static const QRegularExpression re(QStringLiteral("^[+-]?\\d+$"));

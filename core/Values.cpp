@@ -97,10 +97,8 @@ bool isNumberType(const QVariant& v) {
         case QMetaType::Short:
         case QMetaType::UShort:
         case QMetaType::Long:
-        case QMetaType::ULong:
-            return true;
-        default:
-            return false;
+        case QMetaType::ULong: return true;
+        default: return false;
     }
 }
 
@@ -218,16 +216,12 @@ QString Text(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return QString();
     switch (value.typeId()) {
         case QMetaType::Double:
-        case QMetaType::Float:
-            return NumberText(value.toDouble());
+        case QMetaType::Float: return NumberText(value.toDouble());
         case QMetaType::Bool:
             return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        case QMetaType::QDateTime:
-            return ShortDate(value.toDateTime());
-        case QMetaType::QDate:
-            return ShortDate(QDateTime(value.toDate(), QTime(0, 0), Qt::UTC));
-        default:
-            return value.toString();
+        case QMetaType::QDateTime: return ShortDate(value.toDateTime());
+        case QMetaType::QDate: return ShortDate(QDateTime(value.toDate(), QTime(0, 0), Qt::UTC));
+        default: return value.toString();
     }
 }
 

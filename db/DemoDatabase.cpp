@@ -25,6 +25,16 @@ QString readResource(const QString& name) {
     return QString::fromUtf8(f.readAll());
 }
 
+// Every demo voucher header names the same columns; only the values differ.
+QString headerInsert(const QString& values) {
+    return QStringLiteral(
+               "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
+               "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
+               "phRemarks, phAmount, phExRate, phDepExRate, phComExRate, phCancel, "
+               "phCancelRemarks, phPosted, phUserName) VALUES (") +
+           values + QLatin1Char(')');
+}
+
 bool exec(QSqlDatabase& db, const QString& sql, QString* error) {
     QSqlQuery q(db);
     if (q.exec(sql)) return true;
@@ -54,12 +64,9 @@ struct Account {
 
 double rateOf(int currency) {
     switch (currency) {
-        case 2:
-            return 0.2723;
-        case 3:
-            return 0.2515;
-        default:
-            return 1.0;
+        case 2: return 0.2723;
+        case 3: return 0.2515;
+        default: return 1.0;
     }
 }
 
@@ -165,13 +172,7 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
     Random rnd(7517);
 
     QSqlQuery header(db), line(db), journal(db);
-    header.prepare(
-        QStringLiteral("INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, "
-                       "phFinancialID, phDepartmentID, "
-                       "phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
-                       "phRemarks, phAmount, phExRate, "
-                       "phDepExRate, phComExRate, phCancel, phCancelRemarks, phPosted, phUserName) "
-                       "VALUES (?,1,2,?,?,?,?,?,?,?,?,?,?,1,?,?,?,?)"));
+    header.prepare(headerInsert(QStringLiteral("?,1,2,?,?,?,?,?,?,?,?,?,?,1,?,?,?,?")));
     line.prepare(
         QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, ?, ?, ?, ?, ?)"));
     journal.prepare(
@@ -273,13 +274,10 @@ bool addOtherCompanyVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
     for (int i = 1; i <= 6; ++i) {
         const QDate date = p.addDays(-3 * i);
         const QString sql =
-            QStringLiteral(
-                "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
-                "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
-                "phRemarks, phAmount, phExRate, phDepExRate, phComExRate, phCancel, "
-                "phCancelRemarks, "
-                "phPosted, phUserName) VALUES (%1, 2, 2, %2, '%3', '%4', 301, 'Inland Haulage', "
-                "'PCP/%5/PC01-%6', 'Warehouse sundries', %7, 1, 1, 1, 0, '', 0, 'admin')")
+            headerInsert(
+                QStringLiteral(
+                    "%1, 2, 2, %2, '%3', '%4', 301, 'Inland Haulage', "
+                    "'PCP/%5/PC01-%6', 'Warehouse sundries', %7, 1, 1, 1, 0, '', 0, 'admin'"))
                 .arg(i)
                 .arg(i % 2 ? 4 : 5)
                 .arg((i % 2 ? QStringLiteral("HO/") : QStringLiteral("WH/")) +
@@ -320,12 +318,7 @@ bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& last
     if (!exec(db, QStringLiteral("BEGIN"), error)) return false;
     QSqlQuery header(db), line(db);
     header.prepare(
-        QStringLiteral("INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, "
-                       "phFinancialID, phDepartmentID, "
-                       "phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
-                       "phRemarks, phAmount, phExRate, "
-                       "phDepExRate, phComExRate, phCancel, phCancelRemarks, phPosted, phUserName) "
-                       "VALUES (?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin')"));
+        headerInsert(QStringLiteral("?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin'")));
     line.prepare(QStringLiteral(
         "INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, 1, 201, 'Bulk line', ?, 1)"));
     for (int i = 0; i < count; ++i) {

@@ -294,20 +294,14 @@ bool FlexGrid::lessThan(const Row& a, const Row& b, int c0, int c1, int kind) {
         int cmp = 0;
         switch (kind) {
             case flexSortGenericAscending:
-            case flexSortGenericDescending:
-                cmp = compareGeneric(x, y);
-                break;
+            case flexSortGenericDescending: cmp = compareGeneric(x, y); break;
             case flexSortNumericAscending:
-            case flexSortNumericDescending:
-                cmp = compareNumeric(x, y);
-                break;
+            case flexSortNumericDescending: cmp = compareNumeric(x, y); break;
             case flexSortStringNoCaseAscending:
             case flexSortStringNoCaseDescending:
                 cmp = compareText(x, y, Qt::CaseInsensitive);
                 break;
-            default:
-                cmp = compareText(x, y, Qt::CaseSensitive);
-                break;
+            default: cmp = compareText(x, y, Qt::CaseSensitive); break;
         }
         if (cmp != 0) return kind % 2 == 0 ? cmp > 0 : cmp < 0;
     }

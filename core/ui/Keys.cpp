@@ -12,48 +12,28 @@ int VbKeyCodeOf(const QKeyEvent* e) {
     if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return vbKeyF1 + (k - Qt::Key_F1);
     switch (k) {
-        case Qt::Key_Backspace:
-            return vbKeyBack;
+        case Qt::Key_Backspace: return vbKeyBack;
         case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return vbKeyTab;
+        case Qt::Key_Backtab: return vbKeyTab;
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return vbKeyReturn;
-        case Qt::Key_Escape:
-            return vbKeyEscape;
-        case Qt::Key_Space:
-            return vbKeySpace;
-        case Qt::Key_PageUp:
-            return vbKeyPageUp;
-        case Qt::Key_PageDown:
-            return vbKeyPageDown;
-        case Qt::Key_End:
-            return vbKeyEnd;
-        case Qt::Key_Home:
-            return vbKeyHome;
-        case Qt::Key_Left:
-            return vbKeyLeft;
-        case Qt::Key_Up:
-            return vbKeyUp;
-        case Qt::Key_Right:
-            return vbKeyRight;
-        case Qt::Key_Down:
-            return vbKeyDown;
-        case Qt::Key_Delete:
-            return vbKeyDelete;
-        case Qt::Key_Shift:
-            return 16;
-        case Qt::Key_Control:
-            return 17;
-        case Qt::Key_Alt:
-            return 18;
-        case Qt::Key_Period:
-            return 190;
-        case Qt::Key_Minus:
-            return 189;
-        default:
-            return k < 128 ? k : 0;
+        case Qt::Key_Enter: return vbKeyReturn;
+        case Qt::Key_Escape: return vbKeyEscape;
+        case Qt::Key_Space: return vbKeySpace;
+        case Qt::Key_PageUp: return vbKeyPageUp;
+        case Qt::Key_PageDown: return vbKeyPageDown;
+        case Qt::Key_End: return vbKeyEnd;
+        case Qt::Key_Home: return vbKeyHome;
+        case Qt::Key_Left: return vbKeyLeft;
+        case Qt::Key_Up: return vbKeyUp;
+        case Qt::Key_Right: return vbKeyRight;
+        case Qt::Key_Down: return vbKeyDown;
+        case Qt::Key_Delete: return vbKeyDelete;
+        case Qt::Key_Shift: return 16;
+        case Qt::Key_Control: return 17;
+        case Qt::Key_Alt: return 18;
+        case Qt::Key_Period: return 190;
+        case Qt::Key_Minus: return 189;
+        default: return k < 128 ? k : 0;
     }
 }
 

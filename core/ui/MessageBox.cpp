@@ -18,21 +18,11 @@ int showReal(const MessageRequest& r) {
     box.setWindowTitle(r.title);
     box.setText(r.text);
     switch (r.icon()) {
-        case vbCritical:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case vbQuestion:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case vbExclamation:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case vbInformation:
-            box.setIcon(QMessageBox::Information);
-            break;
-        default:
-            box.setIcon(QMessageBox::NoIcon);
-            break;
+        case vbCritical: box.setIcon(QMessageBox::Critical); break;
+        case vbQuestion: box.setIcon(QMessageBox::Question); break;
+        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+        case vbInformation: box.setIcon(QMessageBox::Information); break;
+        default: box.setIcon(QMessageBox::NoIcon); break;
     }
     struct Choice {
         QMessageBox::StandardButton button;
@@ -53,15 +43,11 @@ int showReal(const MessageRequest& r) {
                        {QMessageBox::No, vbNo},
                        {QMessageBox::Cancel, vbCancel}};
             break;
-        case vbYesNo:
-            choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
-            break;
+        case vbYesNo: choices = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
         case vbRetryCancel:
             choices = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
             break;
-        default:
-            choices = {{QMessageBox::Ok, vbOK}};
-            break;
+        default: choices = {{QMessageBox::Ok, vbOK}}; break;
     }
     for (const Choice& c : choices) box.addButton(c.button);
     const int def = std::min<int>(r.defaultButton(), int(choices.size()) - 1);

@@ -75,20 +75,13 @@ QColor OleColor(quint32 value) {
     if (value & 0x80000000u) {
         const QPalette p = qApp ? QApplication::palette() : QPalette();
         switch (value & 0xFF) {
-            case 0x05:
-                return p.color(QPalette::Base);
-            case 0x08:
-                return p.color(QPalette::Text);
-            case 0x0D:
-                return p.color(QPalette::Highlight);
-            case 0x0E:
-                return p.color(QPalette::HighlightedText);
-            case 0x0F:
-                return p.color(QPalette::Button);
-            case 0x12:
-                return p.color(QPalette::ButtonText);
-            default:
-                return p.color(QPalette::WindowText);
+            case 0x05: return p.color(QPalette::Base);
+            case 0x08: return p.color(QPalette::Text);
+            case 0x0D: return p.color(QPalette::Highlight);
+            case 0x0E: return p.color(QPalette::HighlightedText);
+            case 0x0F: return p.color(QPalette::Button);
+            case 0x12: return p.color(QPalette::ButtonText);
+            default: return p.color(QPalette::WindowText);
         }
     }
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));

@@ -34,12 +34,9 @@ MessageScript::MessageScript() {
         }
         switch (r.buttons()) {
             case vbYesNo:
-            case vbYesNoCancel:
-                return int(vbYes);
-            case vbOKCancel:
-                return int(vbOK);
-            default:
-                return int(vbOK);
+            case vbYesNoCancel: return int(vbYes);
+            case vbOKCancel: return int(vbOK);
+            default: return int(vbOK);
         }
     });
 }

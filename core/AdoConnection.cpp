@@ -59,6 +59,7 @@ void AdoConnection::Open(const QString& connectionString) {
 void AdoConnection::Close() {
     if (!db_.isValid()) return;
     finishLiveReader();
+    afterCommit_.clear();
     if (inTransaction_ && isOpen()) {
         inTransaction_ = false;
         driver_->rollbackTransaction(db_);
@@ -75,8 +76,8 @@ void AdoConnection::requireOpen() const {
 }
 
 void AdoConnection::fail(const QSqlError& error, const QString& sql) const {
-    QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    raise(kErrDbCommand, driver_->name(), text);
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    throw ModuleError(kErrDbCommand, driver_->name(), text).withStatement(sql);
 }
 
 void AdoConnection::setLiveReader(AdoRecordset* rs) {
@@ -95,10 +96,18 @@ void AdoConnection::finishLiveReader() {
     }
 }
 
+QString AdoConnection::translated(const QString& sql) const {
+    try {
+        return driver_->translate(sql);
+    } catch (ModuleError& e) {
+        throw e.withStatement(sql);
+    }
+}
+
 QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
     requireOpen();
     finishLiveReader();
-    const QString sent = driver_->translate(sql);
+    const QString sent = translated(sql);
     log_.add(sql, sent);
     QSqlQuery q(db_);
     q.setForwardOnly(forwardOnly);
@@ -110,7 +119,7 @@ QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& s
                                      const QVariantList& binds) {
     requireOpen();
     finishLiveReader();
-    const QString sent = driver_->translate(sql);
+    const QString sent = translated(sql);
     log_.add(loggedText, sent);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
@@ -145,6 +154,18 @@ void AdoConnection::CommitTrans() {
     log_.add(QStringLiteral("CommitTrans"), QString());
     driver_->commitTransaction(db_);
     inTransaction_ = false;
+    runCommitted();
+}
+
+void AdoConnection::runAfterCommit(std::function<void()> action) {
+    if (!inTransaction_) return action();
+    afterCommit_.push_back(std::move(action));
+}
+
+void AdoConnection::runCommitted() {
+    std::vector<std::function<void()>> actions;
+    actions.swap(afterCommit_);
+    for (auto& action : actions) action();
 }
 
 void AdoConnection::RollbackTrans() {
@@ -154,7 +175,32 @@ void AdoConnection::RollbackTrans() {
         raise(kErrDbOperation, kSource, QStringLiteral("No transaction is active."));
     log_.add(QStringLiteral("RollbackTrans"), QString());
     inTransaction_ = false;
+    afterCommit_.clear();
     driver_->rollbackTransaction(db_);
+}
+
+}  // namespace pcp
+
+namespace pcp {
+
+TransactionScope::TransactionScope(AdoConnection* connection) : connection_(connection) {
+    if (!connection) raise(kErrObjectRequired, kSource, QStringLiteral("Object required"));
+    connection->BeginTrans();
+}
+
+TransactionScope::~TransactionScope() {
+    if (committed_ || !connection_ || !connection_->InTransaction()) return;
+    try {
+        connection_->RollbackTrans();
+    } catch (const std::exception&) {
+        // The database drops an unfinished transaction with its connection.
+    }
+}
+
+void TransactionScope::Commit() {
+    if (!connection_) raise(kErrObjectRequired, kSource, QStringLiteral("Object required"));
+    connection_->CommitTrans();
+    committed_ = true;
 }
 
 }  // namespace pcp

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "SqlDriver.h"
 #include "StatementLog.h"
@@ -39,6 +41,10 @@ class AdoConnection : public QObject {
     Q_INVOKABLE void RollbackTrans();
     Q_INVOKABLE bool InTransaction() const { return inTransaction_; }
 
+    // Runs the action now, or, inside a transaction, once it has committed
+    // (never when it rolls back): what the user sees follows committed data.
+    void runAfterCommit(std::function<void()> action);
+
     StatementLog& log() { return log_; }
     const SqlDriver& driver() const;
     QSqlDatabase& database() { return db_; }
@@ -56,6 +62,8 @@ class AdoConnection : public QObject {
   private:
     void requireOpen() const;
     void finishLiveReader();
+    QString translated(const QString& sql) const;
+    void runCommitted();
     [[noreturn]] void fail(const QSqlError& error, const QString& sql) const;
 
     QString connectionString_;
@@ -65,6 +73,23 @@ class AdoConnection : public QObject {
     StatementLog log_;
     bool inTransaction_ = false;
     AdoRecordset* liveReader_ = nullptr;
+    std::vector<std::function<void()>> afterCommit_;
+};
+
+// A transaction for a scope: begun on construction, rolled back when the
+// scope is left without Commit (an error included), so no handler can leave
+// one open.
+class TransactionScope {
+  public:
+    explicit TransactionScope(AdoConnection* connection);
+    ~TransactionScope();
+    void Commit();
+    TransactionScope(const TransactionScope&) = delete;
+    TransactionScope& operator=(const TransactionScope&) = delete;
+
+  private:
+    QPointer<AdoConnection> connection_;
+    bool committed_ = false;
 };
 
 }  // namespace pcp

@@ -128,7 +128,7 @@ void AdoRecordset::MoveNext() {
     if (live_) {
         liveValid_ = live_->next();
         if (!liveValid_) {
-            connection_->clearLiveReader(this);
+            if (connection_) connection_->clearLiveReader(this);
             live_->finish();
             live_.reset();
             rows_.clear();
@@ -162,6 +162,10 @@ QString AdoRecordset::FieldName(int index) const {
     return names_[index];
 }
 
+bool AdoRecordset::HasField(const QString& name) const {
+    return names_.contains(name, Qt::CaseInsensitive);
+}
+
 int AdoRecordset::indexOf(const QString& name) const {
     for (int i = 0; i < names_.size(); ++i)
         if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
@@ -172,7 +176,14 @@ int AdoRecordset::indexOf(const QString& name) const {
 
 QVariant AdoRecordset::convert(const QVariant& raw, int column) const {
     const bool isDate = column < dateColumns_.size() && dateColumns_[column];
-    return connection_->driver().fromStorage(raw, isDate);
+    return liveConnection()->driver().fromStorage(raw, isDate);
+}
+
+AdoConnection* AdoRecordset::liveConnection() const {
+    if (!connection_)
+        raise(kErrDbOperation, kSource,
+              QStringLiteral("Operation is not allowed when the object is closed."));
+    return connection_;
 }
 
 QVariant AdoRecordset::Fields(int index) const {
@@ -222,7 +233,7 @@ void AdoRecordset::Update() {
     const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
                             .arg(table_, columns.join(u','), marks.join(u','));
     const QString logged = sql + QStringLiteral(" -- ") + shown.join(QStringLiteral(" | "));
-    QSqlQuery q = connection_->runPrepared(logged, sql, binds);
+    QSqlQuery q = liveConnection()->runPrepared(logged, sql, binds);
     q.finish();
     adding_ = false;
     newRow_.clear();

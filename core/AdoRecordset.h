@@ -12,11 +12,12 @@
 #include <optional>
 #include <vector>
 
+#include "AdoConnection.h"
+
+#include <QPointer>
 #include <QSqlQuery>
 
 namespace pcp {
-
-class AdoConnection;
 
 enum CursorTypeEnum {
     adOpenForwardOnly = 0,
@@ -49,6 +50,7 @@ class AdoRecordset {
     QString FieldName(int index) const;
     QVariant Fields(int index) const;
     QVariant Fields(const QString& name) const;
+    bool HasField(const QString& name) const;
 
     void AddNew();
     void SetField(const QString& name, const QVariant& value);
@@ -63,8 +65,10 @@ class AdoRecordset {
     int indexOf(const QString& name) const;
     QVariant convert(const QVariant& raw, int column) const;
     void readAll(QSqlQuery& query);
+    AdoConnection* liveConnection() const;
 
-    AdoConnection* connection_ = nullptr;
+    // The connection may go first; a guarded pointer tells when it has.
+    QPointer<AdoConnection> connection_;
     bool open_ = false;
     CursorTypeEnum cursor_ = adOpenForwardOnly;
     LockTypeEnum lock_ = adLockReadOnly;

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "AdoRecordset.h"
+#include "RegisterRows.h"
 #include "Values.h"
-#include "ui/FlexGrid.h"
 #include "ui/Keys.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
@@ -53,7 +53,18 @@ LateObject GObjVault;
 LateObject GObjUtility;
 LateObject GObjTrail;
 LateObject GObjPalette;
-QPointer<FlexGrid> GFlexMaster;
+
+namespace {
+RegisterRows* g_registerRows = nullptr;
+}
+
+void SetRegisterRows(RegisterRows* rows) {
+    g_registerRows = rows;
+}
+
+RegisterRows* RegisterGrid() {
+    return g_registerRows;
+}
 
 namespace {
 
@@ -92,7 +103,7 @@ void ResetContext() {
     GObjUtility.reset();
     GObjTrail.reset();
     GObjPalette.reset();
-    GFlexMaster.clear();
+    g_registerRows = nullptr;
 }
 
 // --- lookups --------------------------------------------------------------
@@ -192,26 +203,48 @@ void LoadUserDepartments() {
 
 // --- common procedures ----------------------------------------------------
 
-void ReportError(const QString& formName, qint16 userId, const QString& procedureName,
-                 qint32& errorNumber, const QString& errorSource, const QString& errorDescription,
-                 const QString& extra, bool) {
+namespace {
+
+void rollBackOpenTransaction() {
+    if (!GAdoCon.isSet() || !GAdoCon->isOpen() || !GAdoCon->InTransaction()) return;
+    try {
+        GAdoCon->RollbackTrans();
+    } catch (const std::exception& e) {
+        qCWarning(lcModule) << "error report: rollback failed:" << e.what();
+    }
+}
+
+QString reportingUserName(qint16 userId) {
+    try {
+        LateObject vault = NewVault();
+        vault.set("strTableName", QStringLiteral("ausers where userid=") + QString::number(userId));
+        return Text(vault.call("fnReturnField", {QStringLiteral("username")}));
+    } catch (const std::exception& e) {
+        qCWarning(lcModule) << "error report: user name not read:" << e.what();
+        return QString();
+    }
+}
+
+// Optional members of the error-logging component: a suite deployment's own
+// component may lack them.
+void setIfPresent(const LateObject& object, const char* property, const QVariant& value) {
+    if (object.object()->metaObject()->indexOfProperty(property) >= 0) object.set(property, value);
+}
+
+void recordIncident(const QString& formName, qint16 userId, const QString& procedureName,
+                    qint32& errorNumber, const QString& errorSource,
+                    const QString& errorDescription, const QString& extra,
+                    const QString& statement) {
+    rollBackOpenTransaction();
+    const QString digits = QString::number(errorNumber);
+    if (digits.size() > 5) errorNumber = digits.right(5).toInt();
     // Reporting must never fail the handler that reports: whatever goes wrong
     // here is written to the application log instead.
     try {
         LateObject incident = CreateObject(QStringLiteral("Marlin.clsIncident"));
-        const QString digits = QString::number(errorNumber);
-        if (digits.size() > 5) errorNumber = digits.right(5).toInt();
-        QString userName;
-        try {
-            LateObject vault = NewVault();
-            vault.set("strTableName",
-                      QStringLiteral("ausers where userid=") + QString::number(userId));
-            userName = Text(vault.call("fnReturnField", {QStringLiteral("username")}));
-        } catch (const std::exception& e) {
-            qCWarning(lcModule) << "error report: user name not read:" << e.what();
-        }
-        if (GAdoCon.isSet() && incident.object()->metaObject()->indexOfProperty("adocon") >= 0)
-            incident.set("adocon", ObjectArg(GAdoCon.get()));
+        const QString userName = reportingUserName(userId);
+        if (GAdoCon.isSet()) setIfPresent(incident, "adocon", ObjectArg(GAdoCon.get()));
+        setIfPresent(incident, "strStatement", statement);
         incident.call("ErrorTrack", {formName, userName, procedureName, errorNumber, errorSource,
                                      errorDescription, extra, true});
     } catch (const std::exception& e) {
@@ -219,6 +252,20 @@ void ReportError(const QString& formName, qint16 userId, const QString& procedur
             << "error report failed:" << e.what() << "while reporting" << formName << procedureName
             << errorNumber << errorDescription;
     }
+    // The user learns that the step did not happen; the details stay in the log.
+    ModuleMsgBox(QStringLiteral("An error occurred in ") + formName + QStringLiteral(" (") +
+                     procedureName.trimmed() + QStringLiteral(").\r\n\r\nError ") +
+                     QString::number(errorNumber) + QStringLiteral(": ") + errorDescription,
+                 vbCritical);
+}
+
+}  // namespace
+
+void ReportError(const QString& formName, qint16 userId, const QString& procedureName,
+                 qint32& errorNumber, const QString& errorSource, const QString& errorDescription,
+                 const QString& extra, bool) {
+    recordIncident(formName, userId, procedureName, errorNumber, errorSource, errorDescription,
+                   extra, QString());
 }
 
 void ReportCaught(const QString& formName, const QString& procedureName,
@@ -226,13 +273,19 @@ void ReportCaught(const QString& formName, const QString& procedureName,
     qint32 number = 51;
     QString source = QStringLiteral("PettyCashPayments");
     QString description = QString::fromLocal8Bit(error.what());
+    QString statement;
     if (const auto* m = dynamic_cast<const ModuleError*>(&error)) {
         number = m->number();
         source = m->source();
         description = m->description();
+        statement = m->statement();
     }
-    ReportError(formName, GIntUserID, procedureName, number, source, description,
-                GStrMasterNewEditFlag, true);
+    recordIncident(formName, GIntUserID, procedureName, number, source, description,
+                   GStrMasterNewEditFlag, statement);
+}
+
+int ModuleMsgBox(const QString& text, int style) {
+    return MsgBox(text, style, GStrMsgboxCaption);
 }
 
 bool HasRight(const QString& letter) {
@@ -243,11 +296,41 @@ void EnterToTab(int& keyCode) {
     EnterToTabKey(keyCode);
 }
 
+namespace {
+
+QStringList fieldTexts(const AdoRecordset& rs, int from, int cols) {
+    QStringList out;
+    for (int i = from; i < cols; ++i) out << Text(rs.Fields(i));
+    return out;
+}
+
+// The grid change for the voucher's row as read now; applied by the caller
+// once what it read is committed.
+std::function<void()> rowRefresh(RegisterRows* grid, const AdoRecordset& rs, qint32 newPaymentId) {
+    const int cols = grid->columnCount();
+    if (GStrMasterNewEditFlag == u"E") {
+        const int row = grid->currentRow();
+        const QStringList cells = fieldTexts(rs, 1, cols);
+        return [grid, row, cells] {
+            for (int i = 1; i <= cells.size(); ++i) grid->setCell(row, i, cells[i - 1]);
+        };
+    }
+    if (grid->cell(1, 0).isEmpty() && grid->rowCount() == 2) {
+        const QStringList cells = fieldTexts(rs, 0, cols);
+        return [grid, cells] {
+            for (int i = 0; i < cells.size(); ++i) grid->setCell(1, i, cells[i]);
+        };
+    }
+    const QStringList cells = QStringList{QString::number(newPaymentId)} + fieldTexts(rs, 1, cols);
+    return [grid, cells] { grid->appendAndSelect(cells); };
+}
+
+}  // namespace
+
 void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
     Handle("BasModule", "UpdateEditedRow", [&] {
-        FlexGrid* grid = GFlexMaster;
+        RegisterRows* grid = g_registerRows;
         if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
-        const int cols = grid->cols();
         QString sql = GStrSql;
         const int orderBy = int(sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive));
         if (orderBy >= 0) sql = sql.left(orderBy);
@@ -258,25 +341,7 @@ void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
 
         AdoRecordset rs;
         rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);
-        if (!rs.Eof()) {
-            if (GStrMasterNewEditFlag == u"E") {
-                for (int i = 1; i < cols; ++i)
-                    grid->setTextMatrix(grid->row(), i, Text(rs.Fields(i)));
-            } else if (grid->textMatrix(1, 0).isEmpty() && grid->rows() == 2) {
-                for (int i = 0; i < cols; ++i) grid->setTextMatrix(1, i, Text(rs.Fields(i)));
-            } else {
-                QString line = QString::number(newPaymentId) + u'\t';
-                for (int i = 1; i < cols; ++i) {
-                    line += Text(rs.Fields(i));
-                    if (i < cols - 1) line += u'\t';
-                }
-                grid->addItem(line);
-                grid->setRow(grid->rows() - 1);
-                grid->setTopRow(grid->rows() - 1);
-                grid->setCol(0);
-                grid->setColSel(grid->cols() - 1);
-            }
-        }
+        if (!rs.Eof()) GAdoCon->runAfterCommit(rowRefresh(grid, rs, newPaymentId));
         rs.Close();
     });
 }

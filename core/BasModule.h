@@ -16,8 +16,8 @@
 
 namespace pcp {
 
-class FlexGrid;
 class ListView;
+class RegisterRows;
 
 // The module connection: a shared reference to the host's connection. Used
 // while unset, it becomes a new connection that was never opened.
@@ -62,8 +62,10 @@ extern LateObject GObjUtility;
 extern LateObject GObjTrail;
 extern LateObject GObjPalette;
 
-// The register grid, for the procedures that refresh its rows.
-extern QPointer<FlexGrid> GFlexMaster;
+// The register's rows, lent by the register while it is open, for the
+// procedures that refresh a row after a save or a cancellation.
+void SetRegisterRows(RegisterRows* rows);
+RegisterRows* RegisterGrid();
 
 inline constexpr qint16 kInterfaceId = 7517;
 
@@ -94,9 +96,14 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind);
 template <class Body>
 bool Handle(const char* formName, const char* procedureName, Body&& body);
 
-// The report for an error caught by a handler.
+// The report for an error caught by a handler: an open transaction on the
+// module connection is rolled back first, so the error record written after
+// it survives and nothing half done stays.
 void ReportCaught(const QString& formName, const QString& procedureName,
                   const std::exception& error);
+
+// A message box of the module: its title is always the module's caption.
+int ModuleMsgBox(const QString& text, int style = 0);
 
 }  // namespace BasModule
 

@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 
 #include "ModuleError.h"
-#include "ModuleServer.h"
+#include "ModulePath.h"
 #include "Values.h"
 
 #include <QFileInfo>
@@ -66,11 +66,7 @@ QByteArray findProperty(QObject* object, const char* name) {
 }  // namespace
 
 ComRegistry& ComRegistry::instance() {
-    static ComRegistry* registry = [] {
-        auto* r = new ComRegistry();
-        RegisterModuleClasses(*r);
-        return r;
-    }();
+    static ComRegistry* registry = new ComRegistry();
     return *registry;
 }
 

@@ -35,12 +35,19 @@ class ModuleError : public std::exception {
     qint32 number() const { return number_; }
     const QString& source() const { return source_; }
     const QString& description() const { return description_; }
+    // The statement the database refused, for the error log (never shown).
+    const QString& statement() const { return statement_; }
+    ModuleError& withStatement(QString sql) {
+        statement_ = std::move(sql);
+        return *this;
+    }
     const char* what() const noexcept override { return what_.c_str(); }
 
   private:
     qint32 number_;
     QString source_;
     QString description_;
+    QString statement_;
     std::string what_;
 };
 

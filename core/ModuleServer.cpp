@@ -1,19 +1,12 @@
 #include "ModuleServer.h"
 
-#include <dlfcn.h>
-
 #include <QFileInfo>
 #include <atomic>
 
 #include "AdoConnection.h"
 #include "ComRegistry.h"
 #include "clsPettyCashPayments.h"
-#include "suite/clsIncident.h"
-#include "suite/clsLayout.h"
-#include "suite/clsPalette.h"
-#include "suite/clsTrail.h"
-#include "suite/clsUtility.h"
-#include "suite/clsVault.h"
+#include "suite/SuiteComponents.h"
 
 namespace pcp {
 
@@ -34,13 +27,6 @@ const char* const kServedClasses[] = {clsPettyCashPayments::kProgId, "ADODB.Conn
 
 }  // namespace
 
-QString ModuleLibraryPath() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&DllRegisterServer), &info) && info.dli_fname)
-        return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
-    return QString();
-}
-
 int LiveObjectCount() {
     return g_live;
 }
@@ -54,13 +40,18 @@ void RegisterModuleClasses(ComRegistry& registry) {
                            [] { return counted<clsPettyCashPayments>(); });
     registry.registerClass(QStringLiteral("ADODB.Connection"),
                            [] { return counted<AdoConnection>(); });
-    registry.registerClass(QStringLiteral("Kestrel.clsVault"), [] { return new clsVault(); });
-    registry.registerClass(QStringLiteral("Kestrel.clsUtility"), [] { return new clsUtility(); });
-    registry.registerClass(QStringLiteral("Marlin.clsIncident"), [] { return new clsIncident(); });
-    registry.registerClass(QStringLiteral("Osprey.clsTrail"), [] { return new clsTrail(); });
-    registry.registerClass(QStringLiteral("Heron.clsPalette"), [] { return new clsPalette(); });
-    registry.registerClass(QStringLiteral("Plover.clsLayout"), [] { return new clsLayout(); });
+    RegisterSuiteComponents(registry);
 }
+
+void ResetLiveObjectCount() {
+    g_live = 0;
+}
+
+namespace {
+// The registry is filled when the library is loaded, before any host or
+// window can ask it for an object.
+const bool g_classesRegistered = (RegisterModuleClasses(ComRegistry::instance()), true);
+}  // namespace
 
 }  // namespace pcp
 

@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include "ModulePath.h"
+
 #define PCP_EXPORT extern "C" __attribute__((visibility("default")))
 
 PCP_EXPORT int DllRegisterServer();
@@ -31,10 +33,9 @@ class ClassFactory : public QObject {
 // Puts the module's own classes and the local suite components into the registry.
 void RegisterModuleClasses(ComRegistry& registry);
 
-// The path of this library as loaded.
-QString ModuleLibraryPath();
-
 // Objects of this library that a host still holds.
 int LiveObjectCount();
+// Forgets the objects counted so far (tests, between cases).
+void ResetLiveObjectCount();
 
 }  // namespace pcp

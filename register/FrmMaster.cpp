@@ -8,11 +8,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <QFileInfo>
-
 #include "../core/AdoRecordset.h"
 #include "../core/BasModule.h"
-#include "../core/ModuleServer.h"
+#include "../core/ModulePath.h"
+#include "../core/RegisterRows.h"
 #include "../core/Values.h"
 #include "../core/ui/FlexGrid.h"
 #include "../core/ui/Help.h"
@@ -47,7 +46,13 @@ FrmMaster::FrmMaster(QWidget* parent) : VbForm(parent) {
     Form_Load();
 }
 
-FrmMaster::~FrmMaster() = default;
+FrmMaster::~FrmMaster() {
+    if (RegisterGrid() == rows_.get()) SetRegisterRows(nullptr);
+}
+
+QString FrmMaster::messageTitle() const {
+    return GStrMsgboxCaption;
+}
 
 void FrmMaster::buildControls() {
     setFixedSize(TwipsToPx(14400), TwipsToPx(8760));
@@ -147,8 +152,7 @@ void FrmMaster::connectHandlers() {
 
 // The module's help file lies in Help/ beside the module library.
 static QString ModuleHelpFile() {
-    return QFileInfo(ModuleLibraryPath()).absolutePath() +
-           QStringLiteral("/Help/PettyCashPayments.chm");
+    return ModuleFolder() + QStringLiteral("/Help/PettyCashPayments.chm");
 }
 
 void FrmMaster::Form_Load() {
@@ -166,7 +170,8 @@ void FrmMaster::Form_Load() {
         SetHelpFile(ModuleHelpFile());
         setWindowTitle(QStringLiteral("Petty Cash Payments"));
         GStrTableMain = QStringLiteral("aHqPettyCashPaymentHeader");
-        GFlexMaster = flexMaster;
+        rows_ = FlexGridRows(flexMaster);
+        SetRegisterRows(rows_.get());
         GObjVault.set("adocon", ObjectArg(GAdoCon.get()));
         GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
         GObjPalette.call("ApplyPalette", {ObjectArg(this)});

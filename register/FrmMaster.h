@@ -7,6 +7,7 @@
 // FrmMasterSearch.cpp the in-grid and database searches and the sort.
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 #include "../core/ui/VbForm.h"
@@ -24,6 +25,7 @@ namespace pcp {
 
 class FlexGrid;
 class KeyRouter;
+class RegisterRows;
 
 class FrmMaster : public VbForm {
     Q_OBJECT
@@ -67,6 +69,7 @@ class FrmMaster : public VbForm {
 
   protected:
     void Form_Load();
+    QString messageTitle() const override;
 
   private:
     void buildControls();
@@ -100,6 +103,8 @@ class FrmMaster : public VbForm {
     void cmdClose_Click();
 
     KeyRouter* keys_ = nullptr;
+    // The grid as the shared procedures reach it while the register is open.
+    std::unique_ptr<RegisterRows> rows_;
 };
 
 }  // namespace pcp

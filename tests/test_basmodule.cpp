@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/BasModule.h"
+#include "core/RegisterRows.h"
 #include "core/Values.h"
 #include "core/suite/clsIncident.h"
 #include "core/ui/FlexGrid.h"
@@ -64,6 +65,14 @@ class Procedures : public DemoDatabaseTest {};
 
 TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
     MessageScript messages;
+    messages
+        .expect(
+            "An error occurred in FrmMaster (GridPopulate).\r\n\r\nError 17900: near \"x\": "
+            "syntax error")
+        .expect(
+            "An error occurred in frmpayments (cmdOk_Click).\r\n\r\nError 3021: no "
+            "current record")
+        .expect("An error occurred in frmpayments (cmdOk_Click).\r\n\r\nError -5: x");
     qint32 number = -2147217900;
     ReportError("FrmMaster", 2, "GridPopulate", number, "SQLite", "near \"x\": syntax error", "E",
                 true);
@@ -81,14 +90,13 @@ TEST_F(Procedures, ReportErrorShortensTheNumberAndLogs) {
     EXPECT_EQ(first.extra, "E");
     EXPECT_EQ(scalar("select count(*) from aErrorLog").toInt(), 3);
     ASSERT_EQ(messages.shown().size(), 3u);
-    EXPECT_EQ(messages.shown()[0].text,
-              "An error occurred in FrmMaster (GridPopulate).\r\n\r\nError 17900: near \"x\": "
-              "syntax error");
     EXPECT_EQ(messages.shown()[0].icon(), int(vbCritical));
+    EXPECT_EQ(messages.shown()[0].title, "Petty Cash");  // the module's caption
 }
 
 TEST_F(Procedures, ReportErrorNeverFailsItsCaller) {
     MessageScript messages;
+    messages.expect("An error occurred in FrmMaster (Form_Load).\r\n\r\nError 13: y");
     GAdoCon.set(nullptr);  // nothing to read the user from
     qint32 number = 13;
     EXPECT_NO_THROW(ReportError("FrmMaster", 1, "Form_Load ", number, "x", "y", "", true));
@@ -124,7 +132,8 @@ void emptyGrid(FlexGrid& g) {
 TEST_F(Procedures, UpdateEditedRowFillsTheFirstRowOfAnEmptyRegister) {
     FlexGrid grid;
     emptyGrid(grid);
-    GFlexMaster = &grid;
+    const auto rows = FlexGridRows(&grid);
+    SetRegisterRows(rows.get());
     GStrSql = kRegister;
     GStrMasterNewEditFlag = "N";
     con()->log().clear();
@@ -140,7 +149,8 @@ TEST_F(Procedures, UpdateEditedRowFillsTheFirstRowOfAnEmptyRegister) {
 TEST_F(Procedures, UpdateEditedRowAppendsAndUpdatesInPlace) {
     FlexGrid grid;
     emptyGrid(grid);
-    GFlexMaster = &grid;
+    const auto rows = FlexGridRows(&grid);
+    SetRegisterRows(rows.get());
     GStrSql = kRegister;
     GStrMasterNewEditFlag = "N";
     UpdateEditedRow(" phPaymentID=60", 60);
@@ -168,7 +178,8 @@ TEST_F(Procedures, UpdateEditedRowAppendsAndUpdatesInPlace) {
 TEST_F(Procedures, UpdateEditedRowLeavesTheGridAloneOutsideTheQuery) {
     FlexGrid grid;
     emptyGrid(grid);
-    GFlexMaster = &grid;
+    const auto rows = FlexGridRows(&grid);
+    SetRegisterRows(rows.get());
     GStrSql = kRegister;
     GStrMasterNewEditFlag = "N";
     UpdateEditedRow(" phPaymentID=2", 2);  // dated before the window
@@ -246,13 +257,13 @@ TEST(SortListView, DatesSortByCalendar) {
 
 TEST(SortListView, ABadValueIsReportedAndTheListStaysVisible) {
     MessageScript messages;
+    messages.expectStartingWith("ERROR IN SORT ROUTINE:\r\n13\t");
     QWidget w;
     ListView* lv = linesList(&w);
     addLine(lv, "1", "abc", "01/01/2026");
     addLine(lv, "2", "4", "01/01/2026");
     EXPECT_FALSE(SortListView(lv, 4, 0, 1));
     ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_TRUE(messages.shown()[0].text.startsWith("ERROR IN SORT ROUTINE:\r\n13\t"));
     EXPECT_EQ(messages.shown()[0].title, DefaultMessageTitle());
     EXPECT_FALSE(lv->isHidden());
 }

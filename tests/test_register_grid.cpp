@@ -104,14 +104,12 @@ TEST_F(RegisterGrid, CellsAreTrimmedAndNullsEmpty) {
 
 TEST_F(RegisterGrid, AQueryThatFailsLeavesOneEmptyRow) {
     MessageScript messages;
+    messages.expectStartingWith("An error occurred in FrmMaster (GridPopulate).");
     FrmMaster* w = open();
     w->GridPopulate(QString(), GStrTableMain);
     EXPECT_EQ(grid()->rows(), 2);
     EXPECT_EQ(grid()->cols(), 1);
     EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
-    ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_TRUE(
-        messages.texts().front().startsWith("An error occurred in FrmMaster (GridPopulate)"));
 }
 
 TEST_F(RegisterGrid, TheLargestRegisterLoadsAndOneMoreStopsTheFill) {
@@ -133,10 +131,8 @@ TEST_F(RegisterGrid, TheLargestRegisterLoadsAndOneMoreStopsTheFill) {
 
     ASSERT_TRUE(demo::AddBulkVouchers(db, 32768, 1, kProcessDate, &error)) << error.toStdString();
     MessageScript messages;
+    messages.expect("An error occurred in FrmMaster (GridPopulate).\r\n\r\nError 6: Overflow");
     reopen();
-    ASSERT_FALSE(messages.shown().empty());
-    EXPECT_TRUE(messages.texts().front().contains("(GridPopulate)"));
-    EXPECT_TRUE(messages.texts().front().contains("Error 6: Overflow"));
     EXPECT_EQ(grid()->rows(), 32768);         // the rows read so far stay
     EXPECT_EQ(grid()->textMatrix(0, 1), "");  // without captions
 }

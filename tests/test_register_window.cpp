@@ -173,7 +173,7 @@ TEST_F(RegisterWindow, SelectingSeveralRowsShowsCyan) {
 }
 
 TEST_F(RegisterWindow, KeysMoveToTheGridAndNeverStartWhatIsDisabled) {
-    MessageScript messages;
+    MessageScript messages;  // none expected
     FrmMaster* w = open(3);  // no rights: New disabled
     w->txtsearch->setFocus();
     QTest::keyClick(w->txtsearch, Qt::Key_D, Qt::ControlModifier);
@@ -182,7 +182,6 @@ TEST_F(RegisterWindow, KeysMoveToTheGridAndNeverStartWhatIsDisabled) {
     QTest::keyClick(grid(), Qt::Key_Return);
     QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {},
                        grid()->visualRect(grid()->model()->index(0, 1)).center());
-    EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(OpenModalCount(), 0);
     EXPECT_TRUE(w->isVisible());
 }
@@ -249,10 +248,11 @@ TEST_F(RegisterWindow, EscapeClosesTheRegisterOpenedByShow) {
 
 TEST_F(RegisterWindow, UnreadableWindowOfDaysStopsTheLoad) {
     MessageScript messages;
+    messages.expectStartingWith("An error occurred in FrmMaster (Form_Load).");
     exec("update asettings set noofpreviousdays=null where companyid=1");
     FrmMaster* w = open();
     ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_TRUE(messages.texts().front().startsWith("An error occurred in FrmMaster (Form_Load)"));
+    EXPECT_EQ(messages.shown().front().title, "Petty Cash");
     EXPECT_EQ(grid()->rows(), 2);
     EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
     EXPECT_EQ(w->windowTitle(), "Petty Cash Payments");

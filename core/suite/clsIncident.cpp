@@ -5,7 +5,6 @@
 #include "../AdoConnection.h"
 #include "../AdoRecordset.h"
 #include "../Values.h"
-#include "../ui/MessageBox.h"
 
 Q_LOGGING_CATEGORY(lcIncident, "pettycash.errors")
 
@@ -25,21 +24,16 @@ QList<Incident>& clsIncident::recorded() {
 
 bool clsIncident::ErrorTrack(const QString& formName, const QString& userName,
                              const QString& procedureName, qint32 number, const QString& source,
-                             const QString& description, const QString& extra, bool tellUser) {
-    const Incident incident{Now(),  formName, userName,    procedureName,
-                            number, source,   description, extra};
+                             const QString& description, const QString& extra, bool) {
+    const Incident incident{Now(),  formName,    userName, procedureName, number,
+                            source, description, extra,    statement_};
+    statement_.clear();
     recorded().append(incident);
     if (recorded().size() > 1000) recorded().removeFirst();
-    qCWarning(lcIncident).noquote() << formName << procedureName << "error" << number << source
-                                    << description << "user" << userName << "mode" << extra;
-    const bool stored = store(incident);
-    // The user learns that the step did not happen; the details are kept for support.
-    if (tellUser)
-        MsgBox(QStringLiteral("An error occurred in ") + formName + QStringLiteral(" (") +
-                   procedureName.trimmed() + QStringLiteral(").\r\n\r\nError ") +
-                   QString::number(number) + QStringLiteral(": ") + description,
-               vbCritical);
-    return stored;
+    qCWarning(lcIncident).noquote()
+        << formName << procedureName << "error" << number << source << description << "user"
+        << userName << "mode" << extra << "statement" << incident.statement;
+    return store(incident);
 }
 
 bool clsIncident::store(const Incident& incident) {
@@ -57,6 +51,9 @@ bool clsIncident::store(const Incident& incident) {
         rs.SetField(QStringLiteral("ErrorSource"), incident.source);
         rs.SetField(QStringLiteral("ErrorDescription"), incident.description);
         rs.SetField(QStringLiteral("ExtraText"), incident.extra);
+        // Error tables made before the statement was kept lack its column.
+        if (!incident.statement.isEmpty() && rs.HasField(QStringLiteral("StatementText")))
+            rs.SetField(QStringLiteral("StatementText"), incident.statement);
         rs.Update();
         rs.Close();
     } catch (const std::exception& e) {

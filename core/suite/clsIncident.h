@@ -1,7 +1,7 @@
 #pragma once
 // Marlin.clsIncident: error logging. Each error goes to the application log,
 // to the error table of the database when a connection is given (adocon), and
-// to an in-process list that tests read.
+// to an in-process list that tests read. It shows nothing itself.
 
 #include <QDateTime>
 #include <QList>
@@ -17,18 +17,23 @@ struct Incident {
     QString formName, userName, procedureName;
     qint32 number = 0;
     QString source, description, extra;
+    QString statement;  // the statement the database refused, if any
 };
 
 class clsIncident : public QObject {
     Q_OBJECT
     Q_PROPERTY(QObject* adocon READ adocon WRITE setAdocon)
+    Q_PROPERTY(QString strStatement READ strStatement WRITE setStrStatement)
   public:
     explicit clsIncident(QObject* parent = nullptr) : QObject(parent) {}
     QObject* adocon() const;
     void setAdocon(QObject* connection);
+    // The failing statement of the next error, kept in the log only.
+    QString strStatement() const { return statement_; }
+    void setStrStatement(const QString& sql) { statement_ = sql; }
 
-    // Records one error and, with the flag, tells the user; never raises.
-    // True when it was recorded.
+    // Records one error; never raises and never shows anything (telling the
+    // user is the caller's business). True when it was recorded.
     Q_INVOKABLE bool ErrorTrack(const QString& formName, const QString& userName,
                                 const QString& procedureName, qint32 number, const QString& source,
                                 const QString& description, const QString& extra, bool flag);
@@ -38,6 +43,7 @@ class clsIncident : public QObject {
   private:
     bool store(const Incident& incident);
     QPointer<AdoConnection> connection_;
+    QString statement_;
 };
 
 }  // namespace pcp

@@ -72,7 +72,7 @@ QString HelpViewer::shownText() const {
     return browser_->toPlainText();
 }
 
-HelpViewer* ShowHelp(QWidget* owner) {
+HelpViewer* ShowHelp(QWidget* owner, const QString& messageTitle) {
     if (auto* open = owner->findChild<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly)) {
         open->raise();
         open->activateWindow();
@@ -81,8 +81,8 @@ HelpViewer* ShowHelp(QWidget* owner) {
     auto* viewer = new HelpViewer(owner);
     if (!viewer->open(HelpFile())) {
         delete viewer;
-        MsgBox(QStringLiteral("The help file could not be opened:\r\n") + HelpFile(),
-               vbExclamation);
+        MsgBox(QStringLiteral("The help file could not be opened:\r\n") + HelpFile(), vbExclamation,
+               messageTitle);
         return nullptr;
     }
     viewer->show();

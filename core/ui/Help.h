@@ -29,8 +29,9 @@ class HelpViewer : public QDialog {
     QString registeredFile_;
 };
 
-// Opens (or brings forward) the help viewer over the window; tells the user
-// when the help file is missing. Returns the viewer, or nullptr.
-HelpViewer* ShowHelp(QWidget* owner);
+// Opens (or brings forward) the help viewer over the window; tells the user,
+// under the given title, when the help file is missing. Returns the viewer,
+// or nullptr.
+HelpViewer* ShowHelp(QWidget* owner, const QString& messageTitle);
 
 }  // namespace pcp

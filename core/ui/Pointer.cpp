@@ -19,6 +19,12 @@ void MousePointer::setHourglass(bool on) {
         QApplication::restoreOverrideCursor();
 }
 
+void MousePointer::reset() {
+    g_hourglass = false;
+    if (!qApp) return;
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
 bool MousePointer::isHourglass() {
     return g_hourglass;
 }

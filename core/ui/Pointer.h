@@ -7,6 +7,8 @@ class MousePointer {
   public:
     static void setHourglass(bool on);
     static bool isHourglass();
+    // The normal pointer, whatever scopes were left unbalanced.
+    static void reset();
 };
 
 // Shows the hourglass for a scope and restores the normal pointer however the

@@ -29,6 +29,8 @@ class VbForm : public QDialog {
     // Return false to keep the window open.
     virtual bool queryUnload(int unloadMode) { return true; }
     virtual void formActivate() {}
+    // The title of the window's own messages (the module's caption).
+    virtual QString messageTitle() const { return QString(); }
 
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

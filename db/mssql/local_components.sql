@@ -12,8 +12,12 @@ IF OBJECT_ID(N'dbo.aErrorLog', N'U') IS NULL
     ErrorNumber      int            NULL,
     ErrorSource      varchar(100)   NULL,
     ErrorDescription varchar(1000)  NULL,
-    ExtraText        varchar(100)   NULL
+    ExtraText        varchar(100)   NULL,
+    StatementText    nvarchar(max)  NULL
   );
+GO
+IF COL_LENGTH(N'dbo.aErrorLog', N'StatementText') IS NULL
+  ALTER TABLE dbo.aErrorLog ADD StatementText nvarchar(max) NULL;
 GO
 
 IF OBJECT_ID(N'dbo.aUserTrail', N'U') IS NULL

@@ -231,7 +231,8 @@ CREATE TABLE aErrorLog (
   ErrorNumber INTEGER,
   ErrorSource VARCHAR(100),
   ErrorDescription VARCHAR(1000),
-  ExtraText VARCHAR(100)
+  ExtraText VARCHAR(100),
+  StatementText TEXT
 );
 
 CREATE TABLE aUserTrail (

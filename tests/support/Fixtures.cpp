@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "core/ComRegistry.h"
+#include "core/ModuleState.h"
 #include "core/suite/clsIncident.h"
 #include "core/ui/Modal.h"
 #include "db/DemoDatabase.h"
@@ -25,24 +26,40 @@ void InstallTestGuards() {
 }
 
 MessageScript::MessageScript() {
-    SetMessagePresenter([this](const MessageRequest& r) {
-        shown_.push_back(r);
-        if (!answers_.empty()) {
-            const int a = answers_.front();
-            answers_.pop_front();
-            return a;
-        }
-        switch (r.buttons()) {
-            case vbYesNo:
-            case vbYesNoCancel: return int(vbYes);
-            case vbOKCancel: return int(vbOK);
-            default: return int(vbOK);
-        }
-    });
+    SetMessagePresenter([this](const MessageRequest& r) { return present(r); });
 }
 
 MessageScript::~MessageScript() {
     InstallTestGuards();
+    for (const Expected& e : expected_)
+        ADD_FAILURE() << "message never appeared: " << e.text.toStdString();
+}
+
+MessageScript& MessageScript::expect(const QString& text, int answer) {
+    expected_.push_back({text, false, answer});
+    return *this;
+}
+
+MessageScript& MessageScript::expectStartingWith(const QString& prefix, int answer) {
+    expected_.push_back({prefix, true, answer});
+    return *this;
+}
+
+int MessageScript::present(const MessageRequest& r) {
+    shown_.push_back(r);
+    const bool yesNo = r.buttons() == vbYesNo || r.buttons() == vbYesNoCancel;
+    if (expected_.empty()) {
+        ADD_FAILURE() << "unexpected message box: " << r.text.toStdString();
+        return yesNo ? int(vbNo) : int(vbOK);
+    }
+    const Expected e = expected_.front();
+    expected_.pop_front();
+    const bool matches = e.prefix ? r.text.startsWith(e.text) : r.text == e.text;
+    if (!matches)
+        ADD_FAILURE() << "message box reads \"" << r.text.toStdString() << "\", expected "
+                      << (e.prefix ? "a text starting with \"" : "\"") << e.text.toStdString()
+                      << "\"";
+    return e.answer;
 }
 
 QStringList MessageScript::texts() const {
@@ -80,16 +97,16 @@ void DemoDatabaseTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
     QString error;
     ASSERT_TRUE(demo::CreateDemoDatabase(dbPath(), kProcessDate, &error)) << error.toStdString();
-    BasModule::ResetContext();
-    clsIncident::recorded().clear();
+    ResetModuleState();
+    InstallTestGuards();
     connection_ = std::make_unique<AdoConnection>();
     connection_->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
     setContext(1, 1, 0);
 }
 
 void DemoDatabaseTest::TearDown() {
-    BasModule::ResetContext();
-    ComRegistry::instance().clearOverrides();
+    ResetModuleState();
+    InstallTestGuards();
     connection_.reset();
 }
 

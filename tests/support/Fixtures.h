@@ -26,18 +26,30 @@ inline const QDate kProcessDate(2026, 11, 20);
 
 void InstallTestGuards();
 
-// Records every message box and answers from a queue (OK / the first
-// button when the queue is empty).
+// Answers message boxes by their expected text, in order, and records every
+// one shown. A message whose text differs from the next expected one, or one
+// that appears when none is expected, fails the test; so does an expected
+// message that never appears.
 class MessageScript {
   public:
     MessageScript();
     ~MessageScript();
-    void answer(int result) { answers_.push_back(result); }
+    // The next message reads exactly `text`; it is answered with `answer`.
+    MessageScript& expect(const QString& text, int answer = vbOK);
+    // The next message starts with `prefix` (error reports end in details).
+    MessageScript& expectStartingWith(const QString& prefix, int answer = vbOK);
     const std::vector<MessageRequest>& shown() const { return shown_; }
     QStringList texts() const;
+    bool allSeen() const { return expected_.empty(); }
 
   private:
-    std::deque<int> answers_;
+    struct Expected {
+        QString text;
+        bool prefix;
+        int answer;
+    };
+    int present(const MessageRequest& r);
+    std::deque<Expected> expected_;
     std::vector<MessageRequest> shown_;
 };
 

@@ -1,0 +1,62 @@
+# The module is built in layers, each an object library that may use only the
+# layers below it:
+#
+#   1 pcp_data     values and database (no widgets)
+#   2 pcp_ui       UI services and controls
+#   3 pcp_suite    suite components and the shared procedures
+#   4 pcp_windows  the windows
+#   5 PettyCashPayments  the module entry (the shared library)
+#
+# pcp_layer() records which layer each source belongs to; pcp_check_layers()
+# reads every #include "..." of every layer's sources at configure time and
+# stops the build when a file includes a header of a higher layer.
+
+set_property(GLOBAL PROPERTY PCP_LAYERS "")
+
+function(pcp_layer target rank)
+  set_property(GLOBAL APPEND PROPERTY PCP_LAYERS ${target})
+  set_property(GLOBAL PROPERTY PCP_LAYER_RANK_${target} ${rank})
+  foreach(src IN LISTS ARGN)
+    get_filename_component(abs "${src}" ABSOLUTE)
+    set_property(GLOBAL APPEND PROPERTY PCP_LAYER_SOURCES_${target} "${abs}")
+    set_property(GLOBAL PROPERTY PCP_RANK_OF_${abs} ${rank})
+    set_property(GLOBAL PROPERTY PCP_LAYER_OF_${abs} ${target})
+  endforeach()
+endfunction()
+
+function(pcp_resolve_include out file inc)
+  get_filename_component(dir "${file}" DIRECTORY)
+  get_filename_component(local "${dir}/${inc}" ABSOLUTE)
+  if(EXISTS "${local}")
+    set(${out} "${local}" PARENT_SCOPE)
+  else()
+    get_filename_component(rooted "${PROJECT_SOURCE_DIR}/${inc}" ABSOLUTE)
+    set(${out} "${rooted}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+function(pcp_check_layers)
+  get_property(layers GLOBAL PROPERTY PCP_LAYERS)
+  set(faults "")
+  foreach(layer IN LISTS layers)
+    get_property(rank GLOBAL PROPERTY PCP_LAYER_RANK_${layer})
+    get_property(sources GLOBAL PROPERTY PCP_LAYER_SOURCES_${layer})
+    foreach(file IN LISTS sources)
+      file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
+      foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" inc "${line}")
+        pcp_resolve_include(target_file "${file}" "${inc}")
+        get_property(inc_rank GLOBAL PROPERTY PCP_RANK_OF_${target_file})
+        get_property(inc_layer GLOBAL PROPERTY PCP_LAYER_OF_${target_file})
+        if(inc_rank AND inc_rank GREATER rank)
+          file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${file}")
+          list(APPEND faults "  ${rel} (${layer}) includes ${inc} (${inc_layer})")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  if(faults)
+    list(JOIN faults "\n" text)
+    message(FATAL_ERROR "A layer includes a header of a layer above it:\n${text}")
+  endif()
+endfunction()

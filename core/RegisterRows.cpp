@@ -1,0 +1,47 @@
+#include "RegisterRows.h"
+
+#include <QPointer>
+
+#include "ModuleError.h"
+#include "ui/FlexGrid.h"
+
+namespace pcp {
+
+namespace {
+
+class FlexGridRowsImpl final : public RegisterRows {
+  public:
+    explicit FlexGridRowsImpl(FlexGrid* grid) : grid_(grid) {}
+    int columnCount() const override { return grid()->cols(); }
+    int rowCount() const override { return grid()->rows(); }
+    int currentRow() const override { return grid()->row(); }
+    QString cell(int row, int col) const override { return grid()->textMatrix(row, col); }
+    void setCell(int row, int col, const QString& text) override {
+        grid()->setTextMatrix(row, col, text);
+    }
+    void appendAndSelect(const QStringList& cells) override {
+        FlexGrid* g = grid();
+        g->addItem(cells.join(u'\t'));
+        g->setRow(g->rows() - 1);
+        g->setTopRow(g->rows() - 1);
+        g->setCol(0);
+        g->setColSel(g->cols() - 1);
+    }
+
+  private:
+    FlexGrid* grid() const {
+        if (!grid_)
+            raise(kErrObjectRequired, QStringLiteral("PettyCashPayments"),
+                  QStringLiteral("Object required"));
+        return grid_;
+    }
+    QPointer<FlexGrid> grid_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegisterRows> FlexGridRows(FlexGrid* grid) {
+    return std::make_unique<FlexGridRowsImpl>(grid);
+}
+
+}  // namespace pcp

@@ -1,0 +1,30 @@
+#pragma once
+// What the shared procedures may do to the register's rows: read and write a
+// cell of the current row, and add a voucher's row at the end. The register
+// lends its grid through this interface; nothing below the windows holds the
+// widget itself.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace pcp {
+
+class FlexGrid;
+
+class RegisterRows {
+  public:
+    virtual ~RegisterRows() = default;
+    virtual int columnCount() const = 0;
+    virtual int rowCount() const = 0;  // the header row included
+    virtual int currentRow() const = 0;
+    virtual QString cell(int row, int col) const = 0;
+    virtual void setCell(int row, int col, const QString& text) = 0;
+    // A new last row, made current, scrolled to the top and selected whole.
+    virtual void appendAndSelect(const QStringList& cells) = 0;
+};
+
+// The rows of a flex grid (the register's, or a test's).
+std::unique_ptr<RegisterRows> FlexGridRows(FlexGrid* grid);
+
+}  // namespace pcp

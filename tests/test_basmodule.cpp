@@ -267,3 +267,78 @@ TEST(SortListView, ABadValueIsReportedAndTheListStaysVisible) {
     EXPECT_EQ(messages.shown()[0].title, DefaultMessageTitle());
     EXPECT_FALSE(lv->isHidden());
 }
+
+// --- transactions under the module's error handling ------------------------
+
+class Transactions : public DemoDatabaseTest {
+  protected:
+    QString cancelFlags() {
+        return scalar("select group_concat(phCancel, '') from (select phCancel from "
+                      "aHqPettyCashPaymentHeader where phCompanyID=1 order by phPaymentID)")
+            .toString();
+    }
+    // A command of two updates in one transaction, run under the error convention.
+    bool twoStepCommand(const QString& second, bool guarded) {
+        return Handle("FrmMaster", "CmdDelete_Click", [&] {
+            if (guarded) {
+                TransactionScope transaction(GAdoCon);
+                GAdoCon->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where "
+                                 "phPaymentID=60 and phCompanyID=1");
+                GAdoCon->Execute(second);
+                transaction.Commit();
+            } else {
+                GAdoCon->BeginTrans();
+                GAdoCon->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where "
+                                 "phPaymentID=60 and phCompanyID=1");
+                GAdoCon->Execute(second);
+                GAdoCon->CommitTrans();
+            }
+        });
+    }
+};
+
+TEST_F(Transactions, ACommandFailingAtItsSecondStatementLeavesNoTraceButTheErrorRecord) {
+    const QString bad = "update aNoSuchTable set x=1";
+    const QString good = "update aHqPettyCashPaymentHeader set phRemarks=phRemarks where "
+                         "phPaymentID=60 and phCompanyID=1";
+    for (const bool guarded : {true, false}) {
+        SCOPED_TRACE(guarded ? "with a transaction scope" : "with bare BeginTrans");
+        exec("update aHqPettyCashPaymentHeader set phCancel=0 where phPaymentID=60");
+        exec("delete from aErrorLog");
+        const QString before = cancelFlags();
+        MessageScript messages;
+        messages.expectStartingWith("An error occurred in FrmMaster (CmdDelete_Click).");
+        EXPECT_FALSE(twoStepCommand(bad, guarded));
+        EXPECT_FALSE(con()->InTransaction());
+        EXPECT_EQ(cancelFlags(), before);
+        EXPECT_EQ(scalar("select ProcedureName || '|' || StatementText from aErrorLog").toString(),
+                  "CmdDelete_Click|" + bad);
+        EXPECT_FALSE(messages.texts().value(0).contains(bad));  // the user is not shown SQL
+        EXPECT_TRUE(twoStepCommand(good, guarded));
+        EXPECT_EQ(scalar("select phCancel from aHqPettyCashPaymentHeader where phPaymentID=60 "
+                         "and phCompanyID=1")
+                      .toInt(),
+                  1);
+    }
+}
+
+TEST_F(Transactions, TheRegisterRowChangesOnlyOnceTheTransactionHasCommitted) {
+    FlexGrid grid;
+    grid.setRows(2);
+    grid.setCols(7);
+    const auto rows = FlexGridRows(&grid);
+    SetRegisterRows(rows.get());
+    GStrSql = kRegister;
+    GStrMasterNewEditFlag = "N";
+
+    con()->BeginTrans();
+    UpdateEditedRow(" phPaymentID=60", 60);
+    EXPECT_TRUE(grid.textMatrix(1, 0).isEmpty());  // not yet committed
+    con()->RollbackTrans();
+    EXPECT_TRUE(grid.textMatrix(1, 0).isEmpty());  // and never, once rolled back
+
+    con()->BeginTrans();
+    UpdateEditedRow(" phPaymentID=60", 60);
+    con()->CommitTrans();
+    EXPECT_EQ(grid.textMatrix(1, 0), "60");
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 
 #include "core/ui/FlexGrid.h"
 #include "core/ui/ListView.h"
@@ -79,10 +80,11 @@ TEST(FlexGrid, SortKeepsRowsTogetherWithTheirColours) {
     EXPECT_EQ(g.cellForeColorAt(1, 1), 0u);
 }
 
-TEST(FlexGrid, ProgrammaticMovesRaiseNoCellEvents) {
+TEST(FlexGrid, OnlyTheUsersMovesRaiseCellEvents) {
     FlexGrid g;
     g.setCols(2);
     g.setRows(5);
+    for (int r = 1; r < 5; ++r) g.setTextMatrix(r, 1, QString::number(r));
     int entered = 0;
     QObject::connect(&g, &FlexGrid::enterCell, [&] { ++entered; });
     g.show();
@@ -91,6 +93,14 @@ TEST(FlexGrid, ProgrammaticMovesRaiseNoCellEvents) {
     g.syncView();
     QApplication::processEvents();
     EXPECT_EQ(entered, 0);
+    g.setFocus();
+    QTest::keyClick(&g, Qt::Key_Down);  // the user moves: one event
+    EXPECT_EQ(g.row(), 4);
+    EXPECT_EQ(entered, 1);
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {},
+                      g.visualRect(g.model()->index(0, 1)).center());
+    EXPECT_EQ(g.row(), 1);
+    EXPECT_EQ(entered, 2);
 }
 
 TEST(ListView, ItemsSubItemsAndChecks) {

@@ -2,6 +2,9 @@
 // recordsets, forward-only reading, errors and the statement log.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/AdoRecordset.h"
 #include "core/SqlDriver.h"
 #include "core/Values.h"
@@ -158,17 +161,60 @@ TEST_F(Database, OpeningAClosedConnectionFailsClearly) {
     EXPECT_THROW(bad.Open("Provider=SQLite;Data Source=/nonexistent/folder/x.db"), ModuleError);
 }
 
-TEST_F(Database, SecondConnectionWaitsForTheWriterInsteadOfFailing) {
-    AdoConnection other;
-    other.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+TEST_F(Database, ASecondWriterWaitsForTheFirstInsteadOfFailing) {
     con()->BeginTrans();
     con()->Execute("update asettings set noofpreviousdays=10 where companyid=1");
     // A reader on another workstation still sees the committed value (write-ahead log).
+    AdoConnection reader;
+    reader.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
     AdoRecordset rs;
-    rs.Open("select noofpreviousdays from asettings where companyid=1", &other);
+    rs.Open("select noofpreviousdays from asettings where companyid=1", &reader);
     EXPECT_EQ(rs.Fields(0).toInt(), 30);
     rs.Close();
+
+    // A writer on another workstation starts while the first holds the lock:
+    // it must wait and then succeed, seeing the first writer's commit.
+    std::atomic<bool> firstCommitted{false};
+    bool secondSawCommit = false;
+    QString secondError;
+    std::thread second([&] {
+        try {
+            AdoConnection other;
+            other.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+            other.BeginTrans();
+            secondSawCommit = firstCommitted.load();
+            other.Execute("update asettings set noofpreviousdays=noofpreviousdays+1 "
+                          "where companyid=1");
+            other.CommitTrans();
+        } catch (const ModuleError& e) {
+            secondError = e.description();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the second is now waiting
+    firstCommitted = true;
     con()->CommitTrans();
-    rs.Open("select noofpreviousdays from asettings where companyid=1", &other);
-    EXPECT_EQ(rs.Fields(0).toInt(), 10);
+    second.join();
+    EXPECT_TRUE(secondError.isEmpty()) << secondError.toStdString();
+    EXPECT_TRUE(secondSawCommit);  // its transaction began only after the first committed
+    EXPECT_EQ(scalar("select noofpreviousdays from asettings where companyid=1").toInt(), 11);
+}
+
+TEST_F(Database, ARecordsetOutlivesItsConnectionSafely) {
+    auto doomed = std::make_unique<AdoConnection>();
+    doomed->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    AdoRecordset streaming, keyset;
+    streaming.Open("select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 "
+                   "order by phPaymentID",
+                   doomed.get());
+    keyset.Open("select phPaymentID from aHqPettyCashPaymentHeader where phPaymentID=60",
+                doomed.get(), adOpenKeyset);
+    doomed.reset();
+    // The rows already read stay readable; nothing touches the freed connection.
+    EXPECT_EQ(streaming.Fields(0).toInt(), 1);
+    streaming.MoveNext();
+    EXPECT_EQ(streaming.Fields(0).toInt(), 2);
+    EXPECT_EQ(keyset.Fields(0).toInt(), 60);
+    EXPECT_THROW(keyset.AddNew(), ModuleError);
+    streaming.Close();
+    keyset.Close();
 }

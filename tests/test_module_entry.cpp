@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMetaProperty>
 #include <QPushButton>
 
@@ -10,6 +11,11 @@
 #include "core/ComRegistry.h"
 #include "core/ModuleError.h"
 #include "core/ModuleServer.h"
+#include "core/ModuleState.h"
+#include "core/suite/clsIncident.h"
+#include "core/ui/Help.h"
+#include "core/ui/Modal.h"
+#include "core/ui/Pointer.h"
 #include "register/FrmMaster.h"
 #include "support/Fixtures.h"
 
@@ -149,4 +155,36 @@ TEST_F(ModuleEntryTest, CanUnloadOnlyWhenNoObjectIsHeld) {
     EXPECT_EQ(DllCanUnloadNow(), 1);
     payments.reset();
     EXPECT_EQ(DllCanUnloadNow(), 0);
+}
+
+TEST(ModuleState, OneResetPutsBackEveryProcessWideState) {
+    using namespace BasModule;
+    GIntCompanyID = 7;
+    GStrSql = "select 1";
+    GStrFunctionRights = "NED";
+    SetHelpFile("/somewhere/help.chm");
+    qint32 number = 5;
+    SetMessagePresenter([](const MessageRequest&) { return int(vbOK); });
+    ReportError("FrmMaster", 1, "Form_Load ", number, "x", "y", "", true);
+    ComRegistry::instance().overrideClass("Kestrel.clsVault", [] { return new QObject(); });
+    SetModalHook([](QDialog*) {});
+    MousePointer::setHourglass(true);
+    std::unique_ptr<QObject> payments(createByProgId("lq8dm362.clsPettyCashPayments"));
+    ASSERT_GT(LiveObjectCount(), 0);
+
+    ResetModuleState();
+
+    EXPECT_EQ(GIntCompanyID, 0);
+    EXPECT_TRUE(GStrSql.isEmpty());
+    EXPECT_FALSE(HasRight("N"));
+    EXPECT_TRUE(HelpFile().isEmpty());
+    EXPECT_TRUE(clsIncident::recorded().isEmpty());
+    EXPECT_EQ(CreateObject("Kestrel.clsVault").object()->metaObject()->className(),
+              QByteArray("pcp::clsVault"));
+    EXPECT_FALSE(MousePointer::isHourglass());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(LiveObjectCount(), 0);
+    // The real presenter and no hook are back: the test guards go in again.
+    InstallTestGuards();
+    payments.reset();
 }

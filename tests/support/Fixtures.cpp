@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTimer>
 
@@ -11,6 +12,10 @@
 #include "db/DemoDatabase.h"
 
 namespace pcp::test {
+
+namespace {
+const QString kPlainConnection = QStringLiteral("pcp-test-plain");
+}
 
 // Outside a script nothing may wait for a person: a message box or modal
 // window fails the test and is answered at once.
@@ -108,6 +113,7 @@ void DemoDatabaseTest::TearDown() {
     ResetModuleState();
     InstallTestGuards();
     connection_.reset();
+    if (QSqlDatabase::contains(kPlainConnection)) QSqlDatabase::removeDatabase(kPlainConnection);
 }
 
 void DemoDatabaseTest::setContext(int company, int user, int department, int financialYear) {
@@ -130,21 +136,23 @@ void DemoDatabaseTest::setContext(int company, int user, int department, int fin
     GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
 }
 
+QSqlDatabase DemoDatabaseTest::plainDb() {
+    if (QSqlDatabase::contains(kPlainConnection)) return QSqlDatabase::database(kPlainConnection);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kPlainConnection);
+    db.setDatabaseName(dbPath());
+    EXPECT_TRUE(db.open());
+    return db;
+}
+
 QVariant DemoDatabaseTest::scalar(const QString& sql) {
-    QVariant v;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pcp-test-check"));
-        db.setDatabaseName(dbPath());
-        EXPECT_TRUE(db.open());
-        QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
-        if (q.next()) v = q.value(0);
-        q.finish();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("pcp-test-check"));
-    return v;
+    QSqlQuery q(plainDb());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+    return q.next() ? q.value(0) : QVariant();
+}
+
+void DemoDatabaseTest::exec(const QString& sql) {
+    QSqlQuery q(plainDb());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
 }
 
 }  // namespace pcp::test

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -77,7 +78,10 @@ class DemoDatabaseTest : public ::testing::Test {
     void TearDown() override;
     // Sets the context as Show and the register's load do.
     void setContext(int company, int user, int department, int financialYear = 2);
-    QVariant scalar(const QString& sql);  // through a separate plain connection
+    // Through a separate plain connection, as another workstation would.
+    QVariant scalar(const QString& sql);
+    void exec(const QString& sql);
+    QSqlDatabase plainDb();
     QString dbPath() const { return dir_.filePath(QStringLiteral("demo.db")); }
     AdoConnection* con() { return connection_.get(); }
 

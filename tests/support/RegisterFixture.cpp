@@ -13,8 +13,6 @@ namespace pcp::test {
 
 void RegisterTest::TearDown() {
     window_.reset();
-    if (QSqlDatabase::contains(QStringLiteral("pcp-register-test")))
-        QSqlDatabase::removeDatabase(QStringLiteral("pcp-register-test"));
     DemoDatabaseTest::TearDown();
 }
 
@@ -84,26 +82,12 @@ QStringList RegisterTest::column(int col) const {
     return out;
 }
 
-QSqlDatabase RegisterTest::plainDb() {
-    const QString name = QStringLiteral("pcp-register-test");
-    if (QSqlDatabase::contains(name)) return QSqlDatabase::database(name);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(dbPath());
-    EXPECT_TRUE(db.open());
-    return db;
-}
-
 QStringList RegisterTest::idsOf(const QString& sql) {
     QStringList out;
     QSqlQuery q(plainDb());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
     while (q.next()) out << q.value(0).toString();
     return out;
-}
-
-void RegisterTest::exec(const QString& sql) {
-    QSqlQuery q(plainDb());
-    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
 }
 
 }  // namespace pcp::test

@@ -29,8 +29,6 @@ class RegisterTest : public DemoDatabaseTest {
     QStringList ids() const { return column(0); }
     // Voucher ids a statement returns through a separate plain connection.
     QStringList idsOf(const QString& sql);
-    void exec(const QString& sql);
-    QSqlDatabase plainDb();
 
     FlexGrid* grid() const;
     std::unique_ptr<FrmMaster> window_;

@@ -10,7 +10,7 @@
 #include <QTextBrowser>
 
 #include "core/Values.h"
-#include "core/clsPettyCashPayments.h"
+#include "module/clsPettyCashPayments.h"
 #include "core/ui/FlexGrid.h"
 #include "core/ui/Help.h"
 #include "core/ui/Modal.h"

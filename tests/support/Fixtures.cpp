@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "core/ComRegistry.h"
-#include "core/ModuleState.h"
+#include "module/ModuleState.h"
 #include "core/suite/clsIncident.h"
 #include "core/ui/Modal.h"
 #include "db/DemoDatabase.h"

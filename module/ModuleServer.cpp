@@ -3,10 +3,10 @@
 #include <QFileInfo>
 #include <atomic>
 
-#include "AdoConnection.h"
-#include "ComRegistry.h"
 #include "clsPettyCashPayments.h"
-#include "suite/SuiteComponents.h"
+#include "core/AdoConnection.h"
+#include "core/ComRegistry.h"
+#include "core/suite/SuiteComponents.h"
 
 namespace pcp {
 

@@ -1,13 +1,13 @@
 #include "ModuleState.h"
 
-#include "BasModule.h"
-#include "ComRegistry.h"
 #include "ModuleServer.h"
-#include "suite/clsIncident.h"
-#include "ui/Help.h"
-#include "ui/MessageBox.h"
-#include "ui/Modal.h"
-#include "ui/Pointer.h"
+#include "core/BasModule.h"
+#include "core/ComRegistry.h"
+#include "core/suite/clsIncident.h"
+#include "core/ui/Help.h"
+#include "core/ui/MessageBox.h"
+#include "core/ui/Modal.h"
+#include "core/ui/Pointer.h"
 
 namespace pcp {
 

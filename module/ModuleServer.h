@@ -6,7 +6,7 @@
 
 #include <QObject>
 
-#include "ModulePath.h"
+#include "core/ModulePath.h"
 
 #define PCP_EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,9 +1,9 @@
 #include "clsPettyCashPayments.h"
 
-#include "../register/FrmMaster.h"
-#include "AdoConnection.h"
-#include "BasModule.h"
-#include "ui/Modal.h"
+#include "core/AdoConnection.h"
+#include "core/BasModule.h"
+#include "core/ui/Modal.h"
+#include "register/FrmMaster.h"
 
 namespace pcp {
 

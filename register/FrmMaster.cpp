@@ -234,7 +234,9 @@ QString FrmMaster::RegisterQuery(qint32 previousDays, const QString& orderPiece)
     return sql;
 }
 
+// A user holds only their own rights: nothing of an earlier register's user stays.
 void FrmMaster::readRights() {
+    GStrFunctionRights.clear();
     AdoRecordset rs;
     rs.Open(QStringLiteral("Select FunctionRights from auserrights where companyid = ") +
                 QString::number(GIntCompanyID) + QStringLiteral(" and userid = ") +

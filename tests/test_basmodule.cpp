@@ -273,8 +273,9 @@ TEST(SortListView, ABadValueIsReportedAndTheListStaysVisible) {
 class Transactions : public DemoDatabaseTest {
   protected:
     QString cancelFlags() {
-        return scalar("select group_concat(phCancel, '') from (select phCancel from "
-                      "aHqPettyCashPaymentHeader where phCompanyID=1 order by phPaymentID)")
+        return scalar(
+                   "select group_concat(phCancel, '') from (select phCancel from "
+                   "aHqPettyCashPaymentHeader where phCompanyID=1 order by phPaymentID)")
             .toString();
     }
     // A command of two updates in one transaction, run under the error convention.
@@ -282,14 +283,16 @@ class Transactions : public DemoDatabaseTest {
         return Handle("FrmMaster", "CmdDelete_Click", [&] {
             if (guarded) {
                 TransactionScope transaction(GAdoCon);
-                GAdoCon->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where "
-                                 "phPaymentID=60 and phCompanyID=1");
+                GAdoCon->Execute(
+                    "update aHqPettyCashPaymentHeader set phCancel=1 where "
+                    "phPaymentID=60 and phCompanyID=1");
                 GAdoCon->Execute(second);
                 transaction.Commit();
             } else {
                 GAdoCon->BeginTrans();
-                GAdoCon->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where "
-                                 "phPaymentID=60 and phCompanyID=1");
+                GAdoCon->Execute(
+                    "update aHqPettyCashPaymentHeader set phCancel=1 where "
+                    "phPaymentID=60 and phCompanyID=1");
                 GAdoCon->Execute(second);
                 GAdoCon->CommitTrans();
             }
@@ -299,8 +302,9 @@ class Transactions : public DemoDatabaseTest {
 
 TEST_F(Transactions, ACommandFailingAtItsSecondStatementLeavesNoTraceButTheErrorRecord) {
     const QString bad = "update aNoSuchTable set x=1";
-    const QString good = "update aHqPettyCashPaymentHeader set phRemarks=phRemarks where "
-                         "phPaymentID=60 and phCompanyID=1";
+    const QString good =
+        "update aHqPettyCashPaymentHeader set phRemarks=phRemarks where "
+        "phPaymentID=60 and phCompanyID=1";
     for (const bool guarded : {true, false}) {
         SCOPED_TRACE(guarded ? "with a transaction scope" : "with bare BeginTrans");
         exec("update aHqPettyCashPaymentHeader set phCancel=0 where phPaymentID=60");

@@ -183,8 +183,9 @@ TEST_F(Database, ASecondWriterWaitsForTheFirstInsteadOfFailing) {
             other.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
             other.BeginTrans();
             secondSawCommit = firstCommitted.load();
-            other.Execute("update asettings set noofpreviousdays=noofpreviousdays+1 "
-                          "where companyid=1");
+            other.Execute(
+                "update asettings set noofpreviousdays=noofpreviousdays+1 "
+                "where companyid=1");
             other.CommitTrans();
         } catch (const ModuleError& e) {
             secondError = e.description();
@@ -203,9 +204,10 @@ TEST_F(Database, ARecordsetOutlivesItsConnectionSafely) {
     auto doomed = std::make_unique<AdoConnection>();
     doomed->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
     AdoRecordset streaming, keyset;
-    streaming.Open("select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 "
-                   "order by phPaymentID",
-                   doomed.get());
+    streaming.Open(
+        "select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 "
+        "order by phPaymentID",
+        doomed.get());
     keyset.Open("select phPaymentID from aHqPettyCashPaymentHeader where phPaymentID=60",
                 doomed.get(), adOpenKeyset);
     doomed.reset();

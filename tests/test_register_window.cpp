@@ -10,11 +10,11 @@
 #include <QTextBrowser>
 
 #include "core/Values.h"
-#include "module/clsPettyCashPayments.h"
 #include "core/ui/FlexGrid.h"
 #include "core/ui/Help.h"
 #include "core/ui/Modal.h"
 #include "core/ui/Twips.h"
+#include "module/clsPettyCashPayments.h"
 #include "support/RegisterFixture.h"
 
 using namespace pcp;

@@ -9,6 +9,7 @@
 
 #include "../ModuleError.h"
 #include "../Values.h"
+#include "PlainText.h"
 #include "Twips.h"
 #include "VbForm.h"
 
@@ -387,14 +388,27 @@ void FlexGrid::onCurrentChanged(const QModelIndex& current) {
     if (syncing_ || !current.isValid()) return;
     const int r = current.row() + fixedRows_;
     const int c = current.column();
-    if (r == row_ && c == col_) return;
-    row_ = rowSel_ = r;
-    col_ = colSel_ = c;
-    emit enterCell();
+    if (r != row_ || c != col_) {
+        row_ = rowSel_ = r;
+        col_ = colSel_ = c;
+        emit enterCell();
+    }
+    flushSelChange();
 }
 
+// The view changes the selection before it moves the current cell; the
+// selection is judged once both have moved, so a keyboard move looks
+// exactly like a click.
 void FlexGrid::onSelectionChanged() {
     if (syncing_) return;
+    selChangePending_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { flushSelChange(); }, Qt::QueuedConnection);
+}
+
+void FlexGrid::flushSelChange() {
+    if (!selChangePending_) return;
+    selChangePending_ = false;
     const QModelIndexList selected = selectionModel()->selectedRows();
     if (!selected.isEmpty()) {
         int lo = selected.front().row(), hi = lo;
@@ -449,7 +463,7 @@ bool FlexGrid::viewportEvent(QEvent* e) {
         if (toolTip_.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(he->globalPos(), toolTip_, viewport());
+            QToolTip::showText(he->globalPos(), PlainTextTip(toolTip_), viewport());
         return true;
     }
     return QTableView::viewportEvent(e);
@@ -464,7 +478,7 @@ bool FlexGrid::eventFilter(QObject* o, QEvent* e) {
         } else if (e->type() == QEvent::ToolTip) {
             auto* he = static_cast<QHelpEvent*>(e);
             if (!toolTip_.isEmpty())
-                QToolTip::showText(he->globalPos(), toolTip_, horizontalHeader());
+                QToolTip::showText(he->globalPos(), PlainTextTip(toolTip_), horizontalHeader());
             return true;
         }
     }

@@ -131,6 +131,7 @@ class FlexGrid : public QTableView {
     void syncSelection();
     void onCurrentChanged(const QModelIndex& current);
     void onSelectionChanged();
+    void flushSelChange();
     void onSectionResized(int section, int oldSize, int newSize);
     void updateMouseCell(const QPoint& viewportPos, bool header);
     int modelRow(int gridRow) const { return gridRow - fixedRows_; }
@@ -151,6 +152,7 @@ class FlexGrid : public QTableView {
     bool selectionDirty_ = true;
     bool widthsDirty_ = true;
     bool syncing_ = false;
+    bool selChangePending_ = false;
 };
 
 }  // namespace pcp

@@ -33,7 +33,14 @@ HelpViewer::HelpViewer(QWidget* owner) : QDialog(owner) {
     resize(720, 560);
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("helpBrowser"));
-    browser_->setOpenLinks(true);
+    // Only the help's own topics open: a link elsewhere (a local file, a web
+    // page) is never followed from inside the module.
+    browser_->setOpenLinks(false);
+    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        const QUrl target = browser_->source().resolved(link);
+        if (target.scheme() == u"qrc" && target.path().startsWith(kHelpRoot + u'/'))
+            browser_->setSource(target);
+    });
     auto* back = new QPushButton(QStringLiteral("&Back"), this);
     auto* contents = new QPushButton(QStringLiteral("C&ontents"), this);
     auto* close = new QPushButton(QStringLiteral("&Close"), this);

@@ -16,6 +16,7 @@ MessagePresenter& presenter() {
 int showReal(const MessageRequest& r) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(r.title);
+    box.setTextFormat(Qt::PlainText);  // a payee or a path is shown as written
     box.setText(r.text);
     switch (r.icon()) {
         case vbCritical: box.setIcon(QMessageBox::Critical); break;

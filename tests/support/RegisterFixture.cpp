@@ -18,7 +18,6 @@ void RegisterTest::TearDown() {
 
 FrmMaster* RegisterTest::open(int user, int department, int company) {
     setContext(company, user, department);
-    BasModule::GStrFunctionRights.clear();
     window_ = std::make_unique<FrmMaster>();
     window_->show();
     window_->activateWindow();

@@ -25,13 +25,8 @@ constexpr quint32 kCyan = 0xFFFF00u;
 constexpr int kTwipsPerCharacter = 130;
 constexpr int kPayeeMaxTwips = 4000;
 constexpr int kPayeeColumn = 3;
+constexpr int kAmountColumn = 4;
 constexpr int kCancelledColumn = 5;
-
-// The row counter and width sum are 16-bit, as the register was built:
-// beyond 32,767 the fill ends with an overflow error.
-qint16 Add16(qint16 a, double b) {
-    return CInt(double(a) + b);
-}
 
 }  // namespace
 
@@ -57,11 +52,13 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
             rs.MoveFirst();
         std::vector<double> widths(fields + 1, 0.0);
 
-        qint16 r = 1;
+        // Whole numbers wide enough for any register: every voucher the query
+        // returns is listed, the newest included.
+        int r = 1;
         bool first = true;
         while (!rs.Eof()) {
             if (!first) {
-                r = Add16(r, 1);
+                ++r;
                 flexMaster->setRows(flexMaster->rows() + 1);
             }
             if (r % 100 == 0) QCoreApplication::processEvents();
@@ -74,6 +71,8 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
             first = false;
             rs.MoveNext();
         }
+        if (flexMaster->cols() > kAmountColumn)
+            flexMaster->setColAlignment(kAmountColumn, Qt::AlignRight);
         NameGrid(strTableMain, widths);
         flexMaster->setColWidth(0, 0);
         rs.Close();
@@ -124,8 +123,8 @@ void FrmMaster::NameGrid(const QString& strTableMain, std::vector<double>& width
             flexMaster->colWidth(kPayeeColumn) > kPayeeMaxTwips)
             flexMaster->setColWidth(kPayeeColumn, kPayeeMaxTwips);
 
-        qint16 total = 0;
-        for (int c = 1; c < flexMaster->cols(); ++c) total = Add16(total, flexMaster->colWidth(c));
+        int total = 0;
+        for (int c = 1; c < flexMaster->cols(); ++c) total += flexMaster->colWidth(c);
         const int gridWidth = flexMaster->widthTwips();
         if (gridWidth - 315 > total && flexMaster->cols() > 1) {
             const qint32 spare = CLng(double(gridWidth - total - 315));

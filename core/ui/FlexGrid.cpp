@@ -18,6 +18,7 @@ namespace pcp {
 namespace {
 
 constexpr int kDefaultColWidthTwips = 960;
+constexpr Qt::Alignment kDefaultAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 const QString kSource = QStringLiteral("MSHierarchicalFlexGridLib.MSHFlexGrid");
 
 [[noreturn]] void badRow() {
@@ -80,6 +81,7 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     if (r >= grid_->rows() || c >= grid_->cols_) return QVariant();
     const auto& row = grid_->cells_[r];
     if (role == Qt::DisplayRole) return row.cells[c];
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(grid_->alignments_[c]);
     if (role == Qt::ForegroundRole && !row.fore.empty() && row.fore[c] != 0)
         return OleColor(row.fore[c]);
     return QVariant();
@@ -117,6 +119,7 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(new FlexGridMod
 
     cells_.resize(2, Row{std::vector<QString>(1), {}});
     widths_.assign(1, kDefaultColWidthTwips);
+    alignments_.assign(1, kDefaultAlignment);
 
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { onCurrentChanged(current); });
@@ -159,6 +162,7 @@ void FlexGrid::setCols(int n) {
         if (!r.fore.empty()) r.fore.resize(n, 0);
     }
     widths_.resize(n, kDefaultColWidthTwips);
+    alignments_.resize(n, kDefaultAlignment);
     cols_ = n;
     col_ = std::min(col_, n - 1);
     colSel_ = std::min(colSel_, n - 1);
@@ -231,6 +235,13 @@ void FlexGrid::setColWidth(int col, int twips) {
     if (col < 0 || col >= cols_) subscript();
     widths_[col] = std::max(0, twips);
     widthsDirty_ = true;
+    scheduleSync();
+}
+
+void FlexGrid::setColAlignment(int col, Qt::Alignment alignment) {
+    if (col < 0 || col >= cols_) subscript();
+    alignments_[col] = alignment | Qt::AlignVCenter;
+    dataDirty_ = true;
     scheduleSync();
 }
 

@@ -84,6 +84,8 @@ class FlexGrid : public QTableView {
     Q_INVOKABLE int colWidth(int col) const;
     Q_INVOKABLE void setColWidth(int col, int twips);
     int widthTwips() const;
+    // How the column's cells align their text (left unless set).
+    void setColAlignment(int col, Qt::Alignment alignment);
 
     // Text colour of the current cell; 0 stands for the grid's default.
     quint32 cellForeColor() const;
@@ -140,6 +142,7 @@ class FlexGrid : public QTableView {
     FlexGridModel* model_;
     std::vector<Row> cells_;
     std::vector<int> widths_;  // twips
+    std::vector<Qt::Alignment> alignments_;
     int cols_ = 1;
     int fixedRows_ = 1;
     int row_ = 1, col_ = 0, rowSel_ = 1, colSel_ = 0, topRow_ = 1;

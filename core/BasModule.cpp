@@ -169,11 +169,20 @@ QString GetSellingRate(qint32 id, const QString& kind) {
     return vaultText(GObjVault, QStringLiteral("SellingRate"));
 }
 
-double ConvertAmount(double amount, double sourceRate, double targetRate) {
-    if (sourceRate == 0.0)
+// amount ÷ source × target as one exact quotient, rounded once to the
+// amounts' three decimals ("0.00#") half away from zero.
+Decimal ConvertAmount(const Decimal& amount, const Decimal& sourceRate, const Decimal& targetRate) {
+    if (sourceRate.isZero())
         raise(kErrDivisionByZero, kModuleName, QStringLiteral("Division by zero"));
-    const double value = amount / sourceRate * targetRate;
-    return Format(value, QStringLiteral("0.00#")).toDouble();
+    return MulDiv(amount, targetRate, sourceRate, 3);
+}
+
+// Rates are NUMERIC(18,6): the doubles are read at the Decimal's six places.
+double ConvertAmount(double amount, double sourceRate, double targetRate) {
+    return ConvertAmount(Decimal::fromDouble(amount, Decimal::kScale),
+                         Decimal::fromDouble(sourceRate, Decimal::kScale),
+                         Decimal::fromDouble(targetRate, Decimal::kScale))
+        .toDouble();
 }
 
 void LoadUserDepartments() {

@@ -12,6 +12,7 @@
 
 #include "AdoConnection.h"
 #include "ComRegistry.h"
+#include "Decimal.h"
 #include "ModuleError.h"
 
 namespace pcp {
@@ -77,6 +78,8 @@ QVariant GetAccountsFreezeDate();
 bool IsDateFrozen(const QDateTime& date);
 QString GetCurrencySymbol(qint32 id, const QString& kind);
 QString GetSellingRate(qint32 id, const QString& kind);
+// An amount at one rate converted to another, three decimals.
+Decimal ConvertAmount(const Decimal& amount, const Decimal& sourceRate, const Decimal& targetRate);
 double ConvertAmount(double amount, double sourceRate, double targetRate);
 void LoadUserDepartments();
 

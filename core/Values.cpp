@@ -1,7 +1,9 @@
 #include "Values.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "ModuleError.h"
 
@@ -80,6 +82,161 @@ QString groupThousands(const QString& intPart) {
     return out;
 }
 
+bool hasNonZeroDigit(const QString& digits) {
+    return std::any_of(digits.begin(), digits.end(), [](QChar c) { return c > u'0'; });
+}
+
+// A number pattern: thousands grouping, least whole digits, least and most decimals.
+struct NumberPattern {
+    bool grouping = false;
+    bool point = false;
+    int minInt = 0;
+    int minDec = 0;
+    int maxDec = 0;
+};
+
+NumberPattern readPattern(const QString& pattern) {
+    const int dot = int(pattern.indexOf(u'.'));
+    const QStringView intPattern = QStringView(pattern).left(dot < 0 ? pattern.size() : dot);
+    const QStringView fracPattern = dot < 0 ? QStringView() : QStringView(pattern).mid(dot + 1);
+    NumberPattern p;
+    p.grouping = intPattern.contains(u',');
+    p.point = dot >= 0;
+    p.minInt = int(intPattern.count(u'0'));
+    p.minDec = int(fracPattern.count(u'0'));
+    p.maxDec = p.minDec + int(fracPattern.count(u'#'));
+    return p;
+}
+
+// Lays out digits already rounded to the pattern (`fracPart` has maxDec digits).
+QString layOut(const NumberPattern& p, bool negative, QString intPart, QString fracPart) {
+    while (fracPart.size() > p.minDec && fracPart.endsWith(u'0')) fracPart.chop(1);
+    if (intPart == u"0" && p.minInt == 0) intPart.clear();
+    if (intPart.size() < p.minInt) intPart = QString(p.minInt - intPart.size(), u'0') + intPart;
+    if (p.grouping) intPart = groupThousands(intPart);
+    QString out = negative ? QStringLiteral("-") : QString();
+    out += intPart;
+    if (!fracPart.isEmpty() || (p.point && p.minDec > 0)) out += u'.' + fracPart;
+    return out;
+}
+
+QString layOut(const NumberPattern& p, const Decimal& rounded) {
+    const qint64 units = rounded.units();
+    const quint64 magnitude = units < 0 ? quint64(-units) : quint64(units);
+    QString fracPart =
+        QString::number(magnitude % Decimal::kOne).rightJustified(Decimal::kScale, u'0');
+    if (p.maxDec <= Decimal::kScale)
+        fracPart.truncate(p.maxDec);
+    else
+        fracPart += QString(p.maxDec - Decimal::kScale, u'0');
+    return layOut(p, rounded.sign() < 0, QString::number(magnitude / Decimal::kOne), fracPart);
+}
+
+// A number as its digits, sign and power of ten: value = ±digits × 10^exponent.
+struct NumberParts {
+    bool negative = false;
+    std::string digits;
+    long long exponent = 0;
+
+    std::optional<Decimal> value() const {
+        constexpr long long kFar = 1'000'000'000;  // far beyond any range, still an int
+        return Decimal::fromDigits(negative, digits, int(std::clamp(exponent, -kFar, kFar)));
+    }
+};
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Reads ASCII digits from i on, keeping them in `parts` when given; the count read.
+qsizetype readDigits(QStringView s, qsizetype& i, NumberParts* parts) {
+    const qsizetype start = i;
+    for (; i < s.size() && isDigit(s[i]); ++i)
+        if (parts) parts->digits += char(s[i].unicode());
+    return i - start;
+}
+
+// Reads the [+-]?\d+ of an exponent at i; i moves and the exponent counts only
+// when there is a digit.
+bool readExponent(QStringView s, qsizetype& i, NumberParts* parts) {
+    qsizetype j = i;
+    const bool negative = j < s.size() && s[j] == u'-';
+    if (j < s.size() && (s[j] == u'-' || s[j] == u'+')) ++j;
+    if (j >= s.size() || !isDigit(s[j])) return false;
+    long long e = 0;
+    for (; j < s.size() && isDigit(s[j]); ++j)
+        if (e < 1'000'000'000) e = e * 10 + (s[j].unicode() - u'0');
+    if (parts) parts->exponent += negative ? -e : e;
+    i = j;
+    return true;
+}
+
+// An optional sign at i.
+void readSign(QStringView s, qsizetype& i, NumberParts* parts) {
+    if (parts) parts->negative = i < s.size() && s[i] == u'-';
+    if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) ++i;
+}
+
+// A point and the digits after it, which lower the exponent; the count of digits.
+qsizetype readFraction(QStringView s, qsizetype& i, NumberParts* parts) {
+    if (i >= s.size() || s[i] != u'.') return 0;
+    ++i;
+    const qsizetype n = readDigits(s, i, parts);
+    if (parts) parts->exponent -= n;
+    return n;
+}
+
+// Val ignores blanks anywhere: "1 2 3" reads as 123.
+QString withoutBlanks(const QString& text) {
+    QString s;
+    s.reserve(text.size());
+    for (QChar c : text)
+        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r') s += c;
+    return s;
+}
+
+// The leading number of a blank-free text as Val reads it:
+// [+-]?(\d+\.?\d*|\.\d+)([eEdD][+-]?\d+)?. Its length; 0 when there is none.
+qsizetype leadingNumber(QStringView s, NumberParts* parts) {
+    qsizetype i = 0;
+    readSign(s, i, parts);
+    const qsizetype digits = readDigits(s, i, parts) + readFraction(s, i, parts);
+    if (digits == 0) return 0;
+    if (i < s.size() && QStringView(u"eEdD").contains(s[i])) {
+        qsizetype j = i + 1;
+        if (readExponent(s, j, parts)) i = j;
+    }
+    return i;
+}
+
+// The whole of a trimmed text as IsNumeric accepts it:
+// [+-]?(\d{1,3}(,\d{3})+|\d+)?(\.\d*)?([eE][+-]?\d+)? holding a digit somewhere,
+// the exponent's included ("e5" passes, as it always has).
+bool wholeNumber(QStringView t, NumberParts* parts) {
+    qsizetype i = 0;
+    readSign(t, i, parts);
+    qsizetype digits = readDigits(t, i, parts);
+    if (i < t.size() && t[i] == u',') {
+        if (digits < 1 || digits > 3) return false;
+        while (i + 3 < t.size() && t[i] == u',' && isDigit(t[i + 1]) && isDigit(t[i + 2]) &&
+               isDigit(t[i + 3])) {
+            ++i;
+            digits += readDigits(t.first(i + 3), i, parts);  // the group's three only
+        }
+    }
+    digits += readFraction(t, i, parts);
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E')) {
+        ++i;
+        if (!readExponent(t, i, parts)) return false;
+        ++digits;
+    }
+    return digits > 0 && i == t.size();
+}
+
+bool isDecimal(const QVariant& v) {
+    return v.metaType() == QMetaType::fromType<Decimal>();
+}
+
 QVariant nonNull(const QVariant& value) {
     if (!value.isValid() || value.isNull())
         raise(kErrInvalidUseOfNull, kSource, QStringLiteral("Invalid use of Null"));
@@ -109,26 +266,23 @@ QVariant NullValue() {
 }
 
 double Val(const QString& text) {
-    QString s;
-    s.reserve(text.size());
-    for (QChar c : text)
-        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r') s += c;
-    static const QRegularExpression re(
-        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
-    const auto m = re.match(s);
-    if (!m.hasMatch()) return 0.0;
-    QString number = m.captured(0);
+    const QString s = withoutBlanks(text);
+    const qsizetype length = leadingNumber(s, nullptr);
+    if (length == 0) return 0.0;
+    QString number = s.left(length);
     number.replace(u'd', u'e').replace(u'D', u'e');
     return number.toDouble();
 }
 
+std::optional<Decimal> ValDecimal(const QString& text) {
+    NumberParts parts;
+    if (leadingNumber(withoutBlanks(text), &parts) == 0) return Decimal();
+    return parts.value();
+}
+
+// A scan without allocation: the register's sort asks this twice per comparison.
 bool IsNumeric(const QString& text) {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*[+-]?(\\d{1,3}(,\\d{3})+|\\d+)?(\\.\\d*)?([eE][+-]?\\d+)?\\s*$"));
-    const QString t = text.trimmed();
-    if (t.isEmpty() || t == u"." || t == u"+" || t == u"-") return false;
-    if (!t.contains(QRegularExpression(QStringLiteral("\\d")))) return false;
-    return re.match(t).hasMatch();
+    return wholeNumber(QStringView(text).trimmed(), nullptr);
 }
 
 qint32 CLng(double value) {
@@ -150,6 +304,7 @@ qint16 CInt(double value) {
 double CDbl(const QVariant& value) {
     const QVariant v = nonNull(value);
     if (isNumberType(v)) return v.toDouble();
+    if (isDecimal(v)) return v.value<Decimal>().toDouble();
     if (v.typeId() == QMetaType::Bool) return v.toBool() ? -1.0 : 0.0;
     if (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate)
         raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
@@ -158,6 +313,30 @@ double CDbl(const QVariant& value) {
     QString plain = s.trimmed();
     plain.remove(u',');
     return plain.toDouble();
+}
+
+Decimal CDec(const QVariant& value) {
+    const QVariant v = nonNull(value);
+    if (isDecimal(v)) return v.value<Decimal>();
+    switch (v.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float: return Decimal::fromDouble(v.toDouble(), Decimal::kScale);
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::UShort:
+        case QMetaType::ULong: return Decimal(v.toULongLong());
+        case QMetaType::Bool: return Decimal(v.toBool() ? -1 : 0);
+        case QMetaType::QDateTime:
+        case QMetaType::QDate: raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
+        default:
+            if (isNumberType(v)) return Decimal(v.toLongLong());
+    }
+    NumberParts parts;
+    if (!wholeNumber(QStringView(v.toString()).trimmed(), &parts))
+        raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
+    const auto number = parts.value();
+    if (!number) raise(kErrOverflow, kSource, QStringLiteral("Overflow"));
+    return *number;
 }
 
 qint16 CInt(const QVariant& value) {
@@ -212,8 +391,13 @@ QString NumberText(double value) {
     return out;
 }
 
+QString NumberText(const Decimal& value) {
+    return value.toString();
+}
+
 QString Text(const QVariant& value) {
     if (!value.isValid() || value.isNull()) return QString();
+    if (isDecimal(value)) return NumberText(value.value<Decimal>());
     switch (value.typeId()) {
         case QMetaType::Double:
         case QMetaType::Float: return NumberText(value.toDouble());
@@ -226,26 +410,20 @@ QString Text(const QVariant& value) {
 }
 
 QString Format(double value, const QString& pattern) {
-    const int dot = pattern.indexOf(u'.');
-    const QString intPattern = dot < 0 ? pattern : pattern.left(dot);
-    const QString fracPattern = dot < 0 ? QString() : pattern.mid(dot + 1);
-    const bool grouping = intPattern.contains(u',');
-    const int minInt = int(intPattern.count(u'0'));
-    const int minDec = int(fracPattern.count(u'0'));
-    const int maxDec = minDec + int(fracPattern.count(u'#'));
-
+    const NumberPattern p = readPattern(pattern);
+    // Within the Decimal's places and range the same rounding runs on integers.
+    constexpr double kDecimalRange = 9e12;
+    if (p.maxDec <= Decimal::kScale && std::fabs(value) < kDecimalRange)
+        return layOut(p, Decimal::fromDouble(value, p.maxDec));
     QString intPart, fracPart;
-    roundDecimal(value, maxDec, intPart, fracPart);
-    while (fracPart.size() > minDec && fracPart.endsWith(u'0')) fracPart.chop(1);
-    if (intPart == u"0" && minInt == 0) intPart.clear();
-    if (intPart.size() < minInt) intPart = QString(minInt - intPart.size(), u'0') + intPart;
-    if (grouping) intPart = groupThousands(intPart);
+    roundDecimal(value, p.maxDec, intPart, fracPart);
+    const bool negative = value < 0 && (hasNonZeroDigit(intPart) || hasNonZeroDigit(fracPart));
+    return layOut(p, negative, intPart, fracPart);
+}
 
-    QString out = intPart;
-    if (!fracPart.isEmpty() || (dot >= 0 && minDec > 0)) out += u'.' + fracPart;
-    const bool isZero = !out.contains(QRegularExpression(QStringLiteral("[1-9]")));
-    if (value < 0 && !isZero) out.prepend(u'-');
-    return out;
+QString Format(const Decimal& value, const QString& pattern) {
+    const NumberPattern p = readPattern(pattern);
+    return layOut(p, value.round(std::min(p.maxDec, Decimal::kScale)));
 }
 
 QString FormatDate(const QDateTime& value, const QString& pattern) {

@@ -41,6 +41,16 @@ TEST(Values, IsNumeric) {
     EXPECT_TRUE(IsNumeric(" 12.50 "));
     EXPECT_TRUE(IsNumeric("-4"));
     EXPECT_TRUE(IsNumeric("1,234.5"));
+    EXPECT_TRUE(IsNumeric("12,345,678.9"));
+    EXPECT_TRUE(IsNumeric("-1.5E+3"));
+    EXPECT_TRUE(IsNumeric(".5"));
+    EXPECT_TRUE(IsNumeric("5."));
+    EXPECT_FALSE(IsNumeric("1,2345"));
+    EXPECT_FALSE(IsNumeric("1234,567"));
+    EXPECT_FALSE(IsNumeric("1e"));
+    EXPECT_FALSE(IsNumeric("1 2"));
+    EXPECT_FALSE(IsNumeric("."));
+    EXPECT_FALSE(IsNumeric("-"));
     EXPECT_FALSE(IsNumeric(""));
     EXPECT_FALSE(IsNumeric("ADM/12"));
     EXPECT_FALSE(IsNumeric("20/11/2026"));

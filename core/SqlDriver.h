@@ -9,6 +9,9 @@
 #include <QVariant>
 #include <memory>
 
+#include "SqliteFunctions.h"  // SqliteDateText, SqliteDateFromText
+#include "TsqlTranslator.h"   // TranslateTsqlToSqlite
+
 namespace pcp {
 
 struct ConnectionSettings {
@@ -41,16 +44,5 @@ class SqlDriver {
 
     static std::unique_ptr<SqlDriver> create(const ConnectionSettings& settings);
 };
-
-// Rewrites the SQL Server constructs the module uses into SQLite: Top N,
-// isnull, left, right, convert(int, ...), convert(varchar(n), date, style).
-// String literals are copied untouched.
-QString TranslateTsqlToSqlite(const QString& tsql);
-
-// How the embedded database stores a date: "yyyymmdd", with " hh:mm:ss" only
-// when the time is not midnight, so that comparisons with 'yyyymmdd' literals
-// (equality included) give what SQL Server gives.
-QString SqliteDateText(const QDateTime& value);
-QDateTime SqliteDateFromText(const QString& text);
 
 }  // namespace pcp

@@ -2,6 +2,7 @@
 
 #include <QLoggingCategory>
 #include <cmath>
+#include <optional>
 
 #include "AdoRecordset.h"
 #include "RegisterRows.h"
@@ -70,6 +71,31 @@ namespace {
 
 const QString kModuleName = QStringLiteral("BasModule");
 
+// The failure the user was last told of. Handlers that run on every key
+// release or mouse move would otherwise repeat the same message box for each
+// key, including the Enter that dismisses it; the error is still recorded.
+struct ToldFailure {
+    QString form, procedure, description;
+    qint32 number = 0;
+    bool operator==(const ToldFailure&) const = default;
+};
+std::optional<ToldFailure> g_lastTold;
+bool g_telling = false;
+
+bool alreadyTold(const ToldFailure& failure) {
+    return g_telling || (g_lastTold && *g_lastTold == failure);
+}
+
+void tellUser(const ToldFailure& failure) {
+    g_lastTold = failure;
+    g_telling = true;
+    ModuleMsgBox(QStringLiteral("An error occurred in ") + failure.form + QStringLiteral(" (") +
+                     failure.procedure.trimmed() + QStringLiteral(").\r\n\r\nError ") +
+                     QString::number(failure.number) + QStringLiteral(": ") + failure.description,
+                 vbCritical);
+    g_telling = false;
+}
+
 LateObject NewVault() {
     LateObject vault = CreateObject(QStringLiteral("Kestrel.clsVault"));
     vault.set("adocon", ObjectArg(GAdoCon.get()));
@@ -104,6 +130,7 @@ void ResetContext() {
     GObjTrail.reset();
     GObjPalette.reset();
     g_registerRows = nullptr;
+    g_lastTold.reset();
 }
 
 // --- lookups --------------------------------------------------------------
@@ -262,10 +289,8 @@ void recordIncident(const QString& formName, qint16 userId, const QString& proce
             << errorNumber << errorDescription;
     }
     // The user learns that the step did not happen; the details stay in the log.
-    ModuleMsgBox(QStringLiteral("An error occurred in ") + formName + QStringLiteral(" (") +
-                     procedureName.trimmed() + QStringLiteral(").\r\n\r\nError ") +
-                     QString::number(errorNumber) + QStringLiteral(": ") + errorDescription,
-                 vbCritical);
+    const ToldFailure failure{formName, procedureName, errorDescription, errorNumber};
+    if (!alreadyTold(failure)) tellUser(failure);
 }
 
 }  // namespace
@@ -291,6 +316,12 @@ void ReportCaught(const QString& formName, const QString& procedureName,
     }
     recordIncident(formName, GIntUserID, procedureName, number, source, description,
                    GStrMasterNewEditFlag, statement);
+}
+
+void HandlerSucceeded(const char* formName, const char* procedureName) {
+    if (g_lastTold && g_lastTold->procedure == QLatin1String(procedureName) &&
+        g_lastTold->form == QLatin1String(formName))
+        g_lastTold.reset();
 }
 
 int ModuleMsgBox(const QString& text, int style) {

@@ -99,6 +99,9 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind);
 template <class Body>
 bool Handle(const char* formName, const char* procedureName, Body&& body);
 
+// A handler that ran to its end: a later failure of it is news to the user again.
+void HandlerSucceeded(const char* formName, const char* procedureName);
+
 // The report for an error caught by a handler: an open transaction on the
 // module connection is rolled back first, so the error record written after
 // it survives and nothing half done stays.
@@ -114,6 +117,7 @@ template <class Body>
 bool BasModule::Handle(const char* formName, const char* procedureName, Body&& body) {
     try {
         body();
+        HandlerSucceeded(formName, procedureName);
         return true;
     } catch (const std::exception& e) {
         ReportCaught(QString::fromLatin1(formName), QString::fromLatin1(procedureName), e);

@@ -24,6 +24,12 @@
 
 namespace pcp {
 
+// The stored columns: amounts NUMERIC(18,3), exchange rates NUMERIC(18,6).
+inline constexpr int kAmountPrecision = 18;
+inline constexpr int kAmountScale = 3;
+inline constexpr int kRatePrecision = 18;
+inline constexpr int kRateScale = 6;
+
 class Decimal {
   public:
     static constexpr int kScale = 6;

@@ -7,7 +7,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <optional>
+
 #include "../core/BasModule.h"
+#include "../core/Decimal.h"
 #include "../core/SqlText.h"
 #include "../core/Values.h"
 #include "../core/ui/FlexGrid.h"
@@ -45,11 +48,13 @@ const SearchColumn* searchColumnFor(const QString& caption) {
     return nullptr;
 }
 
-// Numbers go into the statement in plain decimal notation, never with an exponent.
-QString PlainDecimal(double value) {
-    if (std::fabs(value) >= 1e15) return QString::number(value, 'f', 0);
-    if (value != 0.0 && std::fabs(value) < 1e-10) return QStringLiteral("0");
-    return NumberText(value);
+// The leading number typed, in plain decimal notation; empty for a number an
+// amount column cannot hold (1e400, 20 digits), which then finds nothing
+// without the database ever seeing it.
+std::optional<QString> AmountText(const QString& typed) {
+    const std::optional<Decimal> amount = ValDecimal(typed);
+    if (!amount || !amount->fits(kAmountPrecision, kAmountScale)) return std::nullopt;
+    return amount->toString();
 }
 
 // Does the cell's start match the search text? Numbers compare by value,
@@ -134,17 +139,20 @@ QString FrmMaster::searchStatement(const QString& text) {
     switch (column->kind) {
         case SearchKind::Text:
             return base + department + QStringLiteral(" and ") + col + QStringLiteral(" like '%") +
-                   SqlEscape(text) + QStringLiteral("%'") + newestFirst;
+                   SqlLikeText(text) + QStringLiteral("%'") + newestFirst;
         case SearchKind::Date: {
             const QString style =
                 text.contains(u'-') ? QStringLiteral("105") : QStringLiteral("103");
             return base + department + QStringLiteral(" and convert(varchar(20),") + col + u',' +
-                   style + QStringLiteral(") like '%") + SqlEscape(text.trimmed()) +
+                   style + QStringLiteral(") like '%") + SqlLikeText(text.trimmed()) +
                    QStringLiteral("%'") + newestFirst;
         }
-        case SearchKind::Amount:
+        case SearchKind::Amount: {
+            const std::optional<QString> amount = AmountText(text);
+            if (!amount) return base + department + QStringLiteral(" and 1=0") + newestFirst;
             return base + department + QStringLiteral(" and floor(") + col +
-                   QStringLiteral(") = floor(") + PlainDecimal(Val(text)) + u')' + newestFirst;
+                   QStringLiteral(") = floor(") + *amount + u')' + newestFirst;
+        }
         case SearchKind::Flag: {
             const QString upper = text.trimmed().toUpper();
             const QString value = upper.contains(u'Y') ? QStringLiteral("1") : QStringLiteral("0");

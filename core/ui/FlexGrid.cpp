@@ -6,7 +6,9 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
+#include <optional>
 
+#include "../Decimal.h"
 #include "../ModuleError.h"
 #include "../Values.h"
 #include "PlainText.h"
@@ -46,20 +48,31 @@ class SelectionColourDelegate : public QStyledItemDelegate {
     FlexGrid* grid_;
 };
 
-int compareText(const QString& a, const QString& b, Qt::CaseSensitivity cs) {
-    return QString::compare(a, b, cs);
+// A cell's number for sorting, read once per sort rather than once per
+// comparison. Exact where the decimal type holds it; numbers beyond its range
+// (written with exponents) fall back to their double.
+struct NumberKey {
+    bool numeric = false;  // the whole cell reads as a number
+    std::optional<Decimal> exact;
+    double approximate = 0.0;
+};
+
+NumberKey numberKey(const QString& text, bool leadingNumber) {
+    NumberKey k;
+    k.numeric = leadingNumber || IsNumeric(text);
+    if (!k.numeric) return k;
+    QString plain = text.trimmed();
+    if (!leadingNumber) plain.remove(u',');
+    k.exact = ValDecimal(plain);
+    k.approximate = k.exact ? 0.0 : Val(plain);
+    return k;
 }
 
-int compareNumeric(const QString& a, const QString& b) {
-    const double x = Val(a), y = Val(b);
+int compareNumbers(const NumberKey& a, const NumberKey& b) {
+    if (a.exact && b.exact) return *a.exact < *b.exact ? -1 : (*b.exact < *a.exact ? 1 : 0);
+    const double x = a.exact ? a.exact->toDouble() : a.approximate;
+    const double y = b.exact ? b.exact->toDouble() : b.approximate;
     return x < y ? -1 : (x > y ? 1 : 0);
-}
-
-int compareGeneric(const QString& a, const QString& b) {
-    const bool na = IsNumeric(a), nb = IsNumeric(b);
-    if (na && nb) return compareNumeric(a, b);
-    if (na != nb) return na ? -1 : 1;  // numbers before texts
-    return compareText(a, b, Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -299,33 +312,45 @@ void FlexGrid::clear() {
     scheduleSync();
 }
 
-bool FlexGrid::lessThan(const Row& a, const Row& b, int c0, int c1, int kind) {
-    for (int c = c0; c <= c1; ++c) {
-        const QString& x = a.cells[c];
-        const QString& y = b.cells[c];
-        int cmp = 0;
-        switch (kind) {
-            case flexSortGenericAscending:
-            case flexSortGenericDescending: cmp = compareGeneric(x, y); break;
-            case flexSortNumericAscending:
-            case flexSortNumericDescending: cmp = compareNumeric(x, y); break;
-            case flexSortStringNoCaseAscending:
-            case flexSortStringNoCaseDescending:
-                cmp = compareText(x, y, Qt::CaseInsensitive);
-                break;
-            default: cmp = compareText(x, y, Qt::CaseSensitive); break;
-        }
-        if (cmp != 0) return kind % 2 == 0 ? cmp > 0 : cmp < 0;
-    }
-    return false;
-}
-
+// Sorts by keys computed once per row: tens of thousands of rows sort in a
+// moment, and numbers compare by their exact value.
 void FlexGrid::sort(int kind) {
     if (kind < flexSortGenericAscending || kind > flexSortStringDescending) return;
     if (rows() - fixedRows_ < 2) return;
     const int c0 = std::min(col_, colSel_), c1 = std::max(col_, colSel_);
-    std::stable_sort(cells_.begin() + fixedRows_, cells_.end(),
-                     [&](const Row& a, const Row& b) { return lessThan(a, b, c0, c1, kind); });
+    const bool generic = kind <= flexSortGenericDescending;
+    const bool numeric = kind == flexSortNumericAscending || kind == flexSortNumericDescending;
+    const Qt::CaseSensitivity cs =
+        kind >= flexSortStringAscending ? Qt::CaseSensitive : Qt::CaseInsensitive;
+
+    struct Keyed {
+        std::vector<NumberKey> numbers;
+        Row row;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(cells_.size() - fixedRows_);
+    for (auto it = cells_.begin() + fixedRows_; it != cells_.end(); ++it) {
+        Keyed k{{}, std::move(*it)};
+        if (generic || numeric)
+            for (int c = c0; c <= c1; ++c) k.numbers.push_back(numberKey(k.row.cells[c], numeric));
+        keyed.push_back(std::move(k));
+    }
+    const auto compareCell = [&](const Keyed& a, const Keyed& b, int c) {
+        if (generic || numeric) {
+            const NumberKey &x = a.numbers[c - c0], &y = b.numbers[c - c0];
+            if (x.numeric && y.numeric) return compareNumbers(x, y);
+            if (x.numeric != y.numeric) return x.numeric ? -1 : 1;  // numbers before texts
+        }
+        return QString::compare(a.row.cells[c], b.row.cells[c], cs);
+    };
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        for (int c = c0; c <= c1; ++c)
+            if (const int cmp = compareCell(a, b, c); cmp != 0)
+                return kind % 2 == 0 ? cmp > 0 : cmp < 0;
+        return false;
+    });
+    auto out = cells_.begin() + fixedRows_;
+    for (Keyed& k : keyed) *out++ = std::move(k.row);
     dataDirty_ = true;
     scheduleSync();
 }

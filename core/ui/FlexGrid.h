@@ -137,7 +137,6 @@ class FlexGrid : public QTableView {
     void onSectionResized(int section, int oldSize, int newSize);
     void updateMouseCell(const QPoint& viewportPos, bool header);
     int modelRow(int gridRow) const { return gridRow - fixedRows_; }
-    static bool lessThan(const Row& a, const Row& b, int c0, int c1, int kind);
 
     FlexGridModel* model_;
     std::vector<Row> cells_;

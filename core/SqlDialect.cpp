@@ -6,7 +6,8 @@
 #include <QSqlQuery>
 
 #include "ModuleError.h"
-#include "SqlDriver.h"
+#include "SqliteFunctions.h"
+#include "TsqlTranslator.h"
 
 namespace pcp {
 

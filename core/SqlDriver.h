@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "SqlDialect.h"
+#include "SqliteFunctions.h"  // SqliteDateText, SqliteDateFromText
+#include "TsqlTranslator.h"   // TranslateTsqlToSqlite
 
 namespace pcp {
 
@@ -56,16 +58,5 @@ class SqlDriver {
   private:
     void endTransaction(QSqlDatabase& db, bool commit) const;
 };
-
-// Rewrites the SQL Server constructs the module uses into SQLite: Top N,
-// isnull, left, right, convert(int, ...), convert(varchar(n), date, style).
-// String literals are copied untouched.
-QString TranslateTsqlToSqlite(const QString& tsql);
-
-// How the embedded database stores a date: "yyyymmdd", with " hh:mm:ss" only
-// when the time is not midnight, so that comparisons with 'yyyymmdd' literals
-// (equality included) give what SQL Server gives.
-QString SqliteDateText(const QDateTime& value);
-QDateTime SqliteDateFromText(const QString& text);
 
 }  // namespace pcp

@@ -35,31 +35,6 @@ QList<QStringList> rowsOf(AdoConnection* con, const QString& sql) {
 
 }  // namespace
 
-TEST(Dialect, RewritesOnlyOutsideStringLiterals) {
-    EXPECT_EQ(TranslateTsqlToSqlite("select isnull(a,0) from t where b='isnull(x)'"),
-              "select ifnull(a,0) from t where b='isnull(x)'");
-    EXPECT_EQ(TranslateTsqlToSqlite(
-                  "select left(phPaymentNo,3), right(x ,2) from t left outer join u on 1=1"),
-              "select pcp_left(phPaymentNo,3), pcp_right(x ,2) from t left outer join u on 1=1");
-    EXPECT_EQ(TranslateTsqlToSqlite("select max(convert(int,right(n,len(n)-3))) from t"),
-              "select max(pcp_cint(pcp_right(n,len(n)-3))) from t");
-    EXPECT_EQ(
-        TranslateTsqlToSqlite("select a from t where convert(varchar(20),d,103) like '%12/03%'"),
-        "select a from t where pcp_cvarchar(d,103) like '%12/03%'");
-    EXPECT_EQ(
-        TranslateTsqlToSqlite(" select Top 1000 a, b from t where x='it''s top 5' order by a desc"),
-        " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000");
-    EXPECT_EQ(TranslateTsqlToSqlite("select a from t where a in (select top 1 b from u)"),
-              "select a from t where a in (select top 1 b from u)");
-    // a number running into a keyword, as the search builds it; literals, decimals and exponents
-    // untouched
-    EXPECT_EQ(
-        TranslateTsqlToSqlite(
-            "select a from t where f = 2and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F"),
-        "select a from t where f = 2 and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F");
-    EXPECT_EQ(TranslateTsqlToSqlite("select col2 from t2"), "select col2 from t2");
-}
-
 class Statements : public DemoDatabaseTest {};
 
 TEST_F(Statements, SearchReturnsTheNewestThousand) {

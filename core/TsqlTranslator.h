@@ -1,0 +1,33 @@
+#pragma once
+// The module writes every statement in the SQL Server dialect. On the embedded
+// SQLite database each statement is translated first, token by token, so that
+// it gives what SQL Server gives; what cannot be translated faithfully is
+// refused with an error that names it, never run with another meaning.
+
+#include <QString>
+
+namespace pcp {
+
+// Translates one T-SQL text (statements may be separated by ';'):
+//  - literals '…' (and N'…', which becomes '…'), [identifiers] and "identifiers"
+//    are copied untouched; [a]]b] becomes "a]b"; comments are dropped;
+//  - TOP n / TOP (expr) after SELECT [DISTINCT|ALL] becomes LIMIT at the end of
+//    that select, inside its parentheses for a subquery;
+//  - isnull → ifnull, left/right → pcp_left/pcp_right; convert and cast to
+//    int/bigint/smallint/tinyint, varchar/nvarchar/char/nchar (styles 103, 105,
+//    112 for dates), decimal/numeric(p,s), datetime/date → the pcp_c* functions
+//    of SqliteFunctions.h;
+//  - '+' between two known texts → '||'; between a known text and anything
+//    not known to be text → pcp_add (decided by the values); otherwise untouched;
+//  - LIKE patterns: [%], [_], [[] and other one-character classes become the
+//    escaped character with ESCAPE '\'; a pattern computed at run time goes
+//    through pcp_like_pattern;
+//  - a number running into a word ("2and") gets a blank.
+// Raises kErrDbCommand (source "SQLite") for TOP … PERCENT, TOP … WITH TIES,
+// TOP in a statement of several selects or outside a select, a character class
+// in LIKE, convert/cast to another type or with another style, '+'/'-' with a
+// date from getdate() or convert, and text that is not a complete statement
+// (an unclosed quote, bracket, comment or parenthesis).
+QString TranslateTsqlToSqlite(const QString& tsql);
+
+}  // namespace pcp

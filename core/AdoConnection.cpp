@@ -49,11 +49,22 @@ void AdoConnection::Open(const QString& connectionString) {
     driver_->configure(db_, settings);
     if (!db_.open()) {
         const QString text = db_.lastError().text();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
+        dropDatabase();
         raise(kErrDbConnection, driver_->name(), text);
     }
-    driver_->prepareOpened(db_);
+    try {
+        driver_->prepareOpened(db_);
+    } catch (...) {
+        // A connection its database cannot serve is not left open.
+        dropDatabase();
+        throw;
+    }
+}
+
+void AdoConnection::dropDatabase() {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName_);
 }
 
 void AdoConnection::Close() {
@@ -64,9 +75,7 @@ void AdoConnection::Close() {
         inTransaction_ = false;
         driver_->rollbackTransaction(db_);
     }
-    db_.close();
-    db_ = QSqlDatabase();
-    QSqlDatabase::removeDatabase(connectionName_);
+    dropDatabase();
 }
 
 void AdoConnection::requireOpen() const {

@@ -1,7 +1,7 @@
 #pragma once
 // The module's database connection: open, execute, transactions, and the
-// statement log. Built on Qt SQL; one driver class supplies what differs
-// between SQLite and SQL Server over ODBC.
+// statement log. Built on Qt SQL; a driver class per transport (embedded
+// SQLite, ODBC) with the dialect of the database behind it supplies what differs.
 
 #include <QObject>
 #include <QPointer>
@@ -61,6 +61,7 @@ class AdoConnection : public QObject {
 
   private:
     void requireOpen() const;
+    void dropDatabase();
     void finishLiveReader();
     QString translated(const QString& sql) const;
     void runCommitted();

@@ -44,7 +44,7 @@ void AdoRecordset::Open(const QString& source, AdoConnection* connection, Cursor
 
     if (streaming) {
         live_.emplace(std::move(q));
-        liveValid_ = live_->next();
+        liveValid_ = nextLive();
         if (liveValid_) {
             connection->setLiveReader(this);
         } else {
@@ -63,29 +63,37 @@ void AdoRecordset::Open(const QString& source, AdoConnection* connection, Cursor
     }
 }
 
-void AdoRecordset::readAll(QSqlQuery& query) {
-    const int n = FieldCount();
-    while (query.next()) {
-        QVariantList row;
-        row.reserve(n);
-        for (int i = 0; i < n; ++i)
-            row << (query.isNull(i) ? NullValue() : convert(query.value(i), i));
-        rows_.push_back(std::move(row));
+// Each row is read once, when the query reaches it: some drivers give a
+// column's data only once per row.
+QVariantList AdoRecordset::readRow(const QSqlQuery& query) const {
+    const SqlDriver& driver = liveConnection()->driver();
+    QVariantList row;
+    row.reserve(FieldCount());
+    for (int i = 0; i < FieldCount(); ++i) {
+        const bool isDate = i < dateColumns_.size() && dateColumns_[i];
+        const QVariant stored = driver.read(query, i, isDate);
+        row << (stored.isValid() ? driver.fromStorage(stored, isDate) : NullValue());
     }
+    return row;
+}
+
+bool AdoRecordset::nextLive() {
+    if (!live_->next()) return false;
+    current_ = readRow(*live_);
+    return true;
+}
+
+void AdoRecordset::readAll(QSqlQuery& query) {
+    while (query.next()) rows_.push_back(readRow(query));
     query.finish();
 }
 
 void AdoRecordset::finishLive() {
     if (!live_) return;
     std::vector<QVariantList> rest;
-    const int n = FieldCount();
     while (liveValid_) {
-        QVariantList row;
-        row.reserve(n);
-        for (int i = 0; i < n; ++i)
-            row << (live_->isNull(i) ? NullValue() : convert(live_->value(i), i));
-        rest.push_back(std::move(row));
-        liveValid_ = live_->next();
+        rest.push_back(std::move(current_));
+        liveValid_ = nextLive();
     }
     live_->finish();
     live_.reset();
@@ -100,6 +108,7 @@ void AdoRecordset::Close() {
         live_.reset();
     }
     liveValid_ = false;
+    current_.clear();
     rows_.clear();
     names_.clear();
     open_ = false;
@@ -126,7 +135,7 @@ void AdoRecordset::requireRow() const {
 void AdoRecordset::MoveNext() {
     requireRow();
     if (live_) {
-        liveValid_ = live_->next();
+        liveValid_ = nextLive();
         if (!liveValid_) {
             if (connection_) connection_->clearLiveReader(this);
             live_->finish();
@@ -174,11 +183,6 @@ int AdoRecordset::indexOf(const QString& name) const {
                          "the requested name or ordinal."));
 }
 
-QVariant AdoRecordset::convert(const QVariant& raw, int column) const {
-    const bool isDate = column < dateColumns_.size() && dateColumns_[column];
-    return liveConnection()->driver().fromStorage(raw, isDate);
-}
-
 AdoConnection* AdoRecordset::liveConnection() const {
     if (!connection_)
         raise(kErrDbOperation, kSource,
@@ -189,7 +193,7 @@ AdoConnection* AdoRecordset::liveConnection() const {
 QVariant AdoRecordset::Fields(int index) const {
     FieldName(index);
     requireRow();
-    if (live_) return live_->isNull(index) ? NullValue() : convert(live_->value(index), index);
+    if (live_) return current_[index];
     return rows_[position_][index];
 }
 

@@ -63,7 +63,8 @@ class AdoRecordset {
     void requireOpen() const;
     void requireRow() const;
     int indexOf(const QString& name) const;
-    QVariant convert(const QVariant& raw, int column) const;
+    QVariantList readRow(const QSqlQuery& query) const;
+    bool nextLive();
     void readAll(QSqlQuery& query);
     AdoConnection* liveConnection() const;
 
@@ -79,7 +80,8 @@ class AdoRecordset {
     size_t position_ = 0;
     std::optional<QSqlQuery> live_;  // forward-only rows still being read
     bool liveValid_ = false;
-    QString table_;  // for AddNew
+    QVariantList current_;  // the live query's current row
+    QString table_;         // for AddNew
     std::vector<std::pair<QString, QVariant>> newRow_;
     bool adding_ = false;
 };

@@ -8,6 +8,7 @@
 #include <QSqlResult>
 
 #include "ModuleError.h"
+#include "OdbcDriver.h"
 
 namespace pcp {
 
@@ -40,6 +41,7 @@ void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
 
 class SqliteDriver final : public SqlDriver {
   public:
+    SqliteDriver() : SqlDriver(MakeSqliteDialect()) {}
     QString name() const override { return QStringLiteral("SQLite"); }
     QString qtDriverName() const override { return QStringLiteral("QSQLITE"); }
 
@@ -49,43 +51,12 @@ class SqliteDriver final : public SqlDriver {
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     }
 
-    void prepareOpened(QSqlDatabase& db) const override {
+    void prepareOpened(QSqlDatabase& db) override {
         const QVariant handle = db.driver()->handle();
         if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
             raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
         RegisterTsqlFunctions(*static_cast<sqlite3* const*>(handle.constData()));
-        if (db.databaseName() != u":memory:")
-            execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), name());
-        execOrThrow(db, QStringLiteral("PRAGMA synchronous=NORMAL"), name());
-    }
-
-    QString translate(const QString& tsql) const override { return TranslateTsqlToSqlite(tsql); }
-
-    // IMMEDIATE takes the write lock at once, so what a transaction reads
-    // (the next number, say) cannot change under it before it writes.
-    void beginTransaction(QSqlDatabase& db) const override {
-        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"), name());
-    }
-    void commitTransaction(QSqlDatabase& db) const override {
-        execOrThrow(db, QStringLiteral("COMMIT"), name());
-    }
-    void rollbackTransaction(QSqlDatabase& db) const override {
-        execOrThrow(db, QStringLiteral("ROLLBACK"), name());
-    }
-
-    QVariant toStorage(const QVariant& value) const override {
-        if (!value.isValid() || value.isNull()) return QVariant();
-        if (value.typeId() == QMetaType::QDateTime) return SqliteDateText(value.toDateTime());
-        if (value.typeId() == QMetaType::QDate)
-            return value.toDate().toString(QStringLiteral("yyyyMMdd"));
-        if (value.typeId() == QMetaType::Bool) return value.toBool() ? 1 : 0;
-        return value;
-    }
-
-    QVariant fromStorage(const QVariant& value, bool dateColumn) const override {
-        if (!dateColumn || value.isNull()) return value;
-        const QDateTime d = SqliteDateFromText(value.toString());
-        return d.isValid() ? QVariant(d) : value;
+        dialect_->prepare(db, name());
     }
 
     QVector<bool> dateColumns(const QSqlQuery& query, int fieldCount) const override {
@@ -94,48 +65,48 @@ class SqliteDriver final : public SqlDriver {
         if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0) return dates;
         sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
         if (!stmt) return dates;
+        const QByteArray dateType = dialect_->dateTextType();
         for (int i = 0; i < fieldCount && i < sqlite3_column_count(stmt); ++i) {
             const char* decl = sqlite3_column_decltype(stmt, i);
-            dates[i] = decl && qstricmp(decl, "DATETEXT") == 0;
+            dates[i] = decl && qstricmp(decl, dateType.constData()) == 0;
         }
         return dates;
     }
 };
 
-class OdbcDriver final : public SqlDriver {
-  public:
-    QString name() const override { return QStringLiteral("ODBC"); }
-    QString qtDriverName() const override { return QStringLiteral("QODBC"); }
-    void configure(QSqlDatabase& db, const ConnectionSettings& settings) const override {
-        db.setDatabaseName(settings.dataSource);
-    }
-    void prepareOpened(QSqlDatabase& db) const override {
-        db.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    }
-    QString translate(const QString& tsql) const override { return tsql; }
-    void beginTransaction(QSqlDatabase& db) const override {
-        if (!db.transaction()) raise(kErrDbOperation, name(), db.lastError().text());
-    }
-    void commitTransaction(QSqlDatabase& db) const override {
-        if (!db.commit()) raise(kErrDbOperation, name(), db.lastError().text());
-    }
-    void rollbackTransaction(QSqlDatabase& db) const override {
-        if (!db.rollback()) raise(kErrDbOperation, name(), db.lastError().text());
-    }
-    QVariant toStorage(const QVariant& value) const override {
-        return value.isValid() && value.isNull() ? QVariant() : value;
-    }
-    QVariant fromStorage(const QVariant& value, bool) const override { return value; }
-    QVector<bool> dateColumns(const QSqlQuery&, int fieldCount) const override {
-        return QVector<bool>(fieldCount, false);
-    }
-};
-
 }  // namespace
+
+QVariant SqlDriver::read(const QSqlQuery& query, int column, bool) const {
+    return query.isNull(column) ? QVariant() : query.value(column);
+}
+
+// A dialect with a begin statement ends its transactions with statements too;
+// otherwise the connection's own transaction calls do the work.
+void SqlDriver::beginTransaction(QSqlDatabase& db) const {
+    const QString begin = dialect_->beginStatement();
+    if (!begin.isEmpty()) return execOrThrow(db, begin, name());
+    if (!db.transaction()) raise(kErrDbOperation, name(), db.lastError().text());
+}
+
+void SqlDriver::commitTransaction(QSqlDatabase& db) const {
+    endTransaction(db, true);
+}
+
+void SqlDriver::rollbackTransaction(QSqlDatabase& db) const {
+    endTransaction(db, false);
+}
+
+void SqlDriver::endTransaction(QSqlDatabase& db, bool commit) const {
+    if (!dialect_->beginStatement().isEmpty())
+        return execOrThrow(db, commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"),
+                           name());
+    if (!(commit ? db.commit() : db.rollback()))
+        raise(kErrDbOperation, name(), db.lastError().text());
+}
 
 std::unique_ptr<SqlDriver> SqlDriver::create(const ConnectionSettings& settings) {
     if (settings.provider == u"sqlite") return std::make_unique<SqliteDriver>();
-    return std::make_unique<OdbcDriver>();
+    return MakeOdbcDriver();
 }
 
 }  // namespace pcp

@@ -1,7 +1,8 @@
 #pragma once
-// One driver class per database: what differs between the suite's SQL Server
-// (reached through ODBC, statements passed through unchanged) and the embedded
-// SQLite database (statements rewritten so they give what SQL Server gives).
+// One driver class per way of reaching a database: Qt's embedded SQLite
+// driver, or ODBC (the suite's SQL Server through FreeTDS, or a SQLite file
+// through the SQLite ODBC driver). Each holds the dialect of the database it
+// reached, which says how statements and values must look there.
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -9,6 +10,7 @@
 #include <QVariant>
 #include <memory>
 
+#include "SqlDialect.h"
 #include "SqliteFunctions.h"  // SqliteDateText, SqliteDateFromText
 #include "TsqlTranslator.h"   // TranslateTsqlToSqlite
 
@@ -29,20 +31,32 @@ class SqlDriver {
     virtual QString name() const = 0;
     virtual QString qtDriverName() const = 0;
     virtual void configure(QSqlDatabase& db, const ConnectionSettings& settings) const = 0;
-    // Runs once the database is open: pragmas, registered functions.
-    virtual void prepareOpened(QSqlDatabase& db) const = 0;
-    // The statement as this database must see it.
-    virtual QString translate(const QString& tsql) const = 0;
-    virtual void beginTransaction(QSqlDatabase& db) const = 0;
-    virtual void commitTransaction(QSqlDatabase& db) const = 0;
-    virtual void rollbackTransaction(QSqlDatabase& db) const = 0;
-    // Values bound into statements and read back from them.
-    virtual QVariant toStorage(const QVariant& value) const = 0;
-    virtual QVariant fromStorage(const QVariant& value, bool dateColumn) const = 0;
-    // Which result columns hold dates (the embedded database keeps them as text).
+    // Runs once the database is open: pragmas, functions, the dialect.
+    virtual void prepareOpened(QSqlDatabase& db) = 0;
+    // The statement as the database must receive it.
+    virtual QString translate(const QString& tsql) const { return dialect_->translate(tsql); }
+    // Which result columns hold dates kept as text.
     virtual QVector<bool> dateColumns(const QSqlQuery& query, int fieldCount) const = 0;
+    // A column of the current row as the database stores it; invalid for NULL.
+    virtual QVariant read(const QSqlQuery& query, int column, bool dateColumn) const;
+
+    const SqlDialect& dialect() const { return *dialect_; }
+    QVariant toStorage(const QVariant& value) const { return dialect_->toStorage(value); }
+    QVariant fromStorage(const QVariant& value, bool dateColumn) const {
+        return dialect_->fromStorage(value, dateColumn);
+    }
+    void beginTransaction(QSqlDatabase& db) const;
+    void commitTransaction(QSqlDatabase& db) const;
+    void rollbackTransaction(QSqlDatabase& db) const;
 
     static std::unique_ptr<SqlDriver> create(const ConnectionSettings& settings);
+
+  protected:
+    explicit SqlDriver(std::unique_ptr<SqlDialect> dialect) : dialect_(std::move(dialect)) {}
+    std::unique_ptr<SqlDialect> dialect_;
+
+  private:
+    void endTransaction(QSqlDatabase& db, bool commit) const;
 };
 
 }  // namespace pcp

@@ -1,0 +1,192 @@
+#include "OdbcDriver.h"
+
+#include <dlfcn.h>
+#include <sql.h>
+#include <sqlext.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlResult>
+#include <algorithm>
+
+#include "ModuleError.h"
+
+namespace pcp {
+
+namespace {
+
+const QString kSource = QStringLiteral("ODBC");
+
+// The folder of the library this code is in: the module's, where its
+// SQLite extension is built and deployed.
+QString libraryFolder() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&libraryFolder), &info) || !info.dli_fname)
+        return QString();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
+}
+
+// QODBC hands out its connection and statement handles as SQLHANDLE.
+SQLHANDLE odbcHandle(const QVariant& handle) {
+    if (!handle.isValid() || handle.metaType() != QMetaType::fromType<SQLHANDLE>()) return nullptr;
+    return *static_cast<const SQLHANDLE*>(handle.constData());
+}
+
+SQLHANDLE statementHandle(const QSqlQuery& query) {
+    return query.result() ? odbcHandle(query.result()->handle()) : nullptr;
+}
+
+// The stored text of a column of the current row; invalid for NULL. The
+// SQLite ODBC driver reports DATETEXT columns as dates but cannot read
+// 'yyyymmdd' as one (QODBC gets NULL), so the column is read again as
+// characters, which the driver allows after a read of another C type.
+QVariant storedText(const QSqlQuery& query, int column) {
+    const SQLHANDLE stmt = statementHandle(query);
+    char text[64] = {};
+    SQLLEN length = 0;
+    const SQLRETURN r =
+        stmt ? SQLGetData(stmt, SQLUSMALLINT(column + 1), SQL_C_CHAR, text, sizeof text, &length)
+             : SQL_ERROR;
+    if (!SQL_SUCCEEDED(r))
+        raise(kErrDbCommand, kSource,
+              QStringLiteral("The date in column %1 could not be read.").arg(column + 1));
+    return length == SQL_NULL_DATA ? QVariant() : QVariant(QString::fromLatin1(text));
+}
+
+bool isAscii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+class OdbcDriver final : public SqlDriver {
+  public:
+    // Until the driver names its database, statements would pass unchanged.
+    OdbcDriver() : SqlDriver(MakeSqlServerDialect()) {}
+    QString name() const override { return kSource; }
+    QString qtDriverName() const override { return QStringLiteral("QODBC"); }
+
+    void configure(QSqlDatabase& db, const ConnectionSettings& settings) const override {
+        db.setDatabaseName(WithSqliteFunctions(settings.dataSource, libraryFolder()));
+    }
+
+    void prepareOpened(QSqlDatabase& db) override {
+        db.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+        dialect_ = DialectForDbms(OdbcDbmsName(db));
+        sqlite_ = dialect_->name() == u"SQLite";
+        if (sqlite_) requireSqliteFunctions(db);
+        dialect_->prepare(db, name());
+    }
+
+    // The SQLite ODBC driver has narrow entry points only: unixODBC converts
+    // the statement text to the locale's character set, which in a C locale
+    // mangles letters beyond ASCII. Hex literals arrive whatever the locale.
+    QString translate(const QString& tsql) const override {
+        const QString sql = dialect_->translate(tsql);
+        return sqlite_ ? HexTextLiterals(sql) : sql;
+    }
+
+    QVector<bool> dateColumns(const QSqlQuery& query, int fieldCount) const override {
+        QVector<bool> dates(fieldCount, false);
+        const QByteArray dateType = dialect_->dateTextType();
+        const SQLHANDLE stmt = statementHandle(query);
+        if (dateType.isEmpty() || !stmt) return dates;
+        for (int i = 0; i < fieldCount; ++i) {
+            char type[64] = {};
+            SQLSMALLINT length = 0;
+            SQLLEN unused = 0;
+            if (SQL_SUCCEEDED(SQLColAttribute(stmt, SQLUSMALLINT(i + 1), SQL_DESC_TYPE_NAME, type,
+                                              sizeof type, &length, &unused)))
+                dates[i] = qstricmp(type, dateType.constData()) == 0;
+        }
+        return dates;
+    }
+
+    QVariant read(const QSqlQuery& query, int column, bool dateColumn) const override {
+        if (!dateColumn) return SqlDriver::read(query, column, false);
+        query.value(column);  // QODBC reads the columns in order up to this one
+        return storedText(query, column);
+    }
+
+  private:
+    // The SQLite ODBC driver only writes to stderr when an extension fails to
+    // load; without the functions translated statements would fail later.
+    void requireSqliteFunctions(QSqlDatabase& db) const {
+        QSqlQuery probe(db);
+        if (probe.exec(QStringLiteral("select pcp_cint('1')"))) return;
+        raise(kErrDbConnection, name(),
+              QStringLiteral("The module's SQLite functions are not loaded (LoadExt=%1): %2")
+                  .arg(QDir(libraryFolder()).filePath(QLatin1String(kSqliteFunctionsFile)),
+                       probe.lastError().text()));
+    }
+
+    bool sqlite_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<SqlDriver> MakeOdbcDriver() {
+    return std::make_unique<OdbcDriver>();
+}
+
+QString OdbcDbmsName(const QSqlDatabase& db) {
+    const SQLHANDLE dbc = db.driver() ? odbcHandle(db.driver()->handle()) : nullptr;
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    if (!dbc || !SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return QString();
+    return QString::fromUtf8(reinterpret_cast<const char*>(name));
+}
+
+QString WithSqliteFunctions(const QString& connectionString, const QString& folder) {
+    bool sqliteDriver = false, hasLoadExt = false;
+    for (const QString& part : connectionString.split(u';', Qt::SkipEmptyParts)) {
+        const int eq = part.indexOf(u'=');
+        if (eq < 0) continue;
+        const QString key = part.left(eq).trimmed();
+        if (key.compare(u"Driver", Qt::CaseInsensitive) == 0)
+            sqliteDriver = part.mid(eq + 1).contains(u"sqlite", Qt::CaseInsensitive);
+        if (key.compare(u"LoadExt", Qt::CaseInsensitive) == 0) hasLoadExt = true;
+    }
+    if (!sqliteDriver || hasLoadExt) return connectionString;
+    QString out = connectionString.trimmed();
+    if (!out.endsWith(u';')) out += u';';
+    return out + QStringLiteral("LoadExt=") +
+           QDir(folder).filePath(QLatin1String(kSqliteFunctionsFile));
+}
+
+QString HexTextLiterals(const QString& sql) {
+    QString out;
+    int i = 0;
+    while (i < sql.size()) {
+        if (sql[i] != u'\'') {
+            out += sql[i++];
+            continue;
+        }
+        QString text;  // the literal's value: doubled quotes made single
+        int j = i + 1;
+        bool closed = false;
+        while (j < sql.size() && !closed) {
+            if (sql[j] == u'\'' && j + 1 < sql.size() && sql[j + 1] == u'\'') {
+                text += u'\'';
+                j += 2;
+            } else if (sql[j] == u'\'') {
+                closed = true;
+                ++j;
+            } else {
+                text += sql[j++];
+            }
+        }
+        if (closed && !isAscii(text))
+            out += QStringLiteral("CAST(X'") +
+                   QString::fromLatin1(text.toUtf8().toHex().toUpper()) +
+                   QStringLiteral("' AS TEXT)");
+        else
+            out += sql.mid(i, j - i);
+        i = j;
+    }
+    return out;
+}
+
+}  // namespace pcp

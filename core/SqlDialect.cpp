@@ -1,0 +1,83 @@
+#include "SqlDialect.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "ModuleError.h"
+#include "SqliteFunctions.h"
+#include "TsqlTranslator.h"
+
+namespace pcp {
+
+namespace {
+
+void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
+    QSqlQuery q(db);
+    if (!q.exec(sql)) raise(kErrDbCommand, source, q.lastError().text());
+}
+
+class SqliteDialect final : public SqlDialect {
+  public:
+    QString name() const override { return QStringLiteral("SQLite"); }
+    QString translate(const QString& tsql) const override { return TranslateTsqlToSqlite(tsql); }
+
+    QVariant toStorage(const QVariant& value) const override {
+        if (!value.isValid() || value.isNull()) return QVariant();
+        if (value.typeId() == QMetaType::QDateTime) return SqliteDateText(value.toDateTime());
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().toString(QStringLiteral("yyyyMMdd"));
+        if (value.typeId() == QMetaType::Bool) return value.toBool() ? 1 : 0;
+        return value;
+    }
+
+    QVariant fromStorage(const QVariant& value, bool dateColumn) const override {
+        if (!dateColumn || value.isNull()) return value;
+        const QDateTime d = SqliteDateFromText(value.toString());
+        return d.isValid() ? QVariant(d) : value;
+    }
+
+    QByteArray dateTextType() const override { return QByteArrayLiteral("DATETEXT"); }
+
+    // IMMEDIATE takes the write lock at once, so what a transaction reads
+    // (the next number, say) cannot change under it before it writes.
+    QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+
+    // Several workstations may share one file: readers go on beside a writer.
+    void prepare(QSqlDatabase& db, const QString& source) const override {
+        if (db.databaseName() != u":memory:")
+            execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), source);
+        execOrThrow(db, QStringLiteral("PRAGMA synchronous=NORMAL"), source);
+    }
+};
+
+class SqlServerDialect final : public SqlDialect {
+  public:
+    QString name() const override { return QStringLiteral("SQL Server"); }
+    QString translate(const QString& tsql) const override { return tsql; }
+    QVariant toStorage(const QVariant& value) const override {
+        return value.isValid() && value.isNull() ? QVariant() : value;
+    }
+    QVariant fromStorage(const QVariant& value, bool) const override { return value; }
+    QByteArray dateTextType() const override { return QByteArray(); }
+    QString beginStatement() const override { return QString(); }
+    void prepare(QSqlDatabase&, const QString&) const override {}
+};
+
+}  // namespace
+
+std::unique_ptr<SqlDialect> MakeSqliteDialect() {
+    return std::make_unique<SqliteDialect>();
+}
+
+std::unique_ptr<SqlDialect> MakeSqlServerDialect() {
+    return std::make_unique<SqlServerDialect>();
+}
+
+std::unique_ptr<SqlDialect> DialectForDbms(const QString& dbmsName) {
+    if (dbmsName.trimmed().compare(u"SQLite", Qt::CaseInsensitive) == 0) return MakeSqliteDialect();
+    return MakeSqlServerDialect();
+}
+
+}  // namespace pcp

@@ -1,0 +1,42 @@
+#pragma once
+// What differs between the databases behind a connection, whichever way the
+// statements travel there: the statement text, how values are stored, how a
+// transaction starts. The suite's SQL Server takes everything as the module
+// writes it; SQLite needs statements rewritten and keeps dates as text.
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+namespace pcp {
+
+class SqlDialect {
+  public:
+    virtual ~SqlDialect() = default;
+    virtual QString name() const = 0;
+    // The statement as this database must see it.
+    virtual QString translate(const QString& tsql) const = 0;
+    // Values bound into statements and read back from them.
+    virtual QVariant toStorage(const QVariant& value) const = 0;
+    virtual QVariant fromStorage(const QVariant& value, bool dateColumn) const = 0;
+    // The declared type of the columns that keep dates as text; empty when
+    // the database has a date type of its own.
+    virtual QByteArray dateTextType() const = 0;
+    // The statement that starts a transaction; empty when the connection's
+    // own transaction call does.
+    virtual QString beginStatement() const = 0;
+    // Runs once a connection to this database is open; errors name source.
+    virtual void prepare(QSqlDatabase& db, const QString& source) const = 0;
+};
+
+std::unique_ptr<SqlDialect> MakeSqliteDialect();
+std::unique_ptr<SqlDialect> MakeSqlServerDialect();
+
+// The dialect of the database an ODBC driver names (SQL_DBMS_NAME): SQLite for
+// "SQLite"; the suite's SQL Server for "Microsoft SQL Server" and any name not
+// known here, whose statements then pass unchanged.
+std::unique_ptr<SqlDialect> DialectForDbms(const QString& dbmsName);
+
+}  // namespace pcp

@@ -39,7 +39,7 @@ void AdoRecordset::Open(const QString& source, AdoConnection* connection, Cursor
     const QSqlRecord rec = q.record();
     names_.clear();
     for (int i = 0; i < rec.count(); ++i) names_ << rec.fieldName(i);
-    dateColumns_ = connection->driver().dateColumns(q, rec.count());
+    kinds_ = connection->driver().columnKinds(q, rec.count());
     open_ = true;
 
     if (streaming) {
@@ -70,9 +70,9 @@ QVariantList AdoRecordset::readRow(const QSqlQuery& query) const {
     QVariantList row;
     row.reserve(FieldCount());
     for (int i = 0; i < FieldCount(); ++i) {
-        const bool isDate = i < dateColumns_.size() && dateColumns_[i];
-        const QVariant stored = driver.read(query, i, isDate);
-        row << (stored.isValid() ? driver.fromStorage(stored, isDate) : NullValue());
+        const ColumnKind kind = i < kinds_.size() ? kinds_[i] : ColumnKind();
+        const QVariant stored = driver.read(query, i, kind.date);
+        row << (stored.isValid() ? driver.fromStorage(stored, kind) : NullValue());
     }
     return row;
 }

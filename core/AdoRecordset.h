@@ -75,7 +75,7 @@ class AdoRecordset {
     LockTypeEnum lock_ = adLockReadOnly;
     QString source_;
     QStringList names_;
-    QVector<bool> dateColumns_;
+    QVector<ColumnKind> kinds_;
     std::vector<QVariantList> rows_;  // buffered rows
     size_t position_ = 0;
     std::optional<QSqlQuery> live_;  // forward-only rows still being read

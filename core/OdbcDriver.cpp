@@ -12,6 +12,7 @@
 #include <QSqlResult>
 #include <algorithm>
 
+#include "Decimal.h"
 #include "ModuleError.h"
 
 namespace pcp {
@@ -37,6 +38,18 @@ SQLHANDLE odbcHandle(const QVariant& handle) {
 
 SQLHANDLE statementHandle(const QSqlQuery& query) {
     return query.result() ? odbcHandle(query.result()->handle()) : nullptr;
+}
+
+// The scale of a column the driver reports as NUMERIC or DECIMAL; -1 otherwise.
+int numericScale(SQLHANDLE stmt, SQLUSMALLINT column) {
+    SQLLEN type = 0, scale = 0;
+    if (!SQL_SUCCEEDED(
+            SQLColAttribute(stmt, column, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &type)))
+        return -1;
+    if (type != SQL_NUMERIC && type != SQL_DECIMAL) return -1;
+    if (!SQL_SUCCEEDED(SQLColAttribute(stmt, column, SQL_DESC_SCALE, nullptr, 0, nullptr, &scale)))
+        return -1;
+    return scale >= 0 && scale <= Decimal::kScale ? int(scale) : -1;
 }
 
 // The stored text of a column of the current row; invalid for NULL. The
@@ -87,20 +100,24 @@ class OdbcDriver final : public SqlDriver {
         return sqlite_ ? HexTextLiterals(sql) : sql;
     }
 
-    QVector<bool> dateColumns(const QSqlQuery& query, int fieldCount) const override {
-        QVector<bool> dates(fieldCount, false);
+    QVector<ColumnKind> columnKinds(const QSqlQuery& query, int fieldCount) const override {
+        QVector<ColumnKind> kinds(fieldCount);
         const QByteArray dateType = dialect_->dateTextType();
         const SQLHANDLE stmt = statementHandle(query);
-        if (dateType.isEmpty() || !stmt) return dates;
+        if (!stmt) return kinds;
         for (int i = 0; i < fieldCount; ++i) {
+            const SQLUSMALLINT column = SQLUSMALLINT(i + 1);
             char type[64] = {};
             SQLSMALLINT length = 0;
-            SQLLEN unused = 0;
-            if (SQL_SUCCEEDED(SQLColAttribute(stmt, SQLUSMALLINT(i + 1), SQL_DESC_TYPE_NAME, type,
-                                              sizeof type, &length, &unused)))
-                dates[i] = qstricmp(type, dateType.constData()) == 0;
+            SQLLEN number = 0;
+            if (SQL_SUCCEEDED(SQLColAttribute(stmt, column, SQL_DESC_TYPE_NAME, type, sizeof type,
+                                              &length, &number))) {
+                kinds[i].date = !dateType.isEmpty() && qstricmp(type, dateType.constData()) == 0;
+                kinds[i].scale = DeclaredScale(QByteArray(type));
+            }
+            kinds[i].scale = std::max(kinds[i].scale, numericScale(stmt, column));
         }
-        return dates;
+        return kinds;
     }
 
     QVariant read(const QSqlQuery& query, int column, bool dateColumn) const override {

@@ -7,6 +7,9 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 
+#include <QRegularExpression>
+
+#include "Decimal.h"
 #include "ModuleError.h"
 #include "OdbcDriver.h"
 
@@ -59,22 +62,60 @@ class SqliteDriver final : public SqlDriver {
         dialect_->prepare(db, name());
     }
 
-    QVector<bool> dateColumns(const QSqlQuery& query, int fieldCount) const override {
-        QVector<bool> dates(fieldCount, false);
+    // SQLite keeps NUMERIC(18,3) as REAL; the declared type tells the scale
+    // to read it back at, and which columns keep dates as text.
+    QVector<ColumnKind> columnKinds(const QSqlQuery& query, int fieldCount) const override {
+        QVector<ColumnKind> kinds(fieldCount);
         const QVariant h = query.result() ? query.result()->handle() : QVariant();
-        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0) return dates;
+        if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3_stmt*") != 0) return kinds;
         sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(h.constData());
-        if (!stmt) return dates;
+        if (!stmt) return kinds;
         const QByteArray dateType = dialect_->dateTextType();
         for (int i = 0; i < fieldCount && i < sqlite3_column_count(stmt); ++i) {
-            const char* decl = sqlite3_column_decltype(stmt, i);
-            dates[i] = decl && qstricmp(decl, dateType.constData()) == 0;
+            const QByteArray decl(sqlite3_column_decltype(stmt, i));
+            kinds[i].date =
+                !decl.isEmpty() && qstricmp(decl.constData(), dateType.constData()) == 0;
+            kinds[i].scale = DeclaredScale(decl);
         }
-        return dates;
+        return kinds;
     }
 };
 
 }  // namespace
+
+int DeclaredScale(const QByteArray& declaredType) {
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*(numeric|decimal)\\s*\\(\\s*\\d+\\s*,\\s*(\\d+)\\s*\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(QString::fromLatin1(declaredType));
+    if (!m.hasMatch()) return -1;
+    const int scale = m.captured(2).toInt();
+    return scale <= Decimal::kScale ? scale : -1;
+}
+
+QVariant SqlDriver::toStorage(const QVariant& value) const {
+    if (value.metaType() == QMetaType::fromType<Decimal>())
+        return value.value<Decimal>().toString();
+    return dialect_->toStorage(value);
+}
+
+QVariant SqlDriver::fromStorage(const QVariant& value, const ColumnKind& kind) const {
+    const QVariant v = dialect_->fromStorage(value, kind.date);
+    if (kind.scale < 0 || !v.isValid() || v.isNull()) return v;
+    switch (v.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return QVariant::fromValue(Decimal::fromDouble(v.toDouble(), kind.scale));
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong: return QVariant::fromValue(Decimal(v.toLongLong()));
+        case QMetaType::QString:
+            if (const auto d = Decimal::parse(v.toString())) return QVariant::fromValue(*d);
+            return v;
+        default: return v;
+    }
+}
 
 QVariant SqlDriver::read(const QSqlQuery& query, int column, bool) const {
     return query.isNull(column) ? QVariant() : query.value(column);

@@ -25,6 +25,16 @@ struct ConnectionSettings {
 // .sqlite); anything else is an ODBC connection string.
 ConnectionSettings ParseConnectionString(const QString& connectionString);
 
+// What a result column holds beyond what the driver's value type says.
+struct ColumnKind {
+    bool date = false;  // a date kept as text
+    int scale = -1;     // a NUMERIC/DECIMAL column of this many decimals (read exactly)
+};
+
+// The scale of a declared type "NUMERIC(p,s)" or "DECIMAL(p,s)"; -1 for any
+// other type. A scale beyond what the decimal type holds counts as none.
+int DeclaredScale(const QByteArray& declaredType);
+
 class SqlDriver {
   public:
     virtual ~SqlDriver() = default;
@@ -35,16 +45,18 @@ class SqlDriver {
     virtual void prepareOpened(QSqlDatabase& db) = 0;
     // The statement as the database must receive it.
     virtual QString translate(const QString& tsql) const { return dialect_->translate(tsql); }
-    // Which result columns hold dates kept as text.
-    virtual QVector<bool> dateColumns(const QSqlQuery& query, int fieldCount) const = 0;
+    // What each result column holds: dates kept as text, exact decimals.
+    virtual QVector<ColumnKind> columnKinds(const QSqlQuery& query, int fieldCount) const = 0;
     // A column of the current row as the database stores it; invalid for NULL.
     virtual QVariant read(const QSqlQuery& query, int column, bool dateColumn) const;
 
     const SqlDialect& dialect() const { return *dialect_; }
-    QVariant toStorage(const QVariant& value) const { return dialect_->toStorage(value); }
-    QVariant fromStorage(const QVariant& value, bool dateColumn) const {
-        return dialect_->fromStorage(value, dateColumn);
-    }
+    // Exact decimals go to the database as their plain text, which both
+    // databases read into a decimal column without a binary step.
+    QVariant toStorage(const QVariant& value) const;
+    // A stored value as the module reads it: dates as dates, decimal columns
+    // as the exact decimal of the column's scale.
+    QVariant fromStorage(const QVariant& value, const ColumnKind& kind) const;
     void beginTransaction(QSqlDatabase& db) const;
     void commitTransaction(QSqlDatabase& db) const;
     void rollbackTransaction(QSqlDatabase& db) const;

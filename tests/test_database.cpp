@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/AdoRecordset.h"
+#include "core/Decimal.h"
 #include "core/SqlDriver.h"
 #include "core/Values.h"
 #include "support/Fixtures.h"
@@ -219,4 +220,39 @@ TEST_F(Database, ARecordsetOutlivesItsConnectionSafely) {
     EXPECT_THROW(keyset.AddNew(), ModuleError);
     streaming.Close();
     keyset.Close();
+}
+
+TEST_F(Database, AmountsReadBackExactlyAtTheirColumnsScale) {
+    // 25 lines of 33.333 and 47 of 12.35, stored and read back as the voucher
+    // window will: every sum is exact and shows as the cents say.
+    AdoRecordset rs;
+    rs.Open("Select * from aHqPettyCashPaymentDetails where 1=2 ", con(), adOpenKeyset,
+            adLockOptimistic);
+    for (int i = 1; i <= 72; ++i) {
+        rs.AddNew();
+        rs.SetField("pdCompanyID", 1);
+        rs.SetField("pdDepartmentID", 0);
+        rs.SetField("pdPaymentID", 9000);
+        rs.SetField("pdDetailID", i);
+        rs.SetField("pdDebitAccountID", 201);
+        rs.SetField("pdAmount",
+                    QVariant::fromValue(*Decimal::parse(i <= 25 ? u"33.333" : u"12.35")));
+        rs.SetField("pdExRate", QVariant::fromValue(*Decimal::parse(u"3.672500")));
+        rs.Update();
+    }
+    rs.Close();
+    rs.Open(
+        "select pdAmount, pdExRate from aHqPettyCashPaymentDetails where pdPaymentID=9000 "
+        "order by pdDetailID",
+        con(), adOpenKeyset, adLockReadOnly);
+    Decimal first, second;
+    for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
+        ASSERT_EQ(rs.Fields(0).metaType(), QMetaType::fromType<Decimal>());
+        (i <= 25 ? first : second) += CDec(rs.Fields(0));
+        EXPECT_EQ(Text(rs.Fields(1)), "3.6725");
+    }
+    EXPECT_EQ(NumberText(first), "833.325");
+    EXPECT_EQ(Format(first, "0.00"), "833.33");
+    EXPECT_EQ(NumberText(second), "580.45");
+    EXPECT_EQ(Text(QVariant::fromValue(first + second)), "1413.775");
 }

@@ -148,7 +148,9 @@ bool IsDateFrozen(const QDateTime& date) {
     if (freeze.typeId() == QMetaType::QString) freezeDate = ParseDate(freeze.toString());
     if (!freezeDate.isValid())
         raise(kErrTypeMismatch, kModuleName, QStringLiteral("Type mismatch"));
-    return freezeDate >= date;
+    // Calendar days and clock times as written, whatever time zone a driver
+    // attached to either value.
+    return WallClock(freezeDate) >= WallClock(date);
 }
 
 QString GetCurrencySymbol(qint32 id, const QString& kind) {

@@ -12,6 +12,7 @@
 #include "Decimal.h"
 #include "ModuleError.h"
 #include "OdbcDriver.h"
+#include "Values.h"
 
 namespace pcp {
 
@@ -101,6 +102,9 @@ QVariant SqlDriver::toStorage(const QVariant& value) const {
 
 QVariant SqlDriver::fromStorage(const QVariant& value, const ColumnKind& kind) const {
     const QVariant v = dialect_->fromStorage(value, kind.date);
+    // Dates are calendar days and clock times as stored: never shifted by a zone.
+    if (v.typeId() == QMetaType::QDateTime) return WallClock(v.toDateTime());
+    if (v.typeId() == QMetaType::QDate) return QDateTime(v.toDate(), QTime(0, 0), Qt::UTC);
     if (kind.scale < 0 || !v.isValid() || v.isNull()) return v;
     switch (v.typeId()) {
         case QMetaType::Double:

@@ -237,9 +237,11 @@ bool isDecimal(const QVariant& v) {
     return v.metaType() == QMetaType::fromType<Decimal>();
 }
 
+// Empty (a lookup that found no row) reads as 0, as the platform's
+// conversions read it; only a database null is refused.
 QVariant nonNull(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        raise(kErrInvalidUseOfNull, kSource, QStringLiteral("Invalid use of Null"));
+    if (!value.isValid()) return QVariant(0);
+    if (value.isNull()) raise(kErrInvalidUseOfNull, kSource, QStringLiteral("Invalid use of Null"));
     return value;
 }
 
@@ -509,6 +511,11 @@ QDateTime Now() {
     return QDateTime(local.date(),
                      QTime(local.time().hour(), local.time().minute(), local.time().second()),
                      Qt::UTC);
+}
+
+QDateTime WallClock(const QDateTime& value) {
+    if (!value.isValid() || value.timeSpec() == Qt::UTC) return value;
+    return QDateTime(value.date(), value.time(), Qt::UTC);
 }
 
 QDateTime DateOnly(const QDateTime& value) {

@@ -79,5 +79,8 @@ bool IsDate(const QString& text);
 QDateTime MakeDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 QDateTime Now();
 QDateTime DateOnly(const QDateTime& value);
+// The same calendar day and clock time as a naive value, whatever time zone
+// the value came with (an ODBC driver gives local times).
+QDateTime WallClock(const QDateTime& value);
 
 }  // namespace pcp

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "core/BasModule.h"
+#include "core/ComRegistry.h"
 #include "core/RegisterRows.h"
 #include "core/Values.h"
 #include "core/suite/clsIncident.h"
+#include "core/suite/clsVault.h"
 #include "core/ui/FlexGrid.h"
 #include "core/ui/ListView.h"
 #include "support/Fixtures.h"
@@ -38,6 +40,37 @@ TEST_F(Lookups, FreezeDate) {
     EXPECT_FALSE(IsDateFrozen(MakeDate(1990, 1, 1)));
     con()->Execute("delete from MiscSettings");
     EXPECT_FALSE(IsDateFrozen(freeze));
+}
+
+namespace {
+
+// The suite's database component on SQL Server: dates come back from the
+// ODBC driver as local times.
+class LocalTimeVault : public clsVault {
+    Q_OBJECT
+  public:
+    Q_INVOKABLE QVariant fnReturnField(const QString& field, const QString& condition = QString()) {
+        const QVariant v = clsVault::fnReturnField(field, condition);
+        if (v.typeId() != QMetaType::QDateTime) return v;
+        return QDateTime(v.toDateTime().date(), v.toDateTime().time(), Qt::LocalTime);
+    }
+};
+
+}  // namespace
+
+TEST_F(Lookups, TheFreezeDateIsACalendarDayInEveryTimeZone) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Asia/Tokyo");  // east of UTC: local midnight is the day before in UTC
+    tzset();
+    ComRegistry::instance().overrideClass("Kestrel.clsVault", [] { return new LocalTimeVault(); });
+    const QDateTime freeze(kProcessDate.addDays(-25), QTime(0, 0), Qt::UTC);
+    EXPECT_TRUE(IsDateFrozen(freeze));  // a voucher dated on the freeze date is frozen
+    EXPECT_FALSE(IsDateFrozen(freeze.addDays(1)));
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
 }
 
 TEST_F(Lookups, RatesAndSymbols) {
@@ -346,3 +379,5 @@ TEST_F(Transactions, TheRegisterRowChangesOnlyOnceTheTransactionHasCommitted) {
     con()->CommitTrans();
     EXPECT_EQ(grid.textMatrix(1, 0), "60");
 }
+
+#include "test_basmodule.moc"

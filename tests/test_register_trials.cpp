@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QToolTip>
 
+#include "core/suite/clsIncident.h"
 #include "core/ui/FlexGrid.h"
 #include "support/RegisterFixture.h"
 
@@ -85,4 +86,13 @@ TEST_F(RegisterTrials, KeyboardMovesColourTheSelectionAsClicksDo) {
                   grid()->textMatrix(grid()->row(), 5) == "Yes" ? kRed : kColorHighlightText)
             << k;
     }
+}
+
+TEST_F(RegisterTrials, ACompanyWithoutSettingsOpensWithoutAnError) {
+    MessageScript messages;  // none expected: a missing row reads as 0
+    FrmMaster* w = open(1, 0, 32767);
+    EXPECT_EQ(w->windowTitle(), "Petty Cash Payments");
+    EXPECT_EQ(grid()->textMatrix(0, 1), "PaymentNo");  // the load ran to its end
+    EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
+    EXPECT_TRUE(clsIncident::recorded().isEmpty());
 }

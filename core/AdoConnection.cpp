@@ -145,6 +145,14 @@ int AdoConnection::Execute(const QString& sql) {
     return affected;
 }
 
+void AdoConnection::SetWaitLimit(int milliseconds) {
+    Execute(driver().dialect().waitLimitStatement(milliseconds));
+}
+
+void AdoConnection::UsualWaitLimit() {
+    SetWaitLimit(driver().dialect().usualWaitLimit());
+}
+
 void AdoConnection::BeginTrans() {
     requireOpen();
     finishLiveReader();

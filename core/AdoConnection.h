@@ -45,6 +45,12 @@ class AdoConnection : public QObject {
     // (never when it rolls back): what the user sees follows committed data.
     void runAfterCommit(std::function<void()> action);
 
+    // Bounds how long statements wait for another workstation's lock, for
+    // work that must never hold up the window (milliseconds; the usual bound
+    // comes back with UsualWaitLimit).
+    void SetWaitLimit(int milliseconds);
+    void UsualWaitLimit();
+
     StatementLog& log() { return log_; }
     const SqlDriver& driver() const;
     QSqlDatabase& database() { return db_; }

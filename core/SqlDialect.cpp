@@ -39,6 +39,11 @@ class SqliteDialect final : public SqlDialect {
     }
 
     QByteArray dateTextType() const override { return QByteArrayLiteral("DATETEXT"); }
+    QString waitLimitStatement(int ms) const override {
+        return QStringLiteral("PRAGMA busy_timeout=%1").arg(ms);
+    }
+    // A writer on another workstation is waited for rather than failed.
+    int usualWaitLimit() const override { return 10000; }
 
     // IMMEDIATE takes the write lock at once, so what a transaction reads
     // (the next number, say) cannot change under it before it writes.
@@ -61,6 +66,10 @@ class SqlServerDialect final : public SqlDialect {
     }
     QVariant fromStorage(const QVariant& value, bool) const override { return value; }
     QByteArray dateTextType() const override { return QByteArray(); }
+    QString waitLimitStatement(int ms) const override {
+        return QStringLiteral("SET LOCK_TIMEOUT %1").arg(ms);
+    }
+    int usualWaitLimit() const override { return -1; }  // the server's own: wait
     QString beginStatement() const override { return QString(); }
     void prepare(QSqlDatabase&, const QString&) const override {}
 };

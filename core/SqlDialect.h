@@ -27,6 +27,10 @@ class SqlDialect {
     // The statement that starts a transaction; empty when the connection's
     // own transaction call does.
     virtual QString beginStatement() const = 0;
+    // The statement that bounds how long the connection's next statements wait
+    // for another workstation's lock (milliseconds); and the usual bound.
+    virtual QString waitLimitStatement(int milliseconds) const = 0;
+    virtual int usualWaitLimit() const = 0;
     // Runs once a connection to this database is open; errors name source.
     virtual void prepare(QSqlDatabase& db, const QString& source) const = 0;
 };

@@ -3,7 +3,9 @@
 // clicks.
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QTest>
 #include <QToolTip>
 
@@ -95,4 +97,59 @@ TEST_F(RegisterTrials, ACompanyWithoutSettingsOpensWithoutAnError) {
     EXPECT_EQ(grid()->textMatrix(0, 1), "PaymentNo");  // the load ran to its end
     EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
     EXPECT_TRUE(clsIncident::recorded().isEmpty());
+}
+
+namespace {
+
+// Drags the right border of a column by `pixels`, a few pixels at a time,
+// as a mouse does.
+void dragColumnBorder(FlexGrid* g, int col, int pixels) {
+    QHeaderView* header = g->horizontalHeader();
+    QWidget* vp = header->viewport();
+    const int y = header->height() / 2;
+    QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) - 1, y);
+    auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, vp->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+    for (int moved = 0; moved < pixels; moved += 3) {
+        at.rx() += 3;
+        send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
+    }
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+TEST_F(RegisterTrials, ADraggedColumnIsStoredOnceAndNeverWaitsOnAnotherWorkstation) {
+    open();
+    grid()->syncView();
+    const auto widthSql = [](int col) {
+        return QStringLiteral(
+                   "select WidthTwips from aGridLayout where UserID=1 and "
+                   "CompanyID=1 and GridName='flexMaster' and ColumnIndex=%1")
+            .arg(col);
+    };
+    con()->log().clear();
+    dragColumnBorder(grid(), 3, 60);
+    EXPECT_EQ(con()->log().texts().filter("delete from aGridLayout").size(), 1);
+    EXPECT_EQ(scalar(widthSql(3)).toInt(), grid()->colWidth(3));
+
+    // Another workstation holds the write lock: the drag neither waits out the
+    // usual ten seconds nor tells the user; the width waits for a later write.
+    MessageScript messages;  // none expected
+    AdoConnection other;
+    other.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    other.BeginTrans();
+    con()->log().clear();
+    dragColumnBorder(grid(), 1, 30);
+    EXPECT_TRUE(con()->log().texts().contains("PRAGMA busy_timeout=200"));
+    EXPECT_FALSE(scalar(widthSql(1)).isValid());
+    other.RollbackTrans();
+
+    dragColumnBorder(grid(), 2, 30);  // the next write takes the waiting width along
+    EXPECT_EQ(scalar(widthSql(1)).toInt(), grid()->colWidth(1));
+    EXPECT_EQ(scalar(widthSql(2)).toInt(), grid()->colWidth(2));
 }

@@ -1,6 +1,8 @@
 #include "clsLayout.h"
 
 #include <QPointer>
+#include <QTimer>
+#include <map>
 
 #include "../AdoConnection.h"
 #include "../AdoRecordset.h"
@@ -14,24 +16,78 @@ namespace pcp {
 
 namespace {
 
-void storeWidth(AdoConnection* con, int userId, int companyId, const QString& gridName, int col,
-                int twips) {
-    const QString key =
-        QStringLiteral(" where UserID=%1 and CompanyID=%2 and GridName=%3 and ColumnIndex=%4")
-            .arg(userId)
-            .arg(companyId)
-            .arg(SqlQuote(gridName))
-            .arg(col);
-    con->Execute(QStringLiteral("delete from aGridLayout") + key);
-    con->Execute(
-        QStringLiteral("insert into aGridLayout (UserID,CompanyID,GridName,ColumnIndex,WidthTwips) "
-                       "values (%1,%2,%3,%4,%5)")
-            .arg(userId)
-            .arg(companyId)
-            .arg(SqlQuote(gridName))
-            .arg(col)
-            .arg(twips));
-}
+// How long a width write may wait for another workstation's lock, and how
+// soon a width that could not be stored is tried again.
+constexpr int kWriteWaitMs = 200;
+constexpr int kRetryMs = 5000;
+
+// Stores the widths a user gives a grid's columns, once each drag ends. A
+// write never holds up the window: it waits a moment at most for another
+// workstation's lock, and what it could not store is tried again later.
+class LayoutWriter : public QObject {
+  public:
+    LayoutWriter(FlexGrid* grid, AdoConnection* con, int userId, int companyId)
+        : QObject(grid),
+          connection_(con),
+          userId_(userId),
+          companyId_(companyId),
+          gridName_(grid->objectName()) {
+        setObjectName(QStringLiteral("pcpLayoutWriter"));
+        retry_.setSingleShot(true);
+        retry_.setInterval(kRetryMs);
+        connect(&retry_, &QTimer::timeout, this, [this] { storePending(); });
+        connect(grid, &FlexGrid::columnResizedByUser, this, [this](int col, int twips) {
+            if (col == 0) return;  // the hidden key column stays hidden
+            pending_[col] = twips;
+            storePending();
+        });
+    }
+    ~LayoutWriter() override { storePending(); }  // a last try as the grid closes
+
+  private:
+    void storePending() {
+        if (pending_.empty() || !connection_ || !connection_->isOpen()) return;
+        if (connection_->InTransaction()) return retry_.start();  // never inside another's work
+        try {
+            connection_->SetWaitLimit(kWriteWaitMs);
+            TransactionScope transaction(connection_);
+            for (const auto& [col, twips] : pending_) storeWidth(col, twips);
+            transaction.Commit();
+            pending_.clear();
+        } catch (const std::exception&) {
+            retry_.start();  // locked or unwritable now: a preference can wait
+        }
+        try {
+            connection_->UsualWaitLimit();
+        } catch (const std::exception&) {
+        }
+    }
+
+    void storeWidth(int col, int twips) {
+        const QString key =
+            QStringLiteral(" where UserID=%1 and CompanyID=%2 and GridName=%3 and ColumnIndex=%4")
+                .arg(userId_)
+                .arg(companyId_)
+                .arg(SqlQuote(gridName_))
+                .arg(col);
+        connection_->Execute(QStringLiteral("delete from aGridLayout") + key);
+        connection_->Execute(
+            QStringLiteral(
+                "insert into aGridLayout (UserID,CompanyID,GridName,ColumnIndex,WidthTwips) "
+                "values (%1,%2,%3,%4,%5)")
+                .arg(userId_)
+                .arg(companyId_)
+                .arg(SqlQuote(gridName_))
+                .arg(col)
+                .arg(twips));
+    }
+
+    QPointer<AdoConnection> connection_;
+    int userId_, companyId_;
+    QString gridName_;
+    std::map<int, int> pending_;  // column -> twips
+    QTimer retry_;
+};
 
 }  // namespace
 
@@ -60,19 +116,9 @@ bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject*
     rs.Close();
 
     auto* flex = qobject_cast<FlexGrid*>(grid);
-    if (flex && !flex->property("pcpLayoutStored").toBool()) {
-        flex->setProperty("pcpLayoutStored", true);
-        QPointer<AdoConnection> guarded(con);
-        QObject::connect(flex, &FlexGrid::columnResizedByUser, flex,
-                         [guarded, userId, companyId, gridName](int col, int twips) {
-                             if (!guarded || !guarded->isOpen() || col == 0) return;
-                             try {
-                                 storeWidth(guarded, userId, companyId, gridName, col, twips);
-                             } catch (const std::exception&) {
-                                 // A width that cannot be stored is only a preference.
-                             }
-                         });
-    }
+    if (flex &&
+        !flex->findChild<QObject*>(QStringLiteral("pcpLayoutWriter"), Qt::FindDirectChildrenOnly))
+        new LayoutWriter(flex, con, userId, companyId);
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include <QToolTip>
 #include <algorithm>
 #include <optional>
+#include <set>
+#include <utility>
 
 #include "../Decimal.h"
 #include "../ModuleError.h"
@@ -459,10 +461,18 @@ void FlexGrid::flushSelChange() {
     emit selChange();
 }
 
+// A drag resizes a column many times a second; it is told once, when the
+// user lets go of the border.
 void FlexGrid::onSectionResized(int section, int, int newSize) {
     if (syncing_ || section >= cols_) return;
     widths_[section] = PxToTwips(newSize);
-    emit columnResizedByUser(section, widths_[section]);
+    resizedByUser_.insert(section);
+}
+
+void FlexGrid::finishUserResize() {
+    const std::set<int> resized = std::exchange(resizedByUser_, {});
+    for (const int section : resized)
+        if (section < cols_) emit columnResizedByUser(section, widths_[section]);
 }
 
 void FlexGrid::updateMouseCell(const QPoint& pos, bool header) {
@@ -507,6 +517,13 @@ bool FlexGrid::viewportEvent(QEvent* e) {
 
 bool FlexGrid::eventFilter(QObject* o, QEvent* e) {
     if (o == horizontalHeader()->viewport()) {
+        if (e->type() == QEvent::MouseButtonRelease) {
+            // The header finishes its own handling first; the widths are final then.
+            const bool handled = QTableView::eventFilter(o, e);
+            QMetaObject::invokeMethod(
+                this, [this] { finishUserResize(); }, Qt::QueuedConnection);
+            return handled;
+        }
         if (e->type() == QEvent::MouseMove) {
             auto* me = static_cast<QMouseEvent*>(e);
             updateMouseCell(me->position().toPoint(), true);

@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <set>
 #include <vector>
 
 namespace pcp {
@@ -135,6 +136,7 @@ class FlexGrid : public QTableView {
     void onSelectionChanged();
     void flushSelChange();
     void onSectionResized(int section, int oldSize, int newSize);
+    void finishUserResize();
     void updateMouseCell(const QPoint& viewportPos, bool header);
     int modelRow(int gridRow) const { return gridRow - fixedRows_; }
 
@@ -155,6 +157,7 @@ class FlexGrid : public QTableView {
     bool widthsDirty_ = true;
     bool syncing_ = false;
     bool selChangePending_ = false;
+    std::set<int> resizedByUser_;  // columns dragged since the mouse went down
 };
 
 }  // namespace pcp

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
 
@@ -152,4 +153,17 @@ TEST_F(RegisterTrials, ADraggedColumnIsStoredOnceAndNeverWaitsOnAnotherWorkstati
     dragColumnBorder(grid(), 2, 30);  // the next write takes the waiting width along
     EXPECT_EQ(scalar(widthSql(1)).toInt(), grid()->colWidth(1));
     EXPECT_EQ(scalar(widthSql(2)).toInt(), grid()->colWidth(2));
+}
+
+TEST_F(RegisterTrials, TheNewestRowStaysInViewWhenRememberedWidthsBringAScrollBar) {
+    exec(
+        "insert into aGridLayout (UserID,CompanyID,GridName,ColumnIndex,WidthTwips) values "
+        "(1,1,'flexMaster',3,9000), (1,1,'flexMaster',4,5000)");
+    open();
+    QApplication::processEvents();
+    ASSERT_TRUE(grid()->horizontalScrollBar()->isVisible());
+    const int r = grid()->row() - grid()->fixedRows();
+    EXPECT_EQ(grid()->row(), grid()->rows() - 1);
+    EXPECT_GE(grid()->rowViewportPosition(r), 0);
+    EXPECT_LE(grid()->rowViewportPosition(r) + grid()->rowHeight(r), grid()->viewport()->height());
 }

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QWidget>
 
 #include "../ModuleError.h"
@@ -25,14 +24,6 @@ void clsPalette::ApplyPalette(QObject* form) {
     p.setColor(QPalette::AlternateBase, QColor(245, 248, 251));
     window->setPalette(p);
     window->setAutoFillBackground(true);
-    // A scroll bar's handle is drawn in the button colour: it must stand out
-    // darker than its track, or the bar reads upside down.
-    for (QScrollBar* bar : window->findChildren<QScrollBar*>()) {
-        QPalette sp = bar->palette();
-        sp.setColor(QPalette::Button, QColor(150, 163, 181));
-        sp.setColor(QPalette::Window, QColor(232, 236, 241));
-        bar->setPalette(sp);
-    }
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->property("mandatory").toBool()) continue;
         QPalette mp = w->palette();

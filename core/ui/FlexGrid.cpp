@@ -77,6 +77,19 @@ int compareNumbers(const NumberKey& a, const NumberKey& b) {
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
+// The handle stands out darker than its track, so the bar reads the right way
+// up whatever the window's palette (the platform style draws it lighter).
+const char* const kScrollBarStyle = R"(
+QScrollBar:vertical { background: #eef1f5; width: 14px; margin: 0; }
+QScrollBar:horizontal { background: #eef1f5; height: 14px; margin: 0; }
+QScrollBar::handle { background: #8593a8; border-radius: 4px; margin: 2px; }
+QScrollBar::handle:hover { background: #6d7c93; }
+QScrollBar::handle:vertical { min-height: 24px; }
+QScrollBar::handle:horizontal { min-width: 24px; }
+QScrollBar::add-page, QScrollBar::sub-page { background: none; }
+QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }
+)";
+
 }  // namespace
 
 // --- model -----------------------------------------------------------------
@@ -131,6 +144,11 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(new FlexGridMod
     horizontalHeader()->viewport()->installEventFilter(this);
     viewport()->setMouseTracking(true);
     setMouseTracking(true);
+    verticalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
+    horizontalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
+    // The user scrolling away lets the view go; a program move brings it back.
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { followCurrent_ = false; });
 
     cells_.resize(2, Row{std::vector<QString>(1), {}});
     widths_.assign(1, kDefaultColWidthTwips);
@@ -420,6 +438,24 @@ void FlexGrid::syncSelection() {
                QItemSelectionModel::ClearAndSelect);
     updateGeometries();
     verticalScrollBar()->setValue(modelRow(std::max(topRow_, fixedRows_)));
+    followCurrent_ = true;
+    revealCurrentRow();
+}
+
+// Scroll bars come and go as widths change (remembered widths wider than the
+// grid bring the horizontal one): the current row stays wholly in view.
+void FlexGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    if (followCurrent_) revealCurrentRow();
+}
+
+void FlexGrid::revealCurrentRow() {
+    if (row_ < fixedRows_ || modelRow(row_) >= model_->shownRows_) return;
+    const int r = modelRow(row_);
+    const int top = rowViewportPosition(r);
+    if (top >= 0 && top + rowHeight(r) <= viewport()->height()) return;
+    const int leftmost = std::max(0, horizontalHeader()->logicalIndexAt(0));
+    scrollTo(model_->index(r, leftmost), QAbstractItemView::EnsureVisible);
 }
 
 void FlexGrid::onCurrentChanged(const QModelIndex& current) {

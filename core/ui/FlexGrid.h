@@ -118,6 +118,7 @@ class FlexGrid : public QTableView {
     void columnResizedByUser(int col, int twips);
 
   protected:
+    void updateGeometries() override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     bool viewportEvent(QEvent* e) override;
@@ -137,6 +138,7 @@ class FlexGrid : public QTableView {
     void flushSelChange();
     void onSectionResized(int section, int oldSize, int newSize);
     void finishUserResize();
+    void revealCurrentRow();
     void updateMouseCell(const QPoint& viewportPos, bool header);
     int modelRow(int gridRow) const { return gridRow - fixedRows_; }
 
@@ -158,6 +160,7 @@ class FlexGrid : public QTableView {
     bool syncing_ = false;
     bool selChangePending_ = false;
     std::set<int> resizedByUser_;  // columns dragged since the mouse went down
+    bool followCurrent_ = false;   // keep the current row in view as the geometry changes
 };
 
 }  // namespace pcp

@@ -85,7 +85,10 @@ void AdoConnection::requireOpen() const {
 }
 
 void AdoConnection::fail(const QSqlError& error, const QString& sql) const {
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (text.trimmed().isEmpty())
+        text = sql.trimmed().isEmpty() ? QStringLiteral("The statement is empty.")
+                                       : QStringLiteral("The database refused the statement.");
     throw ModuleError(kErrDbCommand, driver_->name(), text).withStatement(sql);
 }
 

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "core/Values.h"
+#include "core/suite/clsIncident.h"
 #include "core/ui/FlexGrid.h"
 #include "support/RegisterFixture.h"
 
@@ -245,4 +246,47 @@ TEST_F(RegisterSearch, TheSortPickerSortsByNumberTextAndDateBothWays) {
     QStringList dates = column(2), inTextOrder = dates;
     std::sort(inTextOrder.begin(), inTextOrder.end());
     EXPECT_EQ(dates, inTextOrder);  // dates sort as they are shown, day first
+}
+
+TEST_F(RegisterSearch, PatternCharactersAreSearchedForThemselves) {
+    onlyVouchers({{"10", "100% Fuel"},
+                  {"11", "Shell_Station"},
+                  {"12", "Stores [a-z] Ltd"},
+                  {"13", "Plain Payee"}});
+    open();
+    for (const auto& [typed, found] :
+         std::vector<std::pair<QString, QStringList>>{{"%", {"100% Fuel"}},
+                                                      {"_", {"Shell_Station"}},
+                                                      {"[a-z]", {"Stores [a-z] Ltd"}},
+                                                      {"[", {"Stores [a-z] Ltd"}}}) {
+        searchAll("Payee", typed);
+        EXPECT_EQ(column(3), found) << typed.toStdString();
+    }
+}
+
+TEST_F(RegisterSearch, AnAmountNoColumnCanHoldFindsNothingQuietly) {
+    MessageScript messages;  // none expected
+    open();
+    for (const QString typed : {"1e400", "99999999999999999999", "-1e300"}) {
+        searchAll("Payment Amount", typed);
+        EXPECT_EQ(grid()->rows(), 2) << typed.toStdString();
+        EXPECT_TRUE(grid()->textMatrix(1, 0).isEmpty());
+        EXPECT_EQ(grid()->textMatrix(0, 4), "Payment Amount");  // the grid keeps its columns
+        EXPECT_FALSE(window_->CmdEdit->isEnabled());
+        EXPECT_FALSE(GStrSql.contains("inf"));
+    }
+}
+
+TEST_F(RegisterSearch, AFailureRepeatedOnEveryKeyTellsTheUserOnce) {
+    MessageScript messages;
+    messages.expectStartingWith("An error occurred in FrmMaster (GridPopulate).");
+    FrmMaster* w = open();
+    w->GridPopulate(QString(), GStrTableMain);  // the grid falls to one column
+    messages.expectStartingWith("An error occurred in FrmMaster (searchtheword).");
+    pickSearchColumn("Payee");
+    clsIncident::recorded().clear();
+    typeSearch("abc");
+    QTest::keyClick(window_->txtsearch, Qt::Key_Return);  // as the Enter that dismissed it
+    EXPECT_EQ(messages.shown().size(), 2u);
+    EXPECT_EQ(clsIncident::recorded().size(), 4);  // every failure is still recorded
 }

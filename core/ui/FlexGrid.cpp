@@ -6,6 +6,7 @@
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <set>
 #include <utility>
@@ -35,7 +36,31 @@ const QString kSource = QStringLiteral("MSHierarchicalFlexGridLib.MSHFlexGrid");
     raise(381, kSource, QStringLiteral("Subscript out of range"));
 }
 
-// Paints selected text in the grid's selection colour.
+double luminance(const QColor& c) {
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+           0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The text colour moved towards white until it reads on the background (a
+// red cancelled row on the dark selection), keeping its hue.
+QColor readableOn(QColor text, const QColor& background) {
+    constexpr double kMinimumContrast = 3.0;
+    for (int step = 0; step < 10 && contrast(text, background) < kMinimumContrast; ++step)
+        text = QColor::fromRgbF(text.redF() + (1 - text.redF()) * 0.2,
+                                text.greenF() + (1 - text.greenF()) * 0.2,
+                                text.blueF() + (1 - text.blueF()) * 0.2);
+    return text;
+}
+
+// Paints selected text in the grid's selection colour, legibly.
 class SelectionColourDelegate : public QStyledItemDelegate {
   public:
     explicit SelectionColourDelegate(FlexGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -43,7 +68,9 @@ class SelectionColourDelegate : public QStyledItemDelegate {
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->palette.setColor(QPalette::HighlightedText, OleColor(grid_->foreColorSel()));
+        const QColor highlight = option->palette.color(QPalette::Highlight);
+        option->palette.setColor(QPalette::HighlightedText,
+                                 readableOn(OleColor(grid_->foreColorSel()), highlight));
     }
 
   private:

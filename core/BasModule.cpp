@@ -48,7 +48,7 @@ QString GStrFunctionRights;
 QString GStrSql;
 QString GStrTableMain;
 QString GStrMasterNewEditFlag;
-qint16 GIntPaymentID = 0;
+qint32 GIntPaymentID = 0;
 QString GStrUserDepartments;
 LateObject GObjVault;
 LateObject GObjUtility;
@@ -77,6 +77,7 @@ const QString kModuleName = QStringLiteral("BasModule");
 struct ToldFailure {
     QString form, procedure, description;
     qint32 number = 0;
+    QString consequence;
     bool operator==(const ToldFailure&) const = default;
 };
 std::optional<ToldFailure> g_lastTold;
@@ -89,10 +90,13 @@ bool alreadyTold(const ToldFailure& failure) {
 void tellUser(const ToldFailure& failure) {
     g_lastTold = failure;
     g_telling = true;
-    ModuleMsgBox(QStringLiteral("An error occurred in ") + failure.form + QStringLiteral(" (") +
-                     failure.procedure.trimmed() + QStringLiteral(").\r\n\r\nError ") +
-                     QString::number(failure.number) + QStringLiteral(": ") + failure.description,
-                 vbCritical);
+    ModuleMsgBox(
+        QStringLiteral("An error occurred in ") + failure.form + QStringLiteral(" (") +
+            failure.procedure.trimmed() + QStringLiteral(").\r\n\r\nError ") +
+            QString::number(failure.number) + QStringLiteral(": ") + failure.description +
+            (failure.consequence.isEmpty() ? QString()
+                                           : QStringLiteral("\r\n\r\n") + failure.consequence),
+        vbCritical);
     g_telling = false;
 }
 
@@ -271,8 +275,8 @@ void setIfPresent(const LateObject& object, const char* property, const QVariant
 
 void recordIncident(const QString& formName, qint16 userId, const QString& procedureName,
                     qint32& errorNumber, const QString& errorSource,
-                    const QString& errorDescription, const QString& extra,
-                    const QString& statement) {
+                    const QString& errorDescription, const QString& extra, const QString& statement,
+                    const QString& consequence = QString()) {
     rollBackOpenTransaction();
     const QString digits = QString::number(errorNumber);
     if (digits.size() > 5) errorNumber = digits.right(5).toInt();
@@ -291,7 +295,7 @@ void recordIncident(const QString& formName, qint16 userId, const QString& proce
             << errorNumber << errorDescription;
     }
     // The user learns that the step did not happen; the details stay in the log.
-    const ToldFailure failure{formName, procedureName, errorDescription, errorNumber};
+    const ToldFailure failure{formName, procedureName, errorDescription, errorNumber, consequence};
     if (!alreadyTold(failure)) tellUser(failure);
 }
 
@@ -305,7 +309,7 @@ void ReportError(const QString& formName, qint16 userId, const QString& procedur
 }
 
 void ReportCaught(const QString& formName, const QString& procedureName,
-                  const std::exception& error) {
+                  const std::exception& error, const QString& consequence) {
     qint32 number = 51;
     QString source = QStringLiteral("PettyCashPayments");
     QString description = QString::fromLocal8Bit(error.what());
@@ -317,7 +321,7 @@ void ReportCaught(const QString& formName, const QString& procedureName,
         statement = m->statement();
     }
     recordIncident(formName, GIntUserID, procedureName, number, source, description,
-                   GStrMasterNewEditFlag, statement);
+                   GStrMasterNewEditFlag, statement, consequence);
 }
 
 void HandlerSucceeded(const char* formName, const char* procedureName) {

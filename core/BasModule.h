@@ -54,7 +54,7 @@ extern QString GStrFunctionRights;
 extern QString GStrSql;
 extern QString GStrTableMain;
 extern QString GStrMasterNewEditFlag;
-extern qint16 GIntPaymentID;
+extern qint32 GIntPaymentID;  // ids are 32-bit in the database
 extern QString GStrUserDepartments;
 
 // Shared instances of the suite's components.
@@ -98,6 +98,11 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind);
 // Returns false when the body ended in an error.
 template <class Body>
 bool Handle(const char* formName, const char* procedureName, Body&& body);
+// The same, telling the user what the failure means for them (for example
+// that nothing was saved).
+template <class Body>
+bool HandleTelling(const char* formName, const char* procedureName, const QString& consequence,
+                   Body&& body);
 
 // A handler that ran to its end: a later failure of it is news to the user again.
 void HandlerSucceeded(const char* formName, const char* procedureName);
@@ -106,7 +111,7 @@ void HandlerSucceeded(const char* formName, const char* procedureName);
 // module connection is rolled back first, so the error record written after
 // it survives and nothing half done stays.
 void ReportCaught(const QString& formName, const QString& procedureName,
-                  const std::exception& error);
+                  const std::exception& error, const QString& consequence = QString());
 
 // A message box of the module: its title is always the module's caption.
 int ModuleMsgBox(const QString& text, int style = 0);
@@ -121,6 +126,20 @@ bool BasModule::Handle(const char* formName, const char* procedureName, Body&& b
         return true;
     } catch (const std::exception& e) {
         ReportCaught(QString::fromLatin1(formName), QString::fromLatin1(procedureName), e);
+        return false;
+    }
+}
+
+template <class Body>
+bool BasModule::HandleTelling(const char* formName, const char* procedureName,
+                              const QString& consequence, Body&& body) {
+    try {
+        body();
+        HandlerSucceeded(formName, procedureName);
+        return true;
+    } catch (const std::exception& e) {
+        ReportCaught(QString::fromLatin1(formName), QString::fromLatin1(procedureName), e,
+                     consequence);
         return false;
     }
 }

@@ -20,13 +20,17 @@ class FlexGridRowsImpl final : public RegisterRows {
         grid()->setTextMatrix(row, col, text);
     }
     void appendAndSelect(const QStringList& cells) override {
+        grid()->addItem(cells.join(u'\t'));
+        selectRow(grid()->rows() - 1);
+    }
+    void selectRow(int row) override {
         FlexGrid* g = grid();
-        g->addItem(cells.join(u'\t'));
-        g->setRow(g->rows() - 1);
-        g->setTopRow(g->rows() - 1);
+        g->setRow(row);
+        g->setTopRow(row);
         g->setCol(0);
         g->setColSel(g->cols() - 1);
     }
+    QObject* control() const override { return grid(); }
 
   private:
     FlexGrid* grid() const {

@@ -4,6 +4,7 @@
 // lends its grid through this interface; nothing below the windows holds the
 // widget itself.
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -22,6 +23,10 @@ class RegisterRows {
     virtual void setCell(int row, int col, const QString& text) = 0;
     // A new last row, made current, scrolled to the top and selected whole.
     virtual void appendAndSelect(const QStringList& cells) = 0;
+    // Makes the row current, scrolls it to the top and selects it whole.
+    virtual void selectRow(int row) = 0;
+    // The grid control itself, for the layout component.
+    virtual QObject* control() const = 0;
 };
 
 // The rows of a flex grid (the register's, or a test's).

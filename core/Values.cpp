@@ -498,6 +498,15 @@ QDateTime ParseDate(const QString& text) {
     return QDateTime(date, time, Qt::UTC);
 }
 
+QDateTime CDate(const QVariant& value) {
+    if (IsNull(value)) raise(kErrInvalidUseOfNull, kSource, QStringLiteral("Invalid use of Null"));
+    if (value.typeId() == QMetaType::QDateTime) return WallClock(value.toDateTime());
+    if (value.typeId() == QMetaType::QDate) return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
+    const QDateTime d = ParseDate(value.toString());
+    if (!d.isValid()) raise(kErrTypeMismatch, kSource, QStringLiteral("Type mismatch"));
+    return d;
+}
+
 bool IsDate(const QString& text) {
     return ParseDate(text).isValid();
 }

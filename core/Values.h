@@ -70,6 +70,10 @@ QString FormatDate(const QDateTime& value, const QString& pattern);
 inline constexpr const char* kShortDateFormat = "dd/MM/yyyy";
 QString ShortDate(const QDateTime& value);
 
+// A variant as a date: dates as they are, text read as the user writes dates;
+// null is invalid use of null, anything else a type mismatch.
+QDateTime CDate(const QVariant& value);
+
 // Reads a date as the user or the grid shows it (short date form, with or
 // without time, dashes or slashes, or ISO); invalid when it is not a date.
 QDateTime ParseDate(const QString& text);

@@ -296,8 +296,6 @@ void FrmMaster::flexMaster_EnterCell() {
 
 // --- commands -------------------------------------------------------------
 
-void FrmMaster::cmdNew_Click() {}
-void FrmMaster::CmdEdit_Click() {}
 void FrmMaster::CmdDelete_Click() {}
 void FrmMaster::cmdUpdate_Click() {}
 void FrmMaster::cmdPreview_Click() {}

@@ -76,6 +76,9 @@ class FrmMaster : public VbForm {
     void connectHandlers();
     void readRights();
     void afterFill();
+    void followCurrentRow();
+    void LoadVoucherLines();
+    void fillVoucherForEdit(const class AdoRecordset& header);
     qint32 previousDays();
 
     void NameGrid(const QString& strTableMain, std::vector<double>& widths);

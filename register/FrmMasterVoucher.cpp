@@ -1,0 +1,141 @@
+// The register's voucher commands: New opens an empty voucher window, Edit
+// loads the current row's voucher into it (read-only when cancelled, not
+// saveable when posted), and after either the register follows its current row.
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "../core/AdoRecordset.h"
+#include "../core/BasModule.h"
+#include "../core/Values.h"
+#include "../core/ui/FlexGrid.h"
+#include "../core/ui/ListView.h"
+#include "../core/ui/MessageBox.h"
+#include "../core/ui/Modal.h"
+#include "../voucher/frmpayments.h"
+#include "FrmMaster.h"
+
+namespace pcp {
+
+using namespace BasModule;
+
+namespace {
+
+constexpr int kIdColumn = 0;
+constexpr int kCancelledColumn = 5;
+constexpr int kPostedColumn = 6;
+
+QString textOf(const AdoRecordset& rs, const char* field) {
+    const QVariant v = rs.Fields(QLatin1String(field));
+    if (IsNull(v))
+        raise(kErrInvalidUseOfNull, QStringLiteral("PettyCashPayments"),
+              QStringLiteral("Invalid use of Null"));
+    return Text(v);
+}
+
+void showReadOnly(frmpayments& form) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             form.cmdOk, form.txtpaymentNo, form.dtpDate, form.txtPayee, form.txtRefNo,
+             form.txtAccExRates, form.cboDepartment, form.cboAccName, form.txtRemarks,
+             form.lvwAccounts, form.txtTotal})
+        w->setEnabled(false);
+}
+
+}  // namespace
+
+// The commands follow the row the user now sees, as when the user moves onto it.
+void FrmMaster::followCurrentRow() {
+    CmdEdit->setEnabled(HasRight(QStringLiteral("E")));
+    afterFill();
+}
+
+void FrmMaster::cmdNew_Click() {
+    Handle("FrmMaster", "cmdNew_Click", [&] {
+        GObjTrail.set("LoggedTime", Now());
+        GStrMasterNewEditFlag = QStringLiteral("N");
+        ShowModal(&PaymentsForm(), this);
+        UnloadPaymentsForm();
+        followCurrentRow();
+    });
+}
+
+void FrmMaster::CmdEdit_Click() {
+    const bool shown = Handle("FrmMaster", "CmdEdit_Click", [&] {
+        GStrMasterNewEditFlag = QStringLiteral("E");
+        const int row = flexMaster->row();
+        const QString id = flexMaster->textMatrix(row, kIdColumn);
+        GIntPaymentID = CLng(id);
+        frmpayments& form = PaymentsForm();
+        if (flexMaster->textMatrix(row, kCancelledColumn) == u"Yes") {
+            ModuleMsgBox(QStringLiteral("Entry Cancelled,Cannot Modify"), vbInformation);
+            showReadOnly(form);
+        } else if (flexMaster->textMatrix(row, kPostedColumn) == u"Yes") {
+            ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Modify"), vbInformation);
+            form.cmdOk->setEnabled(false);
+        }
+        AdoRecordset header;
+        header.Open(QStringLiteral("select * from aHqPettyCashPaymentHeader where phPaymentID='") +
+                        id + QStringLiteral("' and phCompanyID=") + QString::number(GIntCompanyID),
+                    GAdoCon, adOpenKeyset, adLockOptimistic);
+        if (header.Eof())
+            pcp::raise(kErrNoCurrentRecord, QStringLiteral("PettyCashPayments"),
+                  QStringLiteral("The voucher is no longer in the database."));
+        fillVoucherForEdit(header);
+        LoadVoucherLines();
+        form.txtTotal->setText(
+            Format(CDec(header.Fields(QStringLiteral("phAmount"))), QStringLiteral("0.00")));
+        ShowModal(&form, this);
+        header.Close();
+    });
+    // A voucher that could not be loaded whole is not kept half filled.
+    UnloadPaymentsForm();
+    if (shown) followCurrentRow();
+}
+
+void FrmMaster::fillVoucherForEdit(const AdoRecordset& header) {
+    frmpayments& form = PaymentsForm();
+    form.txtpaymentNo->setText(textOf(header, "phPaymentNo"));
+    form.dtpDate->setDate(CDate(header.Fields(QStringLiteral("phPaymentdate"))).date());
+    form.txtPayee->setText(textOf(header, "phPayee"));
+    form.txtRefNo->setText(textOf(header, "phReferenceno"));
+    form.txtAccExRates->setText(textOf(header, "phExRate"));
+    GObjUtility.call("SelectComboItemByValue", {ObjectArg(form.cboDepartment),
+                                                header.Fields(QStringLiteral("phDepartmentID"))});
+    GObjUtility.call("SelectComboItemByValue",
+                     {ObjectArg(form.cboAccName), header.Fields(QStringLiteral("phAccountID"))});
+    form.txtRemarks->setText(textOf(header, "phRemarks"));
+    form.txtusername->setText(textOf(header, "phUserName"));
+    form.txtDepExRates->setText(textOf(header, "phDepExRate"));
+    form.txtComExRates->setText(textOf(header, "phComExRate"));
+}
+
+// The stored lines, numbered 1..n in detail order whatever their stored ids.
+void FrmMaster::LoadVoucherLines() {
+    const QString id = flexMaster->textMatrix(flexMaster->row(), kIdColumn);
+    AdoRecordset rs;
+    rs.Open(QStringLiteral(" SELECT * from aHqPettyCashPaymentDetails where ") +
+                QStringLiteral(" pdPaymentID='") + id + QStringLiteral("' and ") +
+                QStringLiteral(" pdCompanyID=") + QString::number(GIntCompanyID) +
+                QStringLiteral(" order by pdDetailID"),
+            GAdoCon, adOpenKeyset, adLockOptimistic);
+    ListView* lines = PaymentsForm().lvwAccounts;
+    for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
+        const int item = lines->add(QString::number(i));
+        GObjVault.set("strTableName", QStringLiteral("aAccountMaster where AccountID=") +
+                                          Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
+        lines->setSubItem(item, 1,
+                          Text(GObjVault.call("fnReturnField", {QStringLiteral("AccountDesc")})));
+        lines->setSubItem(item, 2, Text(rs.Fields(QStringLiteral("pdDescription"))));
+        // Every stored decimal, and at least the two an amount shows.
+        lines->setSubItem(
+            item, 3, Format(CDec(rs.Fields(QStringLiteral("pdAmount"))), QStringLiteral("0.00#")));
+        lines->setSubItem(item, 4, Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
+        lines->setSubItem(item, 5, Text(rs.Fields(QStringLiteral("pdExRate"))));
+        lines->setSubItem(item, 6, QStringLiteral("0"));
+    }
+    rs.Close();
+}
+
+}  // namespace pcp

@@ -1,0 +1,178 @@
+#include "VoucherStore.h"
+
+#include "../core/AdoRecordset.h"
+#include "../core/BasModule.h"
+#include "../core/SqlText.h"
+#include "../core/Values.h"
+
+namespace pcp::VoucherStore {
+
+using namespace BasModule;
+
+namespace {
+
+const QString kSource = QStringLiteral("PettyCashPayments.Voucher");
+
+QString number(qint64 n) {
+    return QString::number(n);
+}
+
+// A rate or amount as the voucher holds it (text) into a decimal column:
+// exactly, and empty text as no value rather than as text.
+QVariant decimalOrNull(const QString& text) {
+    if (text.trimmed().isEmpty()) return NullValue();
+    return QVariant::fromValue(CDec(text));
+}
+
+QString vaultText(const QString& table, const QString& field, const QString& condition) {
+    GObjVault.set("strTableName", table);
+    return Text(GObjVault.call("fnReturnField", {field, condition}));
+}
+
+QString prefixOf(qint32 departmentId) {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("SELECT Prefix FROM aPrefix") + QStringLiteral(" WHERE InterfaceID = ") +
+                number(GIntInterfaceID) + QStringLiteral(" and DepartmentId=") +
+                number(departmentId) + QStringLiteral(" and FinancialId = ") +
+                number(GIntFinancialID),
+            GAdoCon, adOpenStatic, adLockReadOnly);
+    const QString prefix = rs.Eof() ? QString() : Text(rs.Fields(QStringLiteral("Prefix")));
+    rs.Close();
+    return prefix;
+}
+
+}  // namespace
+
+// Prefix, count and highest number all come from the voucher's own department,
+// so a user who may choose among departments numbers each in its own series.
+QString NextPaymentNo(qint32 departmentId) {
+    const QString prefix = prefixOf(departmentId);
+    const QString length = number(prefix.size());
+    const QString underPrefix = QStringLiteral(" and left(phPaymentNo,") + length +
+                                QStringLiteral(") ='") + SqlEscape(prefix) + u'\'';
+    AdoRecordset count;
+    count.Open(QStringLiteral("select count(phPaymentNo) from aHqPettyCashPaymentHeader where "
+                              "phDepartmentID =") +
+                   number(departmentId) + QStringLiteral(" and phFinancialid=") +
+                   number(GIntFinancialID) + underPrefix,
+               GAdoCon, adOpenStatic, adLockOptimistic);
+    QString highest = QStringLiteral("0");
+    if (CLng(count.Fields(0)) > 0) {
+        AdoRecordset max;
+        max.Open(QStringLiteral("SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-") +
+                     length +
+                     QStringLiteral("))) FROM aHqPettyCashPaymentHeader WHERE phDepartmentID =") +
+                     number(departmentId) + QStringLiteral(" and  phFinancialid=") +
+                     number(GIntFinancialID) + underPrefix,
+                 GAdoCon, adOpenForwardOnly, adLockReadOnly);
+        highest = Text(max.Fields(0));
+        max.Close();
+    }
+    count.Close();
+    const qint32 next = highest == u"0" ? 1 : CLng(Val(highest) + 1);
+    return prefix + number(next);
+}
+
+qint32 NextPaymentId() {
+    GObjVault.set("strTableName", QStringLiteral("aHqPettyCashPaymentHeader where PHCompanyID=") +
+                                      number(GIntCompanyID));
+    return CLng(GObjVault.call("fnGetNextMaxNo", {QStringLiteral("PHPaymentID")}));
+}
+
+QString MakeReference(qint32 accountId) {
+    const QString startYear =
+        vaultText(QStringLiteral("afinancialyear"), QStringLiteral("StartYear"),
+                  QStringLiteral("FinancialId=") + number(GIntFinancialID));
+    const QString code = vaultText(QStringLiteral("aAccountMaster"), QStringLiteral("AccountCode"),
+                                   QStringLiteral("accountid=") + number(accountId));
+    // The account's own last voucher in this company: ids repeat across companies.
+    const QString company = QStringLiteral(" and phCompanyID=") + number(GIntCompanyID);
+    const QString lastId =
+        vaultText(QStringLiteral("aHqPettyCashPaymentHeader"), QStringLiteral("max(phpaymentid)"),
+                  QStringLiteral("phAccountID=") + number(accountId) + company);
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("select * from aHqPettyCashPaymentHeader where phpaymentid=") +
+                number(qint64(Val(lastId))) + company,
+            GAdoCon, adOpenKeyset, adLockOptimistic);
+    QString running = Format(1, QStringLiteral("0000"));
+    if (!rs.Eof() && !IsNull(rs.Fields(QStringLiteral("phReferenceno")))) {
+        const QString last = Text(rs.Fields(QStringLiteral("phReferenceno")));
+        if (Val(startYear) > Val(last.mid(4, 4)))
+            running = QStringLiteral("1");
+        else  // every digit after the account code: references go on past 9999
+            running = Format(Val(last.mid(code.size() + 10)) + 1, QStringLiteral("0000"));
+    }
+    rs.Close();
+    return QStringLiteral("PCP/") + startYear + u'/' + code + u'-' + running;
+}
+
+void SaveHeader(const VoucherHeader& h) {
+    if (h.edited)
+        GAdoCon->Execute(
+            QStringLiteral("Delete From aHqPettyCashPaymentHeader  where phPaymentID=") +
+            number(h.paymentId) + QStringLiteral(" and phCompanyID=") + number(GIntCompanyID) +
+            u' ');
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("Select * from aHqPettyCashPaymentHeader where 1=2 "), GAdoCon,
+            adOpenKeyset, adLockOptimistic);
+    rs.AddNew();
+    rs.SetField(QStringLiteral("phCompanyID"), GIntCompanyID);
+    rs.SetField(QStringLiteral("phDepartmentID"), h.departmentId);
+    rs.SetField(QStringLiteral("phPaymentID"), h.paymentId);
+    rs.SetField(QStringLiteral("phPaymentNo"), h.paymentNo);
+    rs.SetField(QStringLiteral("phReferenceno"), h.referenceNo);
+    rs.SetField(QStringLiteral("phPaymentdate"), h.paymentDate);
+    rs.SetField(QStringLiteral("phFinancialID"), GIntFinancialID);
+    rs.SetField(QStringLiteral("phAccountID"), h.accountId);
+    rs.SetField(QStringLiteral("phPayee"), h.payee);
+    rs.SetField(QStringLiteral("phRemarks"), h.remarks);
+    rs.SetField(QStringLiteral("phAmount"), decimalOrNull(h.amount));
+    rs.SetField(QStringLiteral("phCancel"), 0);
+    rs.SetField(QStringLiteral("phCancelRemarks"), QString());
+    rs.SetField(QStringLiteral("phPosted"), 0);
+    rs.SetField(QStringLiteral("phUserName"), h.userName);
+    if (h.edited) {
+        rs.SetField(QStringLiteral("phUpdateUserName"), GStrUserName);
+        rs.SetField(QStringLiteral("phUpdateTime"), GDtProcessDate);
+    }
+    rs.SetField(QStringLiteral("phExRate"), decimalOrNull(h.exRate));
+    rs.SetField(QStringLiteral("phDepExRate"), decimalOrNull(h.depExRate));
+    rs.SetField(QStringLiteral("phComExRate"), decimalOrNull(h.comExRate));
+    rs.Update();
+    rs.Close();
+}
+
+void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edited) {
+    if (edited)
+        GAdoCon->Execute(
+            QStringLiteral("Delete From aHqPettyCashPaymentDetails  where pdPaymentID=") +
+            number(paymentId) + QStringLiteral(" and pdCompanyID=") + number(GIntCompanyID) + u' ');
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("Select * from aHqPettyCashPaymentDetails where 1=2 "), GAdoCon,
+            adOpenKeyset, adLockOptimistic);
+    for (int i = 0; i < lines.size(); ++i) {
+        const VoucherLine& line = lines[i];
+        rs.AddNew();
+        rs.SetField(QStringLiteral("pdCompanyID"), GIntCompanyID);
+        rs.SetField(QStringLiteral("pdDepartmentID"), GIntDepartmentID);
+        rs.SetField(QStringLiteral("pdPaymentID"), paymentId);
+        rs.SetField(QStringLiteral("pdDetailID"), CInt(double(i + 1)));
+        rs.SetField(QStringLiteral("pdDebitAccountID"), line.debitAccountId);
+        rs.SetField(QStringLiteral("pdDescription"), line.description);
+        rs.SetField(QStringLiteral("pdExRate"), decimalOrNull(line.exRate));
+        rs.SetField(QStringLiteral("pdAmount"), decimalOrNull(line.amount));
+        rs.Update();
+    }
+    rs.Close();
+}
+
+bool IsPosted(const QString& paymentId) {
+    GObjVault.set("strTableName", QStringLiteral("aHqPettyCashPaymentHeader"));
+    const QVariant posted = GObjVault.call(
+        "fnReturnField", {QStringLiteral("phposted"),
+                          QStringLiteral("phPaymentid='") + SqlEscape(paymentId) +
+                              QStringLiteral("' and phcompanyid=") + number(GIntCompanyID)});
+    return CBool(posted);
+}
+
+}  // namespace pcp::VoucherStore

@@ -1,0 +1,62 @@
+#pragma once
+// A voucher's numbering and its writes, without any window: the voucher
+// window's save calls these inside its transaction, and tests, the
+// concurrency check and the benchmark drive them directly.
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+#include "../core/Decimal.h"
+
+namespace pcp {
+
+struct VoucherHeader {
+    qint32 paymentId = 0;
+    QString paymentNo;
+    QString referenceNo;
+    qint32 departmentId = 0;  // the voucher's own department
+    QDateTime paymentDate;
+    qint32 accountId = 0;  // the cash/bank account paid from
+    QString payee;
+    QString remarks;
+    QString amount;  // as the voucher shows it; the database reads it exactly
+    QString exRate, depExRate, comExRate;
+    QString userName;  // the creator
+    bool edited = false;
+};
+
+struct VoucherLine {
+    qint32 debitAccountId = 0;
+    QString description;
+    QString amount;
+    QString exRate;
+};
+
+namespace VoucherStore {
+
+// The number a new voucher of the department gets: its prefix for this
+// interface and year, followed by one more than the highest running number
+// in use under that prefix (PCP11 after PCP10).
+QString NextPaymentNo(qint32 departmentId);
+
+// One more than the company's highest voucher id.
+qint32 NextPaymentId();
+
+// "PCP/" + start year + "/" + account code + "-" + running number of the
+// account's vouchers in this company: 4 digits, "1" in a new start year,
+// and on past 9999.
+QString MakeReference(qint32 accountId);
+
+// Writes the header row (an edit first deletes the stored one).
+void SaveHeader(const VoucherHeader& header);
+
+// Writes the lines as details 1..n (an edit first deletes the stored ones).
+void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edited);
+
+// Whether the voucher is posted now, as the database holds it.
+bool IsPosted(const QString& paymentId);
+
+}  // namespace VoucherStore
+
+}  // namespace pcp

@@ -1,0 +1,365 @@
+#include "frmDebitEntry.h"
+
+#include <QComboBox>
+#include <QCompleter>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "../core/BasModule.h"
+#include "../core/Values.h"
+#include "../core/VoucherLines.h"
+#include "../core/ui/Keys.h"
+#include "../core/ui/ListView.h"
+#include "../core/ui/MessageBox.h"
+#include "../core/ui/Twips.h"
+#include "frmpayments.h"
+
+namespace pcp {
+
+using namespace BasModule;
+
+qint16 frmDebitEntry::intRowCount = 0;
+qint16 frmDebitEntry::intDupExist = 0;
+
+namespace {
+
+enum class Arrow { First, Previous, Next, Last };
+
+// The navigation buttons' pictures: a triangle, with a bar for the ends.
+QIcon arrowIcon(Arrow arrow, const QColor& colour) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    const bool left = arrow == Arrow::First || arrow == Arrow::Previous;
+    const QPolygonF triangle = left ? QPolygonF({QPointF(22, 6), QPointF(22, 26), QPointF(8, 16)})
+                                    : QPolygonF({QPointF(10, 6), QPointF(10, 26), QPointF(24, 16)});
+    p.drawPolygon(triangle);
+    if (arrow == Arrow::First) p.drawRect(QRectF(5, 6, 3, 20));
+    if (arrow == Arrow::Last) p.drawRect(QRectF(24, 6, 3, 20));
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+frmDebitEntry::frmDebitEntry(QWidget* parent) : VbForm(parent) {
+    setObjectName(QStringLiteral("frmDebitEntry"));
+    setWindowTitle(QStringLiteral("Debit Entry Form"));
+    buildControls();
+    connectHandlers();
+    Form_Load();
+}
+
+frmDebitEntry::~frmDebitEntry() = default;
+
+QString frmDebitEntry::messageTitle() const {
+    return GStrMsgboxCaption;
+}
+
+frmpayments& frmDebitEntry::voucher() const {
+    return PaymentsForm();
+}
+
+// --- layout -----------------------------------------------------------------
+
+QToolButton* frmDebitEntry::navigationButton(const char* name, const QString& tip, int icon) {
+    auto* b = new QToolButton(this);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(tip);
+    b->setIcon(arrowIcon(Arrow(icon), QColor(52, 84, 130)));
+    b->setIconSize(QSize(TwipsToPx(240), TwipsToPx(240)));
+    b->setMinimumSize(TwipsToPx(420), TwipsToPx(380));
+    b->setAutoRaise(false);
+    return b;
+}
+
+void frmDebitEntry::buildControls() {
+    fraBills = new QFrame(this);
+    fraBills->setObjectName(QStringLiteral("fraBills"));
+    fraBills->setFrameShape(QFrame::StyledPanel);
+    auto* fields = new QGridLayout(fraBills);
+    cboAccounts = new QComboBox(fraBills);
+    cboAccounts->setObjectName(QStringLiteral("cboAccounts"));
+    cboAccounts->setEditable(true);
+    cboAccounts->setInsertPolicy(QComboBox::NoInsert);
+    cboAccounts->setProperty("mandatory", true);
+    // The list finds an account as its first letters are typed.
+    cboAccounts->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    cboAccounts->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    txtDescription = new QLineEdit(fraBills);
+    txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    txtDescription->setMaxLength(240);
+    txtSettleAmt = new QLineEdit(fraBills);
+    txtSettleAmt->setObjectName(QStringLiteral("txtSettleAmt"));
+    txtSettleAmt->setMaxLength(17);
+    txtSettleAmt->setAlignment(Qt::AlignRight);
+    txtSettleAmt->setProperty("mandatory", true);
+    txtSettleAmt->setMouseTracking(true);
+    lblAmount = new QLabel(QStringLiteral("Account &Head :"), fraBills);
+    lblAmount->setObjectName(QStringLiteral("lblAmount"));
+    lblAmount->setBuddy(cboAccounts);
+    label100 = new QLabel(QStringLiteral("&Description:"), fraBills);
+    label100->setObjectName(QStringLiteral("label100"));
+    label100->setBuddy(txtDescription);
+    lblSettleAmt = new QLabel(QStringLiteral("A&mount :"), fraBills);
+    lblSettleAmt->setObjectName(QStringLiteral("lblSettleAmt"));
+    lblSettleAmt->setBuddy(txtSettleAmt);
+    fields->addWidget(lblAmount, 0, 0);
+    fields->addWidget(cboAccounts, 0, 1, 1, 2);
+    fields->addWidget(label100, 1, 0);
+    fields->addWidget(txtDescription, 1, 1, 1, 2);
+    fields->addWidget(lblSettleAmt, 2, 0);
+    fields->addWidget(txtSettleAmt, 2, 1);
+    fields->setColumnStretch(1, 1);
+    fields->setColumnStretch(2, 1);
+
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdCancel = new QPushButton(QStringLiteral("&Close"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    for (QPushButton* b : {cmdOk, cmdCancel}) b->setAutoDefault(false);
+    setCancelButton(cmdCancel);
+    cmdFirst = navigationButton("cmdFirst", QStringLiteral("First line"), int(Arrow::First));
+    cmdPrevious =
+        navigationButton("cmdPrevious", QStringLiteral("Previous line"), int(Arrow::Previous));
+    cmdNext = navigationButton("cmdNext", QStringLiteral("Next line"), int(Arrow::Next));
+    cmdLast = navigationButton("cmdLast", QStringLiteral("Last line"), int(Arrow::Last));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    buttons->addStretch(1);
+    for (QToolButton* b : {cmdFirst, cmdPrevious, cmdNext, cmdLast}) buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraBills);
+    layout->addLayout(buttons);
+
+    QWidget* order[] = {cboAccounts, txtDescription, txtSettleAmt, cmdOk,  cmdCancel,
+                        cmdFirst,    cmdPrevious,    cmdNext,      cmdLast};
+    for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    setMinimumWidth(TwipsToPx(5610));
+}
+
+void frmDebitEntry::connectHandlers() {
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this,
+            [this] { Handle("frmDebitEntry", "cmdCancel_Click", [&] { Unload(); }); });
+    connect(cmdFirst, &QToolButton::clicked, this, [this] { cmdFirst_Click(); });
+    connect(cmdPrevious, &QToolButton::clicked, this, [this] { cmdPrevious_Click(); });
+    connect(cmdNext, &QToolButton::clicked, this, [this] { cmdNext_Click(); });
+    connect(cmdLast, &QToolButton::clicked, this, [this] { cmdLast_Click(); });
+    keys_ = new KeyRouter(this);
+    keys_->on(
+        cboAccounts,
+        {.keyDown = {}, .keyPress = [this](int& k) { cboAccounts_KeyPress(k); }, .keyUp = {}});
+    keys_->on(txtDescription, {.keyDown = {},
+                               .keyPress =
+                                   [](int& k) {
+                                       if (k == vbKeyReturn) EnterToTab(k);
+                                   },
+                               .keyUp = {}});
+    keys_->on(
+        txtSettleAmt,
+        {.keyDown = {}, .keyPress = [this](int& k) { txtSettleAmt_KeyPress(k); }, .keyUp = {}});
+    keys_->attach();
+    txtSettleAmt->installEventFilter(this);
+}
+
+bool frmDebitEntry::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtSettleAmt) {
+        if (event->type() == QEvent::FocusIn)
+            // After the focus change has settled, or the click would undo it.
+            QTimer::singleShot(0, this, [this] { txtSettleAmt_GotFocus(); });
+        else if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+            txtSettleAmt_MouseMove();
+    }
+    return VbForm::eventFilter(watched, event);
+}
+
+// --- load -------------------------------------------------------------------
+
+void frmDebitEntry::Form_Load() {
+    Handle("frmDebitEntry", "Form_Load", [&] {
+        vault_ = CreateObject(QStringLiteral("Kestrel.clsVault"));
+        utility_ = CreateObject(QStringLiteral("Kestrel.clsUtility"));
+        vault_.set("adocon", ObjectArg(GAdoCon.get()));
+        GObjPalette.call("ApplyPalette", {ObjectArg(this)});
+        fillAccounts();
+        GObjTrail.call("SaveInToTag", {ObjectArg(this)});
+        if (voucher().lvwAccounts->count() == 0) setNavigation(false, false, false, false);
+    });
+}
+
+// The voucher department's accounts that a payment may debit: no bank, cash
+// or fixed-asset accounts, no trade control accounts, no control account of
+// the department; ordered by description.
+void frmDebitEntry::fillAccounts() {
+    const QString c = QString::number(GIntCompanyID);
+    const QString d = QString::number(voucher().cboDepartment->currentData().toInt());
+    vault_.set("strTableName",
+               QStringLiteral("aaccountmaster am,agroupmaster gm ,vwnoncontrolaccounts nca") +
+                   QStringLiteral(" left outer join adepControlAccounts dc on ") +
+                   QStringLiteral(" nca.Accountid = dc.controlaccid and nca.companyid = "
+                                  "dc.CompanyID and ") +
+                   QStringLiteral("  nca.daDepartmentid = dc.maindepid"));
+    const QString condition =
+        QStringLiteral(" am.groupID=gm.groupID and am.groupid<>(select bankgroupID from ") +
+        QStringLiteral("asettings where CompanyID=") + c + QStringLiteral(" ) and am.groupid<> ") +
+        QStringLiteral(" (select isnull(cashgroupID,0) from asettings where CompanyID=") + c +
+        QStringLiteral(
+            ") and am.groupid <>  (select fixedassetgroupid from asettings where "
+            "CompanyID=") +
+        c + QStringLiteral(") and ") +
+        QStringLiteral(" am.accountid <> (select isnull(TradeDebtorAcID,0) from asettings where ") +
+        QStringLiteral(" companyid=") + c + QStringLiteral(") and ") +
+        QStringLiteral(
+            " am.accountid <> (select isnull(TradeCreditorAcID,0) from asettings "
+            "where ") +
+        QStringLiteral(" companyid=") + c + QStringLiteral(") and ") +
+        QStringLiteral(" am.CompanyID = gm.companyid and am.CompanyID=") + c +
+        QStringLiteral(" and ") +
+        QStringLiteral(" am.companyid=nca.companyid and nca.accountid=am.accountid and ") +
+        QStringLiteral(" nca.dadepartmentid=") + d + QStringLiteral(" and dc.maindepid is null") +
+        QStringLiteral(" order by Accountdesc");
+    vault_.call("populateComboorList", {ObjectArg(cboAccounts), QStringLiteral("am.AccountID"),
+                                        QStringLiteral("Accountdesc"), condition});
+    cboAccounts->setCurrentIndex(-1);
+    cboAccounts->clearEditText();
+}
+
+// --- keys and the amount ---------------------------------------------------------
+
+void frmDebitEntry::cboAccounts_KeyPress(int& keyAscii) {
+    Handle("frmDebitEntry", "cboAccounts_KeyPress", [&] { EnterToTab(keyAscii); });
+}
+
+void frmDebitEntry::txtSettleAmt_KeyPress(int& keyAscii) {
+    Handle("frmDebitEntry", "txtSettleAmt_KeyPress", [&] {
+        EnterToTab(keyAscii);
+        keyAscii =
+            utility_.call("TextValidateNum", {ObjectArg(txtSettleAmt), keyAscii, 12, 2}).toInt();
+    });
+}
+
+void frmDebitEntry::txtSettleAmt_GotFocus() {
+    Handle("frmDebitEntry", "txtSettleAmt_GotFocus",
+           [&] { txtSettleAmt->setSelection(0, int(txtSettleAmt->text().size())); });
+}
+
+// The amount in readable form, with thousands separators.
+void frmDebitEntry::txtSettleAmt_MouseMove() {
+    Handle("frmDebitEntry", "txtSettleAmt_MouseMove", [&] {
+        const Decimal amount = ValDecimal(txtSettleAmt->text()).value_or(Decimal());
+        txtSettleAmt->setToolTip(Format(amount, QStringLiteral("###,###,##0.00######")));
+    });
+}
+
+// --- OK ---------------------------------------------------------------------
+
+// A typed account is valid only as an entry of the list; it then becomes the
+// selected entry.
+bool frmDebitEntry::accountIsValid() {
+    const QString typed = cboAccounts->currentText();
+    if (typed.isEmpty()) return false;
+    const int entry = cboAccounts->findText(typed, Qt::MatchFixedString);
+    if (entry < 0) return false;
+    if (cboAccounts->currentIndex() != entry) cboAccounts->setCurrentIndex(entry);
+    return true;
+}
+
+void frmDebitEntry::cmdOk_Click() {
+    Handle("frmDebitEntry", "cmdOk_Click", [&] {
+        frmpayments& form = voucher();
+        ListView* lines = form.lvwAccounts;
+        if (!accountIsValid()) {
+            ModuleMsgBox(QStringLiteral("Select Valid Account"), vbInformation);
+            if (cboAccounts->isEnabled()) cboAccounts->setFocus();
+            return;
+        }
+        if (ValDecimal(txtSettleAmt->text()).value_or(Decimal()).isZero()) {
+            ModuleMsgBox(QStringLiteral("Enter Amount"), vbInformation);
+            txtSettleAmt->setFocus();
+            return;
+        }
+        const bool adding = form.StrNewEditFlag == u"N";
+        if (adding) intRowCount = qint16(lines->count() + 1);
+        if (lines->count() > 0) {
+            ListDuplicateCheck(cboAccounts->currentData().toInt());
+            if (intDupExist == 1) return;
+        }
+        if (!adding) {
+            const int selected = lines->selectedIndex();
+            intRowCount = CInt(lines->itemText(selected));
+            writeLine(selected);
+            lines->setSelectedIndex(selected);
+        } else {
+            writeLine(lines->add(QString::number(intRowCount)));
+        }
+        form.blnItemChange = true;
+        if (lines->count() >= 2) setNavigation(true, true, true, true);
+        if (form.StrNewEditFlag == u"E") {
+            form.RecomputeTotal();
+            if (lines->selectedIndex() == lines->count()) {
+                Unload();
+                return;
+            }
+            cmdNext_Click();
+        } else {
+            clearFields();
+            txtDescription->setFocus();
+        }
+        form.RecomputeTotal();
+        cboAccounts->setFocus();
+    });
+}
+
+void frmDebitEntry::writeLine(int index) {
+    ListView* lines = voucher().lvwAccounts;
+    const qint32 account = cboAccounts->currentData().toInt();
+    lines->setItemText(index, QString::number(intRowCount));
+    lines->setSubItem(index, 1, cboAccounts->currentText());
+    lines->setSubItem(index, 2, txtDescription->text());
+    lines->setSubItem(index, 3, LineAmountText(txtSettleAmt->text()));
+    lines->setSubItem(index, 4, QString::number(account));
+    lines->setSubItem(index, 5, GetSellingRate(account, QStringLiteral("A")));
+    lines->setSubItem(index, 6, QStringLiteral("0"));
+}
+
+void frmDebitEntry::clearFields() {
+    cboAccounts->setCurrentIndex(-1);
+    cboAccounts->clearEditText();
+    txtSettleAmt->clear();
+    txtDescription->clear();
+}
+
+// The same account may stand on two lines only with the selected line's amount.
+void frmDebitEntry::ListDuplicateCheck(qint32 AccountCode) {
+    Handle("frmDebitEntry", "ListDuplicateCheck", [&] {
+        intDupExist = 0;
+        ListView* lines = voucher().lvwAccounts;
+        const int count = lines->count();
+        const int selected = lines->selectedIndex();
+        const Decimal selectedAmount = selected > 0 ? CDec(lines->subItem(selected, 3)) : Decimal();
+        for (int i = 1; i <= count; ++i) {
+            if (i == intRowCount) continue;
+            if (CLng(lines->subItem(i, 4)) != AccountCode) continue;
+            if (CDec(lines->subItem(i, 3)) == selectedAmount) continue;
+            ModuleMsgBox(QStringLiteral("Data already exists with this Account"), vbInformation);
+            cboAccounts->setFocus();
+            intDupExist = 1;
+        }
+    });
+}
+
+}  // namespace pcp

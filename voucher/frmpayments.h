@@ -1,0 +1,129 @@
+#pragma once
+// The voucher entry window: one petty cash payment voucher's header and its
+// debit lines, opened by the register for a new voucher or an edit.
+//
+// frmpayments.cpp holds the layout, the load, activation, the function keys
+// and the close question; frmpaymentsHeader.cpp the department and account
+// choices; frmpaymentsLines.cpp the lines list, its menu, keys, sorting and
+// the payment amount. There is one window per process, loaded on first touch
+// (PaymentsForm) and unloaded after every close.
+
+#include <QString>
+
+#include "../core/Decimal.h"
+#include "../core/ui/VbForm.h"
+
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace pcp {
+
+class KeyRouter;
+class ListView;
+
+class frmpayments : public VbForm {
+    Q_OBJECT
+  public:
+    explicit frmpayments(QWidget* parent = nullptr);
+    ~frmpayments() override;
+
+    // Lines changed since the window opened (asked by the close question).
+    bool blnItemChange = false;
+    // The line dialog's mode: "N" adds lines, "E" changes them.
+    QString StrNewEditFlag;
+    // Given to a new voucher when it is saved.
+    qint32 lngNewPaymentID = 0;
+    QString StrNewPaymentNo;
+    // The total last computed by fnTotal.
+    Decimal dblLineTotal;
+
+    QLineEdit* txtpaymentNo = nullptr;
+    QDateEdit* dtpDate = nullptr;
+    QLineEdit* txtPayee = nullptr;
+    QComboBox* cboDepartment = nullptr;
+    QComboBox* cboAccName = nullptr;
+    QLineEdit* txtRefNo = nullptr;
+    QLineEdit* txtRemarks = nullptr;
+    QGroupBox* fraDetails = nullptr;
+    ListView* lvwAccounts = nullptr;
+    QLabel* lblTotalAmt = nullptr;
+    QLineEdit* txtTotal = nullptr;
+    QLineEdit* txtAccExRates = nullptr;
+    QLineEdit* txtDepExRates = nullptr;
+    QLineEdit* txtComExRates = nullptr;
+    QLineEdit* txtCusExRates = nullptr;
+    QLineEdit* txtusername = nullptr;
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QMenu* mnupopup = nullptr;
+    QAction* mnuAdd = nullptr;
+    QAction* mnuEdit = nullptr;
+    QAction* mnuDelete = nullptr;
+    QAction* mnuCancel = nullptr;
+
+    // F5 saves, F10 adds a line, F11 changes the selected one. The key is
+    // swallowed (set to 0) when it did something.
+    void CheckHotkey(int& KeyCode);
+    // Recomputes the lines' total into dblLineTotal; true when the payment
+    // amount shows the same at two decimals.
+    bool fnTotal();
+    // Rewrites the payment amount from the lines (after a line changed).
+    void RecomputeTotal();
+
+    // The line menu's commands (F10, F11, the pop-up menu, the list's keys).
+    void mnuAdd_Click();
+    void mnuEdit_Click();
+    void mnuDelete_Click();
+
+    // The save: checks, then numbering and writes in one transaction.
+    void cmdOk_Click();
+    bool ValidateVoucher();
+    void MakeReferenceNo();
+    void GetNextPaymentNo();
+    void SaveHeader();
+    void SaveDetails();
+
+  protected:
+    void formActivate() override;
+    bool queryUnload(int unloadMode) override;
+    QString messageTitle() const override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    void buildControls();
+    QWidget* buildHeader();
+    QWidget* buildLines();
+    QWidget* buildFooter();
+    void buildMenu();
+    void connectHandlers();
+    void setTabOrder();
+    void Form_Load();
+
+    void cboDepartment_Click();
+    void cboAccName_Click();
+    void cmdClose_Click();
+    void lvwAccounts_ColumnClick(int column);
+    void lvwAccounts_KeyPress(int& keyAscii);
+    void lvwAccounts_MouseDown(const QPoint& globalPos);
+    void txtTotal_KeyPress(int& keyAscii);
+    bool departmentChosen();
+    bool accountChosen();
+    void ClearColumnIcons(int except);
+
+    bool blnFirstActivate = true;
+    KeyRouter* keys_ = nullptr;
+};
+
+// The one voucher window, loaded on first touch.
+frmpayments& PaymentsForm();
+bool PaymentsFormLoaded();
+// Discards the window (after it closed, or after an edit that failed part way).
+void UnloadPaymentsForm();
+
+}  // namespace pcp

@@ -295,6 +295,7 @@ void frmpayments::formActivate() {
         blnFirstActivate = false;
         setTag(QStringLiteral("loaded"));
         GObjTrail.call("SaveInToTag", {ObjectArg(this)});
+        if (txtPayee->isEnabled()) txtPayee->setFocus();  // the clerk starts with the payee
     });
 }
 

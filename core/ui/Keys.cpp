@@ -81,6 +81,10 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     // A key reaches the filter once for the focus widget; ignore the copies
     // that propagate to its parents.
+    // A key a control did not take travels on to its parents; it was handled
+    // for the control already. (When a handler opened and closed a window
+    // meanwhile, no widget may have the focus to tell the copy by.)
+    if (isCopyOfHandled(static_cast<QKeyEvent*>(event))) return false;
     auto* w = qobject_cast<QWidget*>(watched);
     if (!w || (QApplication::focusWidget() && w != QApplication::focusWidget() && watched != form_))
         return false;
@@ -91,7 +95,24 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     const KeyHandlers* own = control ? &handlers_[control] : nullptr;
     const int shift = VbShiftOf(e);
 
-    if (type == QEvent::KeyRelease) {
+    remember(e);
+    return dispatch(e, own, shift);
+}
+
+bool KeyRouter::isCopyOfHandled(const QKeyEvent* e) const {
+    return e == handled_.event && e->type() == handled_.type && e->key() == handled_.key &&
+           e->modifiers() == handled_.modifiers && e->timestamp() == handled_.timestamp &&
+           e->isAutoRepeat() == handled_.autoRepeat;
+}
+
+// Kept until the next key: a copy travelling to the parents comes before it.
+// (A window opened by a handler runs the event loop before the copies go on.)
+void KeyRouter::remember(const QKeyEvent* e) {
+    handled_ = {e, e->type(), e->key(), e->modifiers(), e->timestamp(), e->isAutoRepeat()};
+}
+
+bool KeyRouter::dispatch(QKeyEvent* e, const KeyHandlers* own, int shift) {
+    if (e->type() == QEvent::KeyRelease) {
         if (e->isAutoRepeat()) return false;
         int code = VbKeyCodeOf(e);
         if (preview_.keyUp) preview_.keyUp(code, shift);

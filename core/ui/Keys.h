@@ -62,6 +62,18 @@ class KeyRouter : public QObject {
 
   private:
     QWidget* controlFor(QObject* watched) const;
+    bool dispatch(QKeyEvent* e, const KeyHandlers* own, int shift);
+    bool isCopyOfHandled(const QKeyEvent* e) const;
+    void remember(const QKeyEvent* e);
+    struct Handled {
+        const QKeyEvent* event = nullptr;
+        int type = 0;
+        int key = 0;
+        Qt::KeyboardModifiers modifiers;
+        quint64 timestamp = 0;
+        bool autoRepeat = false;
+    } handled_;
+
     QWidget* form_;
     KeyHandlers preview_;
     QHash<QWidget*, KeyHandlers> handlers_;

@@ -40,7 +40,11 @@ void VbForm::keyPressEvent(QKeyEvent* e) {
         return;
     }
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        // No implicit default button: Enter belongs to the fields.
+        // No implicit default button: Enter belongs to the fields, and presses
+        // a button only when the button itself has the focus.
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+            button && button->isEnabled() && e->modifiers() == Qt::NoModifier)
+            button->animateClick();
         e->accept();
         return;
     }

@@ -1,15 +1,17 @@
 #include "Fixtures.h"
 
+#include <QApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
 #include <QTimer>
 
 #include "core/ComRegistry.h"
-#include "module/ModuleState.h"
 #include "core/suite/clsIncident.h"
 #include "core/ui/Modal.h"
 #include "db/DemoDatabase.h"
+#include "module/ModuleState.h"
 
 namespace pcp::test {
 
@@ -74,11 +76,19 @@ QStringList MessageScript::texts() const {
 }
 
 ModalScript::ModalScript() {
+    install();
+}
+
+void ModalScript::install() {
     SetModalHook([this](QDialog* window) {
         seen_ << window->objectName();
         if (!actions_.empty() && actions_.front().first == window->objectName()) {
             auto action = std::move(actions_.front().second);
             actions_.pop_front();
+            // As a person would: the window is in front and has the focus first.
+            window->activateWindow();
+            QTest::qWaitForWindowActive(window, 2000);
+            QApplication::processEvents();
             action(window);
             return;
         }

@@ -61,6 +61,8 @@ class ModalScript {
     ModalScript();
     ~ModalScript();
     void expect(const QString& objectName, std::function<void(QDialog*)> action);
+    // Takes the modal hook again (after a reset put the guards in its place).
+    void install();
     bool allSeen() const { return actions_.empty(); }
     QStringList unexpected() const { return unexpected_; }
     QStringList seen() const { return seen_; }

@@ -27,8 +27,9 @@ class SqlDialect {
     // The statement that starts a transaction; empty when the connection's
     // own transaction call does.
     virtual QString beginStatement() const = 0;
-    // Runs once a connection to this database is open; errors name source.
-    virtual void prepare(QSqlDatabase& db, const QString& source) const = 0;
+    // Runs once a connection to this database is open; errors name source. A
+    // read-only connection is left as the file is (no journal mode switch).
+    virtual void prepare(QSqlDatabase& db, const QString& source, bool readOnly) const = 0;
 };
 
 std::unique_ptr<SqlDialect> MakeSqliteDialect();

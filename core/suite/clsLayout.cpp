@@ -1,5 +1,6 @@
 #include "clsLayout.h"
 
+#include <QLoggingCategory>
 #include <QPointer>
 
 #include "../AdoConnection.h"
@@ -9,6 +10,8 @@
 #include "../SqlText.h"
 #include "../Values.h"
 #include "../ui/FlexGrid.h"
+
+Q_LOGGING_CATEGORY(lcLayout, "pettycash.layout")
 
 namespace pcp {
 
@@ -33,16 +36,9 @@ void storeWidth(AdoConnection* con, int userId, int companyId, const QString& gr
             .arg(twips));
 }
 
-}  // namespace
-
-bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool) {
-    auto* con = qobject_cast<AdoConnection*>(connection);
-    if (!grid || !con)
-        raise(kErrObjectRequired, QStringLiteral("Plover.clsLayout"),
-              QStringLiteral("Object required"));
-    const QString gridName = grid->objectName();
+void applyStoredWidths(AdoConnection* con, int userId, int companyId, QObject* grid,
+                       const QString& gridName) {
     const int cols = GetByName(grid, "Cols").toInt();
-
     AdoRecordset rs;
     rs.Open(QStringLiteral(
                 "select ColumnIndex, WidthTwips from aGridLayout where UserID=%1 and CompanyID=%2 "
@@ -58,6 +54,26 @@ bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject*
         rs.MoveNext();
     }
     rs.Close();
+}
+
+}  // namespace
+
+// Widths are only a preference: a database that cannot give or keep them
+// (read-only, or without the layout table) leaves the grid as the window made
+// it, and the failure goes to the log.
+bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool) {
+    auto* con = qobject_cast<AdoConnection*>(connection);
+    if (!grid || !con)
+        raise(kErrObjectRequired, QStringLiteral("Plover.clsLayout"),
+              QStringLiteral("Object required"));
+    const QString gridName = grid->objectName();
+    bool applied = true;
+    try {
+        applyStoredWidths(con, userId, companyId, grid, gridName);
+    } catch (const std::exception& e) {
+        qCWarning(lcLayout) << "stored widths of" << gridName << "not read:" << e.what();
+        applied = false;
+    }
 
     auto* flex = qobject_cast<FlexGrid*>(grid);
     if (flex && !flex->property("pcpLayoutStored").toBool()) {
@@ -68,12 +84,13 @@ bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject*
                              if (!guarded || !guarded->isOpen() || col == 0) return;
                              try {
                                  storeWidth(guarded, userId, companyId, gridName, col, twips);
-                             } catch (const std::exception&) {
-                                 // A width that cannot be stored is only a preference.
+                             } catch (const std::exception& e) {
+                                 qCWarning(lcLayout) << "width of" << gridName << "column" << col
+                                                     << "not stored:" << e.what();
                              }
                          });
     }
-    return true;
+    return applied;
 }
 
 }  // namespace pcp

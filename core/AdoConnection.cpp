@@ -30,6 +30,10 @@ bool AdoConnection::isOpen() const {
     return db_.isValid() && db_.isOpen();
 }
 
+bool AdoConnection::ReadOnly() const {
+    return isOpen() && driver_->readOnly();
+}
+
 const SqlDriver& AdoConnection::driver() const {
     requireOpen();
     return *driver_;
@@ -46,13 +50,9 @@ void AdoConnection::Open(const QString& connectionString) {
     driver_ = SqlDriver::create(settings);
     connectionName_ = nextConnectionName();
     db_ = QSqlDatabase::addDatabase(driver_->qtDriverName(), connectionName_);
-    driver_->configure(db_, settings);
-    if (!db_.open()) {
-        const QString text = db_.lastError().text();
-        dropDatabase();
-        raise(kErrDbConnection, driver_->name(), text);
-    }
     try {
+        driver_->configure(db_, settings);
+        if (!db_.open()) raise(kErrDbConnection, driver_->name(), db_.lastError().text());
         driver_->prepareOpened(db_);
     } catch (...) {
         // A connection its database cannot serve is not left open.

@@ -33,6 +33,9 @@ class AdoConnection : public QObject {
     bool isOpen() const;
 
     Q_INVOKABLE void Open(const QString& connectionString = QString());
+    // The connection only reads: "Mode=ReadOnly" asked for it, or the user
+    // may not write the embedded database file or its folder.
+    Q_INVOKABLE bool ReadOnly() const;
     Q_INVOKABLE void Close();
     // Runs a statement that returns no rows; the number of rows it affected.
     Q_INVOKABLE int Execute(const QString& sql);

@@ -80,7 +80,7 @@ class OdbcDriver final : public SqlDriver {
     QString name() const override { return kSource; }
     QString qtDriverName() const override { return QStringLiteral("QODBC"); }
 
-    void configure(QSqlDatabase& db, const ConnectionSettings& settings) const override {
+    void configure(QSqlDatabase& db, const ConnectionSettings& settings) override {
         db.setDatabaseName(WithSqliteFunctions(settings.dataSource, libraryFolder()));
     }
 
@@ -89,7 +89,7 @@ class OdbcDriver final : public SqlDriver {
         dialect_ = DialectForDbms(OdbcDbmsName(db));
         sqlite_ = dialect_->name() == u"SQLite";
         if (sqlite_) requireSqliteFunctions(db);
-        dialect_->prepare(db, name());
+        dialect_->prepare(db, name(), readOnly_);
     }
 
     // The SQLite ODBC driver has narrow entry points only: unixODBC converts

@@ -50,7 +50,8 @@ class SqliteDialect final : public SqlDialect {
     QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
 
     // Several workstations may share one file: readers go on beside a writer.
-    void prepare(QSqlDatabase& db, const QString& source) const override {
+    void prepare(QSqlDatabase& db, const QString& source, bool readOnly) const override {
+        if (readOnly) return;
         if (db.databaseName() != u":memory:")
             execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), source);
         execOrThrow(db, QStringLiteral("PRAGMA synchronous=NORMAL"), source);
@@ -71,7 +72,7 @@ class SqlServerDialect final : public SqlDialect {
     }
     int usualWaitLimit() const override { return -1; }  // the server's own: wait
     QString beginStatement() const override { return QString(); }
-    void prepare(QSqlDatabase&, const QString&) const override {}
+    void prepare(QSqlDatabase&, const QString&, bool) const override {}
 };
 
 }  // namespace

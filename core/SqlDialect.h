@@ -31,8 +31,9 @@ class SqlDialect {
     // for another workstation's lock (milliseconds); and the usual bound.
     virtual QString waitLimitStatement(int milliseconds) const = 0;
     virtual int usualWaitLimit() const = 0;
-    // Runs once a connection to this database is open; errors name source.
-    virtual void prepare(QSqlDatabase& db, const QString& source) const = 0;
+    // Runs once a connection to this database is open; errors name source. A
+    // read-only connection is left as the file is (no journal mode switch).
+    virtual void prepare(QSqlDatabase& db, const QString& source, bool readOnly) const = 0;
 };
 
 std::unique_ptr<SqlDialect> MakeSqliteDialect();

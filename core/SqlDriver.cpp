@@ -12,6 +12,7 @@
 #include "Decimal.h"
 #include "ModuleError.h"
 #include "OdbcDriver.h"
+#include "SqliteFile.h"
 #include "Values.h"
 
 namespace pcp {
@@ -19,6 +20,7 @@ namespace pcp {
 ConnectionSettings ParseConnectionString(const QString& connectionString) {
     const QString trimmed = connectionString.trimmed();
     QString provider, source;
+    bool readOnly = false;
     for (const QString& part : trimmed.split(u';', Qt::SkipEmptyParts)) {
         const int eq = part.indexOf(u'=');
         if (eq < 0) continue;
@@ -26,12 +28,15 @@ ConnectionSettings ParseConnectionString(const QString& connectionString) {
         const QString value = part.mid(eq + 1).trimmed();
         if (key == u"provider") provider = value.toLower();
         if (key == u"data source") source = value;
+        if (key == u"mode")
+            readOnly = value.compare(u"read", Qt::CaseInsensitive) == 0 ||
+                       value.compare(u"readonly", Qt::CaseInsensitive) == 0;
     }
-    if (provider == u"sqlite") return {QStringLiteral("sqlite"), source};
+    if (provider == u"sqlite") return {QStringLiteral("sqlite"), source, readOnly};
     if (!trimmed.contains(u'=') &&
         (trimmed.endsWith(u".db") || trimmed.endsWith(u".sqlite") || trimmed == u":memory:"))
-        return {QStringLiteral("sqlite"), trimmed};
-    return {QStringLiteral("odbc"), trimmed};
+        return {QStringLiteral("sqlite"), trimmed, false};
+    return {QStringLiteral("odbc"), trimmed, false};
 }
 
 namespace {
@@ -49,18 +54,36 @@ class SqliteDriver final : public SqlDriver {
     QString name() const override { return QStringLiteral("SQLite"); }
     QString qtDriverName() const override { return QStringLiteral("QSQLITE"); }
 
-    void configure(QSqlDatabase& db, const ConnectionSettings& settings) const override {
-        db.setDatabaseName(settings.dataSource);
+    // Checks the file before anything opens it (QSQLITE would create a missing
+    // one and the WAL switch would write into any file it can read). A
+    // database in memory is always new and empty: there is nothing to check.
+    void configure(QSqlDatabase& db, const ConnectionSettings& settings) override {
+        const QString& path = settings.dataSource;
+        memory_ = path == u":memory:";
+        if (!memory_) {
+            const QString problem = PettyCashFileProblem(path);
+            if (!problem.isEmpty()) raise(kErrDbConnection, name(), problem);
+            readOnly_ = settings.readOnly || !SqliteFileWritable(path);
+        }
         // Several workstations may share one file: wait for a writer instead of failing.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+        bool uri = false;
+        db.setDatabaseName(readOnly_ ? SqliteReadOnlyName(path, &uri) : path);
+        if (readOnly_) options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        if (uri) options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setConnectOptions(options);
     }
 
     void prepareOpened(QSqlDatabase& db) override {
         const QVariant handle = db.driver()->handle();
         if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
             raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
-        RegisterTsqlFunctions(*static_cast<sqlite3* const*>(handle.constData()));
-        dialect_->prepare(db, name());
+        sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+        RegisterTsqlFunctions(sqlite);
+        // SQLite itself may have opened the file for reading only.
+        readOnly_ = readOnly_ || sqlite3_db_readonly(sqlite, "main") == 1;
+        dialect_->prepare(db, name(), readOnly_);
+        if (!readOnly_ && !memory_) CreateLocalComponentTables(db, name());
     }
 
     // SQLite keeps NUMERIC(18,3) as REAL; the declared type tells the scale
@@ -80,6 +103,9 @@ class SqliteDriver final : public SqlDriver {
         }
         return kinds;
     }
+
+  private:
+    bool memory_ = false;
 };
 
 }  // namespace

@@ -17,12 +17,13 @@
 namespace pcp {
 
 struct ConnectionSettings {
-    QString provider;    // "sqlite" or "odbc"
-    QString dataSource;  // SQLite: the database file; ODBC: the full connection string
+    QString provider;       // "sqlite" or "odbc"
+    QString dataSource;     // SQLite: the database file; ODBC: the full connection string
+    bool readOnly = false;  // SQLite: "Mode=Read" or "Mode=ReadOnly" asks for reading only
 };
 
-// Reads "Provider=SQLite;Data Source=file" (or a bare file path ending in .db or
-// .sqlite); anything else is an ODBC connection string.
+// Reads "Provider=SQLite;Data Source=file[;Mode=ReadOnly]" (or a bare file path
+// ending in .db or .sqlite); anything else is an ODBC connection string.
 ConnectionSettings ParseConnectionString(const QString& connectionString);
 
 // What a result column holds beyond what the driver's value type says.
@@ -40,9 +41,12 @@ class SqlDriver {
     virtual ~SqlDriver() = default;
     virtual QString name() const = 0;
     virtual QString qtDriverName() const = 0;
-    virtual void configure(QSqlDatabase& db, const ConnectionSettings& settings) const = 0;
+    // Before the database opens; raises when the data source cannot serve the module.
+    virtual void configure(QSqlDatabase& db, const ConnectionSettings& settings) = 0;
     // Runs once the database is open: pragmas, functions, the dialect.
     virtual void prepareOpened(QSqlDatabase& db) = 0;
+    // The connection reads only: asked for, or the user may not write the database.
+    bool readOnly() const { return readOnly_; }
     // The statement as the database must receive it.
     virtual QString translate(const QString& tsql) const { return dialect_->translate(tsql); }
     // What each result column holds: dates kept as text, exact decimals.
@@ -66,6 +70,7 @@ class SqlDriver {
   protected:
     explicit SqlDriver(std::unique_ptr<SqlDialect> dialect) : dialect_(std::move(dialect)) {}
     std::unique_ptr<SqlDialect> dialect_;
+    bool readOnly_ = false;
 
   private:
     void endTransaction(QSqlDatabase& db, bool commit) const;

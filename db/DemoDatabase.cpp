@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUrl>
 #include <cmath>
 #include <functional>
 
@@ -298,17 +299,50 @@ bool addOtherCompanyVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
     return true;
 }
 
-bool withDatabase(const QString& path, const std::function<bool(QSqlDatabase&)>& work) {
+bool failWith(QString* error, const QString& text) {
+    if (error) *error = text;
+    return false;
+}
+
+bool withDatabase(const QString& path, QString* error,
+                  const std::function<bool(QSqlDatabase&)>& work) {
     const QString name = QStringLiteral("pcp-demo-builder");
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        ok = db.open() && work(db);
+        ok = db.open() ? work(db) : failWith(error, db.lastError().text());
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+// The date the demo vouchers were made around, so that a later run can show
+// them with the process date they were made for.
+bool recordMadeFor(QSqlDatabase& db, const QDate& processDate, QString* error) {
+    return exec(db, QStringLiteral("CREATE TABLE aDemoInfo (MadeFor DATETEXT NOT NULL)"), error) &&
+           exec(db,
+                QStringLiteral("INSERT INTO aDemoInfo VALUES ('%1')").arg(DateText(processDate)),
+                error);
+}
+
+// Opens the file for reading only without making a -wal or -shm file: a file
+// with no -wal file is read as it stands.
+QString readingName(const QString& path) {
+    const bool immutable = !QFileInfo::exists(path + QStringLiteral("-wal"));
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+           (immutable ? QStringLiteral("?immutable=1") : QStringLiteral("?mode=ro"));
+}
+
+// The folder of a new database exists and may be written; else why not.
+bool prepareFolder(const QString& path, QString* error) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return failWith(error, QStringLiteral("the folder \"%1\" could not be made.").arg(folder));
+    if (!QFileInfo(folder).isWritable())
+        return failWith(error, QStringLiteral("the folder \"%1\" may not be written.").arg(folder));
+    return true;
 }
 
 }  // namespace
@@ -346,31 +380,52 @@ bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& last
 }
 
 bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* error) {
-    if (QFileInfo::exists(path)) {
-        if (error) *error = QStringLiteral("The file already exists: ") + path;
-        return false;
-    }
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (QFileInfo::exists(path))
+        return failWith(error, QStringLiteral("the file \"%1\" already exists.").arg(path));
+    if (!prepareFolder(path, error)) return false;
     const QString partial = path + QStringLiteral(".building");
-    QFile::remove(partial);
-    const bool ok = withDatabase(partial, [&](QSqlDatabase& db) {
+    if (QFileInfo::exists(partial) && !QFile::remove(partial))
+        return failWith(
+            error, QStringLiteral("the unfinished file \"%1\" could not be removed.").arg(partial));
+    const bool ok = withDatabase(partial, error, [&](QSqlDatabase& db) {
         return exec(db, QStringLiteral("BEGIN"), error) && CreateSchema(db, error) &&
                LoadMasterData(db, processDate, error) && addDemoVouchers(db, processDate, error) &&
                addOtherCompanyVouchers(db, processDate, error) &&
-               exec(db, QStringLiteral("COMMIT"), error);
+               recordMadeFor(db, processDate, error) && exec(db, QStringLiteral("COMMIT"), error);
     });
     // Only a complete database takes the real name, so a failed first run
     // never leaves a half-made demo behind.
-    if (!ok) {
-        QFile::remove(partial);
-        return false;
-    }
-    return QFile::rename(partial, path);
+    QFile built(partial);
+    if (ok && built.rename(path)) return true;
+    if (ok)
+        failWith(error, QStringLiteral("\"%1\" could not be renamed to \"%2\": %3")
+                            .arg(partial, path, built.errorString()));
+    QFile::remove(partial);
+    return false;
 }
 
 bool EnsureDemoDatabase(const QString& path, const QDate& processDate, QString* error) {
     if (QFileInfo::exists(path)) return true;
     return CreateDemoDatabase(path, processDate, error);
+}
+
+QDate DemoProcessDate(const QString& path) {
+    if (!QFileInfo(path).isFile()) return QDate();
+    const QString name = QStringLiteral("pcp-demo-reader");
+    QDate madeFor;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+        db.setDatabaseName(readingName(path));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("SELECT MadeFor FROM aDemoInfo")) && q.next())
+                madeFor = QDate::fromString(q.value(0).toString().left(8), u"yyyyMMdd");
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return madeFor;
 }
 
 }  // namespace pcp::demo

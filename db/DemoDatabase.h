@@ -19,11 +19,17 @@ struct DemoFacts {
     static constexpr int kFreezeDaysBack = 25;
 };
 
-// Creates a new database file (replacing none: fails if it exists).
+// Creates a new database file (replacing none: fails if it exists). It
+// records the process date its data was made for (table aDemoInfo). On
+// failure error says why, as a clause ("the folder … could not be made.").
 bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* error);
 
 // Opens the file, creating it with demo data on first use.
 bool EnsureDemoDatabase(const QString& path, const QDate& processDate, QString* error);
+
+// The process date a demo database was made for; invalid for a file that
+// is not a demo database or cannot be read. Reads without writing anything.
+QDate DemoProcessDate(const QString& path);
 
 // The schema alone, for tests and benchmarks that bring their own rows.
 bool CreateSchema(QSqlDatabase& db, QString* error);

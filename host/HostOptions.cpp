@@ -36,13 +36,15 @@ bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& err
         "creates) "
         "a demo database in the user's data folder and shows the payment register."));
     p.addHelpOption();
+    p.addVersionOption();
     p.addOptions({
         {QStringLiteral("database"),
          QStringLiteral("Embedded database file to open (created with demo data if missing)."),
          QStringLiteral("file")},
         {QStringLiteral("odbc"),
-         QStringLiteral("ODBC connection string of the suite's SQL Server database, used instead "
-                        "of the embedded one."),
+         QStringLiteral("ODBC connection string, used instead of the embedded database: any the "
+                        "installed drivers take, such as the suite's SQL Server through FreeTDS "
+                        "or a SQLite database file through the SQLite ODBC driver."),
          QStringLiteral("connection")},
         {QStringLiteral("company"), QStringLiteral("Company ID (default 1)."),
          QStringLiteral("id")},
@@ -54,13 +56,18 @@ bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& err
         {QStringLiteral("financial-year"),
          QStringLiteral("Financial year ID (default 2, the current year)."), QStringLiteral("id")},
         {QStringLiteral("process-date"),
-         QStringLiteral("Process date as yyyy-mm-dd (default today)."), QStringLiteral("date")},
-        {QStringLiteral("caption"), QStringLiteral("Title of the module's message boxes."),
+         QStringLiteral("Process date as yyyy-mm-dd (default: the date the demo database was "
+                        "made for, so its vouchers show however old it is; else today)."),
+         QStringLiteral("date")},
+        {QStringLiteral("caption"),
+         QStringLiteral("Title of the module's message boxes (default \"Petty Cash\")."),
          QStringLiteral("text")},
         {QStringLiteral("register"),
          QStringLiteral("Only register the module under its ProgID and exit.")},
     });
-    p.process(arguments);  // --help prints and exits here
+    p.process(arguments);  // --help and --version print and exit here
+    // First, so that a message about a bad argument already carries it.
+    if (p.isSet(QStringLiteral("caption"))) o.caption = p.value(QStringLiteral("caption"));
     if (!p.positionalArguments().isEmpty()) {
         error = QStringLiteral("Unexpected argument: ") + p.positionalArguments().first();
         return false;
@@ -73,7 +80,6 @@ bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& err
         !readId(p, QStringLiteral("department"), o.department, 0, error) ||
         !readId(p, QStringLiteral("financial-year"), o.financialYear, 1, error))
         return false;
-    o.processDate = QDate::currentDate();
     if (p.isSet(QStringLiteral("process-date"))) {
         o.processDate = QDate::fromString(p.value(QStringLiteral("process-date")), Qt::ISODate);
         if (!o.processDate.isValid()) {
@@ -82,9 +88,13 @@ bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& err
             return false;
         }
     }
-    if (p.isSet(QStringLiteral("caption"))) o.caption = p.value(QStringLiteral("caption"));
     o.registerOnly = p.isSet(QStringLiteral("register"));
     return true;
+}
+
+QDate ChooseProcessDate(const QDate& given, const QDate& demoMadeFor, const QDate& today) {
+    if (given.isValid()) return given;
+    return demoMadeFor.isValid() ? demoMadeFor : today;
 }
 
 }  // namespace pcphost

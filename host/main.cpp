@@ -47,24 +47,52 @@ QObject* create(GetClassObjectFn getClassObject, const char* progId) {
     return instance;
 }
 
-int fail(const QString& message) {
+// The title of the host's own message boxes: the module's caption.
+QString g_caption = pcphost::HostOptions().caption;
+
+void print(const QString& message) {
     std::fprintf(stderr, "pettycash: %s\n", qPrintable(message));
+}
+
+int showError(const QString& message) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) &&
         qEnvironmentVariable("QT_QPA_PLATFORM") != u"offscreen")
-        QMessageBox::critical(nullptr, QStringLiteral("Petty Cash"), message);
+        QMessageBox::critical(nullptr, g_caption, message);
     return 1;
+}
+
+int fail(const QString& message) {
+    print(message);
+    return showError(message);
+}
+
+// Reads the options before any window system is needed, so --help and
+// --version print and exit anywhere (no display, no QT_QPA_PLATFORM).
+bool parseOptions(int argc, char** argv, pcphost::HostOptions& options, QString& error) {
+    QCoreApplication parsing(argc, argv);
+    return pcphost::ParseHostOptions(parsing.arguments(), options, error);
+}
+
+// The demo process date recorded in an embedded database, if any.
+QDate recordedProcessDate(const pcphost::HostOptions& options) {
+    return options.odbcConnection.isEmpty() ? pcp::demo::DemoProcessDate(options.databaseFile)
+                                            : QDate();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("lq8dm362"));
     QCoreApplication::setApplicationName(QStringLiteral("PettyCash"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PCP_VERSION));
 
     pcphost::HostOptions options;
     QString error;
-    if (!pcphost::ParseHostOptions(app.arguments(), options, error)) return fail(error);
+    const bool parsed = parseOptions(argc, argv, options, error);
+    g_caption = options.caption;
+    if (!parsed) print(error);  // even where the window system cannot start
+    QApplication app(argc, argv);
+    if (!parsed) return showError(error);
 
     QLibrary module(findModule());
     if (!module.load())
@@ -82,7 +110,8 @@ int main(int argc, char** argv) {
 
     QString connectionString = options.odbcConnection;
     if (connectionString.isEmpty()) {
-        if (!pcp::demo::EnsureDemoDatabase(options.databaseFile, options.processDate, &error))
+        const QDate madeFor = pcphost::ChooseProcessDate(options.processDate, QDate());
+        if (!pcp::demo::EnsureDemoDatabase(options.databaseFile, madeFor, &error))
             return fail(QStringLiteral("The demo database could not be created: ") + error);
         connectionString = QStringLiteral("Provider=SQLite;Data Source=") + options.databaseFile;
     }
@@ -107,7 +136,9 @@ int main(int argc, char** argv) {
     payments->setProperty("intuserid", QVariant::fromValue<qint16>(qint16(options.user)));
     payments->setProperty("intFinancialID",
                           QVariant::fromValue<qint16>(qint16(options.financialYear)));
-    payments->setProperty("dtProcessDate", QDateTime(options.processDate, QTime(0, 0), Qt::UTC));
+    const QDate processDate =
+        pcphost::ChooseProcessDate(options.processDate, recordedProcessDate(options));
+    payments->setProperty("dtProcessDate", QDateTime(processDate, QTime(0, 0), Qt::UTC));
     QMetaObject::invokeMethod(payments, "Show");
 
     delete payments;

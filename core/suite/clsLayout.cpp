@@ -1,5 +1,6 @@
 #include "clsLayout.h"
 
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 #include <map>
@@ -11,6 +12,8 @@
 #include "../SqlText.h"
 #include "../Values.h"
 #include "../ui/FlexGrid.h"
+
+Q_LOGGING_CATEGORY(lcLayout, "pettycash.layout")
 
 namespace pcp {
 
@@ -46,7 +49,9 @@ class LayoutWriter : public QObject {
 
   private:
     void storePending() {
-        if (pending_.empty() || !connection_ || !connection_->isOpen()) return;
+        // A read-only database keeps no preferences: the widths last the session.
+        if (pending_.empty() || !connection_ || !connection_->isOpen() || connection_->ReadOnly())
+            return;
         if (connection_->InTransaction()) return retry_.start();  // never inside another's work
         try {
             connection_->SetWaitLimit(kWriteWaitMs);
@@ -54,8 +59,9 @@ class LayoutWriter : public QObject {
             for (const auto& [col, twips] : pending_) storeWidth(col, twips);
             transaction.Commit();
             pending_.clear();
-        } catch (const std::exception&) {
-            retry_.start();  // locked or unwritable now: a preference can wait
+        } catch (const std::exception& e) {
+            qCInfo(lcLayout) << "widths of" << gridName_ << "kept for later:" << e.what();
+            retry_.start();  // locked now: a preference can wait
         }
         try {
             connection_->UsualWaitLimit();
@@ -89,16 +95,9 @@ class LayoutWriter : public QObject {
     QTimer retry_;
 };
 
-}  // namespace
-
-bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool) {
-    auto* con = qobject_cast<AdoConnection*>(connection);
-    if (!grid || !con)
-        raise(kErrObjectRequired, QStringLiteral("Plover.clsLayout"),
-              QStringLiteral("Object required"));
-    const QString gridName = grid->objectName();
+void applyStoredWidths(AdoConnection* con, int userId, int companyId, QObject* grid,
+                       const QString& gridName) {
     const int cols = GetByName(grid, "Cols").toInt();
-
     AdoRecordset rs;
     rs.Open(QStringLiteral(
                 "select ColumnIndex, WidthTwips from aGridLayout where UserID=%1 and CompanyID=%2 "
@@ -114,12 +113,32 @@ bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject*
         rs.MoveNext();
     }
     rs.Close();
+}
+
+}  // namespace
+
+// Widths are only a preference: a database that cannot give or keep them
+// (read-only, or without the layout table) leaves the grid as the window made
+// it, and the failure goes to the log.
+bool clsLayout::fnLayoutPrefs(int userId, int companyId, QObject* grid, QObject* connection, bool) {
+    auto* con = qobject_cast<AdoConnection*>(connection);
+    if (!grid || !con)
+        raise(kErrObjectRequired, QStringLiteral("Plover.clsLayout"),
+              QStringLiteral("Object required"));
+    const QString gridName = grid->objectName();
+    bool applied = true;
+    try {
+        applyStoredWidths(con, userId, companyId, grid, gridName);
+    } catch (const std::exception& e) {
+        qCWarning(lcLayout) << "stored widths of" << gridName << "not read:" << e.what();
+        applied = false;
+    }
 
     auto* flex = qobject_cast<FlexGrid*>(grid);
     if (flex &&
         !flex->findChild<QObject*>(QStringLiteral("pcpLayoutWriter"), Qt::FindDirectChildrenOnly))
         new LayoutWriter(flex, con, userId, companyId);
-    return true;
+    return applied;
 }
 
 }  // namespace pcp

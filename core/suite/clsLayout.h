@@ -1,7 +1,9 @@
 #pragma once
 // Plover.clsLayout: a user's column widths, remembered per user, company and
 // grid. fnLayoutPrefs applies the stored widths and from then on stores the
-// widths the user gives the columns by dragging them.
+// widths the user gives the columns by dragging them. Widths are a preference:
+// when they cannot be read or stored (a read-only database) the failure goes
+// to the log (category pettycash.layout) and the window goes on; false then.
 
 #include <QObject>
 

@@ -221,7 +221,9 @@ CREATE VIEW vwPCPaymentCheckList AS
   LEFT JOIN aAccountMaster da ON da.AccountID = d.pdDebitAccountID
   LEFT JOIN aCurrencyMaster dcur ON dcur.CurrencyID = da.CurrencyID;
 
--- Storage of the local suite components.
+-- Storage of the local suite components. The embedded driver creates these
+-- in a petty cash database that lacks them (core/SqliteFile.cpp holds the
+-- same definitions; tests/test_database_files.cpp compares the two).
 CREATE TABLE aErrorLog (
   ErrorID INTEGER PRIMARY KEY AUTOINCREMENT,
   LoggedAt DATETEXT,

@@ -1,0 +1,344 @@
+// Opening embedded database files: a file that is not a petty cash database
+// is refused with a message naming it and what it lacks, and is left exactly
+// as it was; a database the user may only read opens read-only and the
+// register shows its vouchers.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include "core/AdoRecordset.h"
+#include "core/ModuleError.h"
+#include "core/ui/FlexGrid.h"
+#include "db/DemoDatabase.h"
+#include "support/RegisterFixture.h"
+
+using namespace pcp;
+using namespace pcp::test;
+
+namespace {
+
+QString sqliteSource(const QString& file) {
+    return QStringLiteral("Provider=SQLite;Data Source=") + file;
+}
+
+QByteArray contents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& file, const QByteArray& bytes) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Statements on a plain SQLite connection of the test's own (not the module's).
+void runPlain(const QString& file, const QStringList& statements) {
+    const QString name = QStringLiteral("pcp-test-files");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        for (const QString& sql : statements) {
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool sideFilesExist(const QString& file) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        if (QFileInfo::exists(file + QLatin1String(suffix))) return true;
+    return false;
+}
+
+bool runningAsRoot() {
+    return geteuid() == 0;
+}
+
+}  // namespace
+
+class DatabaseFiles : public ::testing::Test {
+  protected:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString notPettyCash(const QString& file, const QString& why) const {
+        return QStringLiteral("The file \"%1\" is not a petty cash database: %2").arg(file, why);
+    }
+    // A demo database made and opened once by the module (so in WAL mode), then closed.
+    QString demoCopy(const QString& name) {
+        const QString file = path(name);
+        QString error;
+        EXPECT_TRUE(demo::CreateDemoDatabase(file, kProcessDate, &error)) << error.toStdString();
+        AdoConnection once;
+        once.Open(sqliteSource(file));
+        once.Close();
+        return file;
+    }
+
+    // The open is refused with exactly this message, the file is as it was
+    // (or still missing) and no journal or -wal/-shm file is left beside it.
+    void expectRefused(const QString& file, const QString& message) {
+        const bool existed = QFileInfo::exists(file);
+        const QByteArray before = contents(file);
+        ASSERT_FALSE(sideFilesExist(file));
+        AdoConnection connection;
+        try {
+            connection.Open(sqliteSource(file));
+            ADD_FAILURE() << "opened " << file.toStdString();
+        } catch (const ModuleError& e) {
+            EXPECT_EQ(e.number(), kErrDbConnection);
+            EXPECT_EQ(e.description(), message);
+        }
+        EXPECT_FALSE(connection.isOpen());
+        EXPECT_EQ(QFileInfo::exists(file), existed);
+        EXPECT_EQ(QFileInfo(file).size(), before.size());
+        EXPECT_EQ(contents(file), before);
+        EXPECT_FALSE(sideFilesExist(file));
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(DatabaseFiles, AnEmptyFileIsRefusedAndStaysEmpty) {
+    const QString file = path("empty.db");
+    writeFile(file, QByteArray());
+    expectRefused(file, notPettyCash(file, "it is empty."));
+}
+
+TEST_F(DatabaseFiles, ATextFileIsRefusedUntouched) {
+    const QString file = path("notes.db");
+    writeFile(file, "Petty cash float: 500.000\nCounted on Thursday by the cashier.\n");
+    expectRefused(file, notPettyCash(file, "it is not a database file."));
+}
+
+TEST_F(DatabaseFiles, AForeignDatabaseIsRefusedNamingEverythingItLacks) {
+    const QString file = path("contacts.db");
+    runPlain(file, {"create table contacts (id integer primary key, name text)",
+                    "insert into contacts (name) values ('Karim')"});
+    expectRefused(
+        file,
+        notPettyCash(file,
+                     "it has no tables aHqPettyCashPaymentHeader, aHqPettyCashPaymentDetails, "
+                     "aUsers, auserrights, asettings, aAccountMaster, aCurrencyMaster, "
+                     "ExchangeRateDetail, aDepartmentMaster, aCompanyMaster, MiscSettings, "
+                     "AuserGroupDeptDetails, aPrefix, afinancialyear, atables, atablecolumns, "
+                     "KRVjournalheader, agroupmaster, adepControlAccounts, aCustomerMaster, "
+                     "lousers and no view vwnoncontrolaccounts."));
+}
+
+TEST_F(DatabaseFiles, ADatabaseMissingSomeTablesIsRefusedNamingThem) {
+    const QString file = demoCopy("partial.db");
+    runPlain(file, {"drop view vwnoncontrolaccounts", "drop table ausers",
+                    "drop table KRVjournalheader"});
+    expectRefused(file, notPettyCash(file,
+                                     "it has no tables aUsers, KRVjournalheader and no view "
+                                     "vwnoncontrolaccounts."));
+    // One table missing: named in the singular.
+    runPlain(file,
+             {"drop table aPrefix", "create view vwnoncontrolaccounts as select 1 as Accountid",
+              "create table ausers (UserID integer)",
+              "create table KRVjournalheader (companyid integer)"});
+    expectRefused(file, notPettyCash(file, "it has no table aPrefix."));
+}
+
+TEST_F(DatabaseFiles, AMissingFileIsNotCreated) {
+    const QString file = path("nowhere.db");
+    expectRefused(file, QStringLiteral("The database file \"%1\" does not exist.").arg(file));
+    expectRefused(
+        path("no/folder/x.db"),
+        QStringLiteral("The database file \"%1\" does not exist.").arg(path("no/folder/x.db")));
+}
+
+TEST_F(DatabaseFiles, AFolderIsRefused) {
+    const QString folder = path("folder.db");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    AdoConnection connection;
+    try {
+        connection.Open(sqliteSource(folder));
+        FAIL();
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.description(), notPettyCash(folder, "it is a folder."));
+    }
+}
+
+TEST_F(DatabaseFiles, ADamagedDatabaseIsRefusedUntouched) {
+    const QString file = demoCopy("damaged.db");
+    QByteArray bytes = contents(file);
+    bytes.truncate(4096 * 2);  // the header survives, most pages do not
+    bytes.replace(100, 200, QByteArray(200, '\xff'));
+    writeFile(file, bytes);
+    const QByteArray before = contents(file);
+    AdoConnection connection;
+    EXPECT_THROW(connection.Open(sqliteSource(file)), ModuleError);
+    EXPECT_EQ(contents(file), before);
+    EXPECT_FALSE(sideFilesExist(file));
+}
+
+TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem) {
+    const QString file = demoCopy("suite.db");
+    runPlain(file, {"drop table aErrorLog", "drop table aUserTrail", "drop table aGridLayout"});
+    AdoConnection connection;
+    connection.Open(sqliteSource(file));
+    EXPECT_FALSE(connection.ReadOnly());
+    connection.Close();
+
+    // The same columns as the demo schema has.
+    const QString reference = demoCopy("reference.db");
+    auto columns = [](const QString& db, const QString& table) {
+        QStringList out;
+        const QString name = QStringLiteral("pcp-test-columns");
+        {
+            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            c.setDatabaseName(db);
+            EXPECT_TRUE(c.open());
+            QSqlQuery q(c);
+            EXPECT_TRUE(q.exec(QStringLiteral("select name, type, \"notnull\", pk from "
+                                              "pragma_table_info('%1')")
+                                   .arg(table)));
+            while (q.next())
+                out << QStringLiteral("%1 %2 %3 %4")
+                           .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                                q.value(3).toString());
+        }
+        QSqlDatabase::removeDatabase(name);
+        return out;
+    };
+    for (const QString table : {"aErrorLog", "aUserTrail", "aGridLayout"}) {
+        EXPECT_FALSE(columns(reference, table).isEmpty());
+        EXPECT_EQ(columns(file, table), columns(reference, table)) << table.toStdString();
+    }
+}
+
+TEST(ConnectionMode, ReadOnlyIsAnOptionOfTheEmbeddedConnectionString) {
+    EXPECT_TRUE(ParseConnectionString("Provider=SQLite;Data Source=a.db;Mode=ReadOnly").readOnly);
+    EXPECT_TRUE(ParseConnectionString("Provider=SQLite;Data Source=a.db;mode=read").readOnly);
+    EXPECT_FALSE(ParseConnectionString("Provider=SQLite;Data Source=a.db;Mode=ReadWrite").readOnly);
+    EXPECT_FALSE(ParseConnectionString("Provider=SQLite;Data Source=a.db").readOnly);
+}
+
+// --- read-only -------------------------------------------------------------
+
+class ReadOnlyDatabase : public RegisterTest {
+  protected:
+    // A copy of the fixture's demo database, opened as the module connection
+    // with the extra connection-string text.
+    QString reopenCopy(const QString& options, bool makeUnwritable = false) {
+        connection_.reset();  // its last close folds the write-ahead log into the file
+        const QString copy = dir_.filePath(QStringLiteral("copy.db"));
+        EXPECT_TRUE(QFile::copy(dbPath(), copy));
+        if (makeUnwritable) {
+            EXPECT_TRUE(QFile::setPermissions(copy, QFile::ReadOwner));
+        }
+        before_ = contents(copy);
+        connection_ = std::make_unique<AdoConnection>();
+        connection_->Open(sqliteSource(copy) + options);
+        return copy;
+    }
+    QString registerQueryIds() {
+        return idsOf(
+                   "select phPaymentID from aHqPettyCashPaymentHeader where phCompanyID=1 and "
+                   "phFinancialID=2 and phPaymentdate>='20261021' order by phPaymentID")
+            .join(u',');
+    }
+    QByteArray before_;
+};
+
+TEST_F(ReadOnlyDatabase, AForcedReadOnlyConnectionShowsTheRegisterAndRefusesWrites) {
+    const QString copy = reopenCopy(";Mode=ReadOnly");
+    EXPECT_TRUE(con()->ReadOnly());
+    bool readOnly = false;
+    ASSERT_TRUE(QMetaObject::invokeMethod(con(), "ReadOnly", Q_RETURN_ARG(bool, readOnly)));
+    EXPECT_TRUE(readOnly);
+
+    // The load writes nothing: no message box, every voucher of the window listed.
+    con()->log().clear();
+    open();
+    EXPECT_EQ(ids().join(u','), registerQueryIds());
+    for (const auto& entry : con()->log().entries()) {
+        EXPECT_TRUE(entry.text.trimmed().startsWith(u"select", Qt::CaseInsensitive))
+            << entry.text.toStdString();
+    }
+
+    try {
+        con()->Execute("update asettings set noofpreviousdays=10 where companyid=1");
+        FAIL() << "a read-only database took a write";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrDbCommand);
+        EXPECT_EQ(e.description(), "attempt to write a readonly database");
+    }
+
+    // A command that writes fails through the module's error report; the
+    // window stays usable.
+    {
+        MessageScript messages;
+        messages.expectStartingWith(
+            "An error occurred in FrmMaster (CmdDelete_Click).\r\n\r\nError 17900: attempt to "
+            "write a readonly database");
+        BasModule::Handle("FrmMaster", "CmdDelete_Click", [&] {
+            TransactionScope transaction(con());
+            con()->Execute("update aHqPettyCashPaymentHeader set phCancel=1 where phPaymentID=1");
+            transaction.Commit();
+        });
+    }
+    EXPECT_FALSE(con()->InTransaction());
+    // A width the user drags cannot be stored: only a preference, no message.
+    emit grid()->columnResizedByUser(3, 2500);
+    clickRow(1);
+    EXPECT_EQ(grid()->row(), 1);
+    EXPECT_TRUE(window_->isVisible());
+
+    window_.reset();
+    connection_.reset();
+    EXPECT_EQ(contents(copy), before_);
+}
+
+TEST_F(ReadOnlyDatabase, AReadOnlyDatabaseWithoutTheLocalComponentsTablesStillLoads) {
+    connection_.reset();
+    runPlain(dbPath(), {"drop table aGridLayout", "drop table aUserTrail"});
+    reopenCopy(";Mode=ReadOnly");
+    open();
+    EXPECT_EQ(ids().join(u','), registerQueryIds());
+    EXPECT_EQ(grid()->textMatrix(0, 1), "PaymentNo");
+}
+
+TEST_F(ReadOnlyDatabase, AFileTheUserMayNotWriteOpensReadOnly) {
+    if (runningAsRoot()) GTEST_SKIP() << "root writes any file whatever its permissions";
+    const QString copy = reopenCopy(QString(), true);
+    EXPECT_TRUE(con()->ReadOnly());
+    open();
+    EXPECT_EQ(ids().join(u','), registerQueryIds());
+    EXPECT_THROW(con()->Execute("delete from aGridLayout"), ModuleError);
+    window_.reset();
+    connection_.reset();
+    EXPECT_EQ(contents(copy), before_);
+}
+
+TEST_F(ReadOnlyDatabase, AFolderTheUserMayNotWriteOpensReadOnly) {
+    if (runningAsRoot()) GTEST_SKIP() << "root writes any folder whatever its permissions";
+    connection_.reset();
+    const QString folder = dir_.filePath(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString copy = folder + QStringLiteral("/demo.db");
+    ASSERT_TRUE(QFile::copy(dbPath(), copy));
+    const QByteArray before = contents(copy);
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    connection_ = std::make_unique<AdoConnection>();
+    connection_->Open(sqliteSource(copy));
+    EXPECT_TRUE(con()->ReadOnly());
+    open();
+    EXPECT_EQ(ids().join(u','), registerQueryIds());
+    window_.reset();
+    connection_.reset();
+    EXPECT_EQ(contents(copy), before);
+    EXPECT_FALSE(sideFilesExist(copy));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}

@@ -1,0 +1,213 @@
+// The demo host: its command line works without a display, a demo database
+// keeps the process date it was made for, and every failure says why.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include "HostOptions.h"
+#include "db/DemoDatabase.h"
+
+using namespace pcp;
+
+// Readable QString values in assertion messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+struct HostRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+// Runs the built host with the arguments, without any display unless given one.
+HostRun runHost(const QStringList& arguments, const QString& platform = QString()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    if (!platform.isEmpty()) env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    QProcess host;
+    host.setProcessEnvironment(env);
+    host.start(QStringLiteral(PCP_HOST_EXE), arguments);
+    HostRun run;
+    if (!host.waitForFinished(60000)) {
+        host.kill();
+        host.waitForFinished();
+        return run;
+    }
+    run.exitCode = host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(host.readAllStandardOutput());
+    run.err = QString::fromLocal8Bit(host.readAllStandardError());
+    return run;
+}
+
+QByteArray contents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool sideFilesExist(const QString& file) {
+    return QFileInfo::exists(file + "-wal") || QFileInfo::exists(file + "-shm");
+}
+
+// Vouchers of company 1 in the register's 30-day window before a process date.
+int vouchersInWindow(const QString& file, const QDate& processDate) {
+    const QString name = QStringLiteral("pcp-test-window");
+    int count = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        EXPECT_TRUE(db.open());
+        QSqlQuery q(db);
+        EXPECT_TRUE(q.exec(QStringLiteral("select count(*) from aHqPettyCashPaymentHeader where "
+                                          "phCompanyID=1 and phFinancialID=2 and "
+                                          "phPaymentdate>='%1'")
+                               .arg(demo::DateText(processDate.addDays(-30)))));
+        if (q.next()) count = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return count;
+}
+
+}  // namespace
+
+class Host : public ::testing::Test {
+  protected:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+TEST_F(Host, HelpPrintsTheOptionsWithoutADisplay) {
+    const HostRun run = runHost({"--help"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char* text :
+         {"Usage:", "--database <file>", "--odbc <connection>", "--process-date <date>",
+          "--version", "made for", "FreeTDS", "SQLite ODBC driver"})
+        EXPECT_TRUE(run.out.simplified().contains(QLatin1String(text))) << text;
+}
+
+TEST_F(Host, VersionPrintsTheProjectVersionWithoutADisplay) {
+    const HostRun run = runHost({"--version"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.trimmed(), QStringLiteral("PettyCash " PCP_VERSION));
+}
+
+TEST_F(Host, ABadArgumentIsReportedByName) {
+    const HostRun run = runHost({"--company", "seven"}, "offscreen");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(
+        "pettycash: --company must be a whole number from 1 to 32767, not \"seven\".\n"))
+        << run.err.toStdString();
+}
+
+TEST_F(Host, AFileThatIsNotAPettyCashDatabaseIsRefusedUntouched) {
+    const QString file = path("empty.db");
+    QFile(file).open(QIODevice::WriteOnly);
+    const HostRun run = runHost({"--database", file, "--process-date", "2026-11-20"}, "offscreen");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("pettycash: The database could not be opened: The file \"%1\" is not a "
+                       "petty cash database: it is empty.")
+            .arg(file)))
+        << run.err.toStdString();
+    EXPECT_EQ(QFileInfo(file).size(), 0);
+    EXPECT_FALSE(sideFilesExist(file));
+}
+
+TEST_F(Host, ADemoDatabaseThatCannotBeMadeSaysWhy) {
+    QFile(path("plain-file")).open(QIODevice::WriteOnly);
+    const QString file = path("plain-file/demo/demo.db");
+    const HostRun run = runHost({"--database", file}, "offscreen");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("pettycash: The demo database could not be created: the folder \"%1\" "
+                       "could not be made.")
+            .arg(path("plain-file/demo"))))
+        << run.err.toStdString();
+}
+
+TEST_F(Host, EveryFailureToMakeTheDemoDatabaseSaysWhy) {
+    QString error;
+    const QString made = path("made.db");
+    ASSERT_TRUE(demo::CreateDemoDatabase(made, QDate(2026, 11, 20), &error));
+    EXPECT_FALSE(demo::CreateDemoDatabase(made, QDate(2026, 11, 20), &error));
+    EXPECT_EQ(error, QStringLiteral("the file \"%1\" already exists.").arg(made));
+
+    QFile(path("plain-file")).open(QIODevice::WriteOnly);
+    EXPECT_FALSE(demo::CreateDemoDatabase(path("plain-file/x.db"), QDate(2026, 11, 20), &error));
+    EXPECT_EQ(error,
+              QStringLiteral("the folder \"%1\" could not be made.").arg(path("plain-file")));
+
+    if (geteuid() == 0) return;  // root writes any folder whatever its permissions
+    ASSERT_TRUE(QDir().mkpath(path("locked")));
+    QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_FALSE(demo::CreateDemoDatabase(path("locked/x.db"), QDate(2026, 11, 20), &error));
+    EXPECT_EQ(error, QStringLiteral("the folder \"%1\" may not be written.").arg(path("locked")));
+    QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(Host, WithoutAProcessDateTheOptionsLeaveItOpen) {
+    pcphost::HostOptions options;
+    QString error;
+    ASSERT_TRUE(pcphost::ParseHostOptions({"pettycash"}, options, error));
+    EXPECT_FALSE(options.processDate.isValid());
+    ASSERT_TRUE(
+        pcphost::ParseHostOptions({"pettycash", "--process-date", "2026-01-31"}, options, error));
+    EXPECT_EQ(options.processDate, QDate(2026, 1, 31));
+}
+
+TEST_F(Host, TheProcessDateIsTheOneGivenElseTheDemosElseToday) {
+    const QDate today(2027, 3, 1), madeFor(2026, 11, 20), given(2026, 12, 24);
+    EXPECT_EQ(pcphost::ChooseProcessDate(given, madeFor, today), given);
+    EXPECT_EQ(pcphost::ChooseProcessDate(QDate(), madeFor, today), madeFor);
+    EXPECT_EQ(pcphost::ChooseProcessDate(QDate(), QDate(), today), today);
+    EXPECT_EQ(pcphost::ChooseProcessDate(QDate(), QDate()), QDate::currentDate());
+}
+
+TEST_F(Host, AnOldDemoDatabaseOpensOnTheDateItWasMadeFor) {
+    const QDate today = QDate::currentDate();
+    const QDate madeFor = today.addDays(-60);
+    const QString file = path("old.db");
+    QString error;
+    ASSERT_TRUE(demo::CreateDemoDatabase(file, madeFor, &error)) << error.toStdString();
+    const QByteArray before = contents(file);
+
+    EXPECT_EQ(demo::DemoProcessDate(file), madeFor);
+    EXPECT_EQ(contents(file), before);  // read without writing anything
+    EXPECT_FALSE(sideFilesExist(file));
+
+    // Today its register window would be empty; on the recorded date it is not.
+    EXPECT_EQ(vouchersInWindow(file, today), 0);
+    EXPECT_GT(vouchersInWindow(file, pcphost::ChooseProcessDate(QDate(), madeFor)), 20);
+}
+
+TEST_F(Host, OnlyADemoDatabaseHasAProcessDate) {
+    EXPECT_FALSE(demo::DemoProcessDate(path("missing.db")).isValid());
+    EXPECT_FALSE(QFileInfo::exists(path("missing.db")));
+
+    const QString empty = path("empty.db");
+    QFile(empty).open(QIODevice::WriteOnly);
+    EXPECT_FALSE(demo::DemoProcessDate(empty).isValid());
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
+    EXPECT_FALSE(sideFilesExist(empty));
+
+    const QString schemaOnly = path("schema.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "pcp-test-schema");
+        db.setDatabaseName(schemaOnly);
+        ASSERT_TRUE(db.open());
+        QString error;
+        ASSERT_TRUE(demo::CreateSchema(db, &error)) << error.toStdString();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("pcp-test-schema");
+    EXPECT_FALSE(demo::DemoProcessDate(schemaOnly).isValid());
+}

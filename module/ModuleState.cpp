@@ -8,10 +8,15 @@
 #include "core/ui/MessageBox.h"
 #include "core/ui/Modal.h"
 #include "core/ui/Pointer.h"
+#include "voucher/frmDebitEntry.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 
 void ResetModuleState() {
+    UnloadPaymentsForm();
+    frmDebitEntry::intRowCount = 0;
+    frmDebitEntry::intDupExist = 0;
     BasModule::ResetContext();
     SetHelpFile(QString());
     clsIncident::recorded().clear();

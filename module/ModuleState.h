@@ -4,7 +4,8 @@
 
 namespace pcp {
 
-// Clears the module context and register state, the help file, the recorded
+// Clears the module context and register state, the voucher window and the
+// line dialog's kept numbers, the help file, the recorded
 // errors, the registry's overrides, the message presenter, the modal hook,
 // the hourglass and the count of live objects.
 void ResetModuleState();

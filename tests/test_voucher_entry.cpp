@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "core/Values.h"
 #include "core/ui/FlexGrid.h"
 #include "support/VoucherFixture.h"
 
@@ -167,4 +168,294 @@ TEST_F(VoucherEntry, ACancelledVoucherOpensReadOnlyAndAPostedOneCannotBeSaved) {
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);  // OK disabled: no question
     });
     EXPECT_TRUE(modal.allSeen());
+}
+
+// --- the close question ---------------------------------------------------------
+
+class CloseQuestion : public VoucherEntry {
+  protected:
+    // Opens a stored voucher, changes it as `change` does, closes it and
+    // answers the question; true when the window closed.
+    bool closeAfter(const std::function<void(frmpayments&)>& change, int answer) {
+        bool closed = false;
+        onEditVoucher([&](frmpayments& form) {
+            change(form);
+            MessageScript messages;
+            messages.expect("Save Changes?", answer);
+            QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+            closed = !form.isVisible();
+            EXPECT_EQ(messages.shown().at(0).buttons(), int(vbYesNoCancel));
+            EXPECT_EQ(messages.shown().at(0).title, "Petty Cash");
+            if (!closed) {  // leave without saving
+                messages.expect("Save Changes?", vbNo);
+                form.Unload();
+            }
+        });
+        return closed;
+    }
+    QString stored(const QString& column) {
+        return scalar("select " + column +
+                      " from aHqPettyCashPaymentHeader where phCompanyID=1 "
+                      "and phPaymentID=" +
+                      grid()->textMatrix(grid()->row(), 0))
+            .toString();
+    }
+    int storedLines() {
+        return scalar(
+                   "select count(*) from aHqPettyCashPaymentDetails where pdCompanyID=1 and "
+                   "pdPaymentID=" +
+                   grid()->textMatrix(grid()->row(), 0))
+            .toInt();
+    }
+    void openOpenVoucher() {
+        open();
+        int row = 0;
+        for (int r = grid()->rows() - 1; r >= 1 && !row; --r)
+            if (grid()->textMatrix(r, 5) == "No" && grid()->textMatrix(r, 6) == "No") row = r;
+        clickRow(row);
+    }
+};
+
+TEST_F(CloseQuestion, UnchangedClosesWithoutAsking) {
+    openOpenVoucher();
+    onEditVoucher([&](frmpayments& form) { QTest::mouseClick(form.cmdClose, Qt::LeftButton); });
+    EXPECT_TRUE(modal.allSeen());
+}
+
+TEST_F(CloseQuestion, AHeaderChangeAsksAndEachAnswerDoesItsPart) {
+    openOpenVoucher();
+    const QString payee = stored("phPayee");
+    const auto changePayee = [](frmpayments& form) { typeInto(form.txtPayee, "Another Payee"); };
+    // Cancel keeps the window and the change; the test then leaves it.
+    EXPECT_FALSE(closeAfter(changePayee, vbCancel));
+    EXPECT_EQ(stored("phPayee"), payee);
+    EXPECT_TRUE(closeAfter(changePayee, vbNo));
+    EXPECT_EQ(stored("phPayee"), payee);
+    EXPECT_TRUE(closeAfter(changePayee, vbYes));
+    EXPECT_EQ(stored("phPayee"), "Another Payee");
+}
+
+TEST_F(CloseQuestion, ALinesOnlyChangeAsksToo) {
+    openOpenVoucher();
+    const int lines = storedLines();
+    const auto addOne = [&](frmpayments& form) {
+        addLine(form, "Postage and Courier", "Stamps", "7");
+    };
+    EXPECT_TRUE(closeAfter(addOne, vbNo));
+    EXPECT_EQ(storedLines(), lines);
+    EXPECT_TRUE(closeAfter(addOne, vbYes));
+    EXPECT_EQ(storedLines(), lines + 1);
+}
+
+// --- the lines list ---------------------------------------------------------------
+
+TEST_F(VoucherEntry, DuplicateAccountsDeletingRenumbersAndSortingByAmount) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        addLine(form, "Stationery and Printing", "Pens", "30");
+        addLine(form, "Refreshments", "Tea", "5");
+        addLine(form, "Cleaning Supplies", "Soap", "300");
+        ASSERT_EQ(form.lvwAccounts->count(), 3);
+
+        // The same account again: a clash unless the amount is the selected line's.
+        form.lvwAccounts->setSelectedIndex(2);  // Refreshments, 5.00
+        MessageScript messages;
+        messages.expect("Data already exists with this Account");
+        addLine(form, "Stationery and Printing", "More pens", "31");
+        EXPECT_EQ(form.lvwAccounts->count(), 3);
+        addLine(form, "Refreshments", "More tea", "5");
+        EXPECT_EQ(form.lvwAccounts->count(), 4);
+
+        // Deleting line 2 renumbers the lines after it; the total follows.
+        form.lvwAccounts->setSelectedIndex(2);
+        messages.expect("Do u want to delete this entry?", vbYes);
+        form.mnuDelete->trigger();
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 1), (QStringList{"1", "2", "3"}));
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"Pens", "Soap", "More tea"}));
+        EXPECT_EQ(form.txtTotal->text(), "335.00");
+        messages.expect("Do u want to delete this entry?", vbNo);
+        form.mnuDelete->trigger();
+        EXPECT_EQ(form.lvwAccounts->count(), 3);
+        EXPECT_EQ(form.txtTotal->text(), "335.00");
+
+        // The Amount header sorts by value, up then down.
+        emit form.lvwAccounts->columnClicked(4);
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"5.00", "30.00", "300.00"}));
+        EXPECT_EQ(form.lvwAccounts->columnIcon(4), "up");
+        emit form.lvwAccounts->columnClicked(4);
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"300.00", "30.00", "5.00"}));
+        EXPECT_EQ(form.lvwAccounts->columnIcon(4), "down");
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
+    });
+}
+
+TEST_F(VoucherEntry, TheTotalFollowsTheAccountsCurrencyExactly) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboAccName, "Petty Cash - Head Office");  // dirhams, rate 1
+        addLine(form, "Site Fuel (USD)", "Generator fuel", "100");
+        addLine(form, "Refreshments", "Water", "20");
+        EXPECT_EQ(form.txtTotal->text(), "387.24");  // 100 / 0.2723 = 367.242, plus 20
+        EXPECT_EQ(form.lblTotalAmt->text(), "Pmt Amount (AED):");
+        pick(form.cboAccName, "Petty Cash - USD Float");  // dollars, rate 0.2723
+        EXPECT_EQ(form.lblTotalAmt->text(), "Pmt Amount (USD):");
+        EXPECT_EQ(form.txtAccExRates->text(), "0.2723");
+        EXPECT_EQ(form.txtTotal->text(), "105.45");  // 100 + 20 × 0.2723 = 105.446
+        form.lvwAccounts->clearItems();
+        MessageScript messages;
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
+    });
+}
+
+TEST_F(VoucherEntry, TwentyFiveLinesOfThirtyThreePointThreeThreeThreeTotalExactly) {
+    // Stored lines of three decimals, as another currency's conversion leaves them.
+    exec("delete from aHqPettyCashPaymentDetails where pdCompanyID=1 and pdPaymentID=60");
+    for (int i = 1; i <= 25; ++i)
+        exec(QString("insert into aHqPettyCashPaymentDetails values (1, 0, 60, %1, 201, "
+                     "'Line %1', 33.333, 1)")
+                 .arg(i));
+    exec(
+        "update aHqPettyCashPaymentHeader set phAmount=833.325, phCancel=0, phPosted=0 where "
+        "phCompanyID=1 and phPaymentID=60");
+    open();
+    clickRow(rowOf(grid()->textMatrix(grid()->rows() - 1, 1)));
+    for (int r = 1; r < grid()->rows(); ++r)
+        if (grid()->textMatrix(r, 0) == "60") clickRow(r);
+    ASSERT_EQ(grid()->textMatrix(grid()->row(), 0), "60");
+    onEditVoucher([&](frmpayments& form) {
+        EXPECT_EQ(form.lvwAccounts->count(), 25);
+        EXPECT_EQ(form.txtTotal->text(), "833.33");
+        EXPECT_TRUE(form.fnTotal());
+        EXPECT_EQ(Format(form.dblLineTotal, "0.00"), "833.33");
+        EXPECT_EQ(NumberText(form.dblLineTotal), "833.325");
+        form.RecomputeTotal();
+        EXPECT_EQ(form.txtTotal->text(), "833.33");
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+}
+
+TEST_F(VoucherEntry, StoredDetailIdsWithGapsOpenAsLinesOneToN) {
+    exec("delete from aHqPettyCashPaymentDetails where pdCompanyID=1 and pdPaymentID=60");
+    for (const int detail : {1, 2, 5})
+        exec(QString("insert into aHqPettyCashPaymentDetails values (1, 0, 60, %1, 201, "
+                     "'Detail %1', %1, 1)")
+                 .arg(detail));
+    exec(
+        "update aHqPettyCashPaymentHeader set phCancel=0, phPosted=0 where phCompanyID=1 and "
+        "phPaymentID=60");
+    open();
+    for (int r = 1; r < grid()->rows(); ++r)
+        if (grid()->textMatrix(r, 0) == "60") clickRow(r);
+    onEditVoucher([&](frmpayments& form) {
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 1), (QStringList{"1", "2", "3"}));
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 3),
+                  (QStringList{"Detail 1", "Detail 2", "Detail 5"}));
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"1.00", "2.00", "5.00"}));
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+}
+
+// --- the line dialog ----------------------------------------------------------------
+
+TEST_F(VoucherEntry, AmountsAreShownWithTwoDecimalsAndRefusedWhenEmptyOrNil) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        inLineDialog([&](frmDebitEntry& dialog) {
+            pick(dialog.cboAccounts, "Refreshments");
+            MessageScript messages;
+            for (const QString amount : {"0", "0.00", "", "abc"}) {
+                dialog.txtSettleAmt->setText(amount);  // letters cannot even be typed
+                messages.expect("Enter Amount");
+                QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            }
+            typeInto(dialog.txtSettleAmt, "12ab34.5");
+            EXPECT_EQ(dialog.txtSettleAmt->text(), "1234.5");
+            QHelpEvent hover(QEvent::Enter, QPoint(2, 2), QPoint(2, 2));
+            QApplication::sendEvent(dialog.txtSettleAmt, &hover);
+            EXPECT_EQ(dialog.txtSettleAmt->toolTip(), "1,234.50");
+            dialog.cboAccounts->setEditText("No such account");
+            messages.expect("Select Valid Account");
+            QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            pick(dialog.cboAccounts, "Refreshments");
+            QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuAdd->trigger();
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"1234.50"}));
+        form.lvwAccounts->clearItems();
+        MessageScript messages;
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
+    });
+}
+
+namespace {
+
+struct Nav {
+    bool first, previous, next, last;
+    bool operator==(const Nav&) const = default;
+};
+std::ostream& operator<<(std::ostream& o, const Nav& n) {
+    return o << n.first << n.previous << n.next << n.last;
+}
+Nav navOf(const frmDebitEntry& d) {
+    return {d.cmdFirst->isEnabled(), d.cmdPrevious->isEnabled(), d.cmdNext->isEnabled(),
+            d.cmdLast->isEnabled()};
+}
+
+}  // namespace
+
+TEST_F(VoucherEntry, NavigationFollowsItsTableWithOneAndThreeLines) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        addLine(form, "Refreshments", "One", "1");
+        form.lvwAccounts->setSelectedIndex(1);
+        inLineDialog([&](frmDebitEntry& d) {
+            d.cmdFirst->setEnabled(true);  // as after an earlier use
+            d.cmdFirst_Click();
+            EXPECT_EQ(navOf(d), (Nav{false, false, false, false}));
+            EXPECT_EQ(d.txtDescription->text(), "One");
+            d.cmdLast->setEnabled(true);
+            d.cmdLast_Click();
+            EXPECT_EQ(navOf(d), (Nav{false, false, false, false}));
+            QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuEdit->trigger();
+
+        addLine(form, "Travel and Conveyance", "Two", "2");
+        addLine(form, "Stationery and Printing", "Three", "3");
+        form.lvwAccounts->setSelectedIndex(2);
+        inLineDialog([&](frmDebitEntry& d) {
+            EXPECT_EQ(d.txtDescription->text(), "Two");
+            d.cmdPrevious_Click();  // from line 2
+            EXPECT_EQ(d.txtDescription->text(), "One");
+            EXPECT_EQ(navOf(d), (Nav{false, false, true, true}));
+            d.cmdPrevious_Click();  // line 1 again
+            EXPECT_EQ(d.txtDescription->text(), "One");
+            d.cmdNext_Click();
+            d.cmdNext_Click();  // to line 3
+            EXPECT_EQ(d.txtDescription->text(), "Three");
+            EXPECT_EQ(navOf(d), (Nav{true, true, false, false}));
+            d.cmdNext_Click();  // past the last: nothing new
+            EXPECT_EQ(d.txtDescription->text(), "Three");
+            EXPECT_EQ(navOf(d), (Nav{true, true, false, false}));
+            d.cmdFirst_Click();
+            typeInto(d.txtDescription, "Changed without OK");
+            d.cmdNext_Click();
+            EXPECT_EQ(d.txtDescription->text(), "Two");
+            QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuEdit->trigger();
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"One", "Two", "Three"}));
+        EXPECT_EQ(form.StrNewEditFlag, "E");
+        form.lvwAccounts->clearItems();
+        MessageScript messages;
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
+    });
 }

@@ -79,4 +79,8 @@ void SetMessagePresenter(MessagePresenter p) {
     presenter() = std::move(p);
 }
 
+MessagePresenter CurrentMessagePresenter() {
+    return presenter();
+}
+
 }  // namespace pcp

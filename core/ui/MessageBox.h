@@ -57,5 +57,8 @@ QString DefaultMessageTitle();
 
 // Replaces the presenter; an empty function restores the real message box.
 void SetMessagePresenter(MessagePresenter presenter);
+// The presenter in use (empty for the real message box), so a replacement can
+// put back what it replaced.
+MessagePresenter CurrentMessagePresenter();
 
 }  // namespace pcp

@@ -41,6 +41,10 @@ void SetModalHook(ModalHook h) {
     hook() = std::move(h);
 }
 
+ModalHook CurrentModalHook() {
+    return hook();
+}
+
 int OpenModalCount() {
     return openCount();
 }

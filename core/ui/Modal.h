@@ -17,6 +17,8 @@ int ShowModal(QDialog* window, QWidget* owner);
 
 // Called from inside the window's own event loop, right after it is shown.
 void SetModalHook(ModalHook hook);
+// The hook in use, so a replacement can put back what it replaced.
+ModalHook CurrentModalHook();
 
 // How many modal windows are open now (tests check nothing is left open).
 int OpenModalCount();

@@ -32,12 +32,14 @@ void InstallTestGuards() {
     });
 }
 
-MessageScript::MessageScript() {
+// A script replaces whatever answered messages before it and puts it back
+// when it goes, so scripts nest and the guards return at the end.
+MessageScript::MessageScript() : previous_(CurrentMessagePresenter()) {
     SetMessagePresenter([this](const MessageRequest& r) { return present(r); });
 }
 
 MessageScript::~MessageScript() {
-    InstallTestGuards();
+    SetMessagePresenter(previous_);
     for (const Expected& e : expected_)
         ADD_FAILURE() << "message never appeared: " << e.text.toStdString();
 }
@@ -80,6 +82,7 @@ ModalScript::ModalScript() {
 }
 
 void ModalScript::install() {
+    previous_ = CurrentModalHook();
     SetModalHook([this](QDialog* window) {
         seen_ << window->objectName();
         if (!actions_.empty() && actions_.front().first == window->objectName()) {
@@ -99,7 +102,7 @@ void ModalScript::install() {
 }
 
 ModalScript::~ModalScript() {
-    InstallTestGuards();
+    SetModalHook(previous_);
     for (const auto& a : actions_)
         ADD_FAILURE() << "modal window never appeared: " << a.first.toStdString();
 }

@@ -15,6 +15,7 @@
 #include "core/AdoConnection.h"
 #include "core/BasModule.h"
 #include "core/ui/MessageBox.h"
+#include "core/ui/Modal.h"
 
 // Readable QString values in assertion messages.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -52,6 +53,7 @@ class MessageScript {
     int present(const MessageRequest& r);
     std::deque<Expected> expected_;
     std::vector<MessageRequest> shown_;
+    MessagePresenter previous_;
 };
 
 // Acts inside modal windows as they appear, in order. A window that appears
@@ -69,6 +71,7 @@ class ModalScript {
 
   private:
     std::deque<std::pair<QString, std::function<void(QDialog*)>>> actions_;
+    ModalHook previous_;
     QStringList unexpected_, seen_;
 };
 

@@ -94,8 +94,9 @@ void frmDebitEntry::buildControls() {
     cboAccounts->setEditable(true);
     cboAccounts->setInsertPolicy(QComboBox::NoInsert);
     cboAccounts->setProperty("mandatory", true);
-    // The list finds an account as its first letters are typed.
-    cboAccounts->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    // The list finds an account as its first letters are typed and completes
+    // it in place; Tab or Enter takes the completion.
+    cboAccounts->completer()->setCompletionMode(QCompleter::InlineCompletion);
     cboAccounts->completer()->setCaseSensitivity(Qt::CaseInsensitive);
     txtDescription = new QLineEdit(fraBills);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));

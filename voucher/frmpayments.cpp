@@ -190,6 +190,11 @@ QWidget* frmpayments::buildFooter() {
     txtTotal = textBox(footer, "txtTotal", 1000);
     txtTotal->setAlignment(Qt::AlignRight);
     txtTotal->setMinimumWidth(TwipsToPx(2000));
+    // Written only by the program, but read by the clerk: plain dark figures.
+    txtTotal->setStyleSheet(QStringLiteral("QLineEdit:disabled { color: #202020; }"));
+    QFont bold = txtTotal->font();
+    bold.setBold(true);
+    txtTotal->setFont(bold);
     markMandatory(txtTotal);
     lblTotalAmt = caption(QStringLiteral("Pmt Amount:"), txtTotal, footer);
     lblTotalAmt->setObjectName(QStringLiteral("lblTotalAmt"));

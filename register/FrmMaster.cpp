@@ -298,9 +298,6 @@ void FrmMaster::flexMaster_EnterCell() {
 
 void FrmMaster::cmdNew_Click() {}
 void FrmMaster::CmdEdit_Click() {}
-void FrmMaster::CmdDelete_Click() {}
-void FrmMaster::cmdUpdate_Click() {}
-void FrmMaster::cmdPreview_Click() {}
 
 void FrmMaster::cmdClose_Click() {
     Handle("FrmMaster", "cmdClose_Click", [&] { Unload(); });

@@ -1,0 +1,2 @@
+// Cancellation and posting reversal (tests follow).
+#include <gtest/gtest.h>

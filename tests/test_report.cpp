@@ -1,0 +1,2 @@
+// The report engine (tests follow).
+#include <gtest/gtest.h>

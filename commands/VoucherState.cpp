@@ -27,14 +27,15 @@ void CancelVoucher(const QString& paymentId, const QString& reason) {
 
 void CancelPosting(const QString& paymentId, const QString& paymentNo,
                    const QDateTime& paymentDate) {
+    const QString key = keyText(paymentId);  // before anything is sent
     GAdoCon->Execute(QStringLiteral("Update KRVjournalheader set cancel=1 where referenceno='") +
                      SqlEscape(paymentNo) + QStringLiteral("' and Type='HQPCP' and JournalDate='") +
                      FormatDate(paymentDate, QStringLiteral("yyyymmdd")) +
                      QStringLiteral("' And Cancel = 0 AND companyid=") +
                      QString::number(GIntCompanyID));
     GAdoCon->Execute(
-        QStringLiteral("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=") +
-        keyText(paymentId) + QStringLiteral(" And phcompanyid =") + QString::number(GIntCompanyID));
+        QStringLiteral("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=") + key +
+        QStringLiteral(" And phcompanyid =") + QString::number(GIntCompanyID));
 }
 
 QDateTime VoucherDate(const QString& cellText) {

@@ -73,6 +73,7 @@ void frmcancel::formActivate() {
     Handle("frmcancel", "Form_Activate", [&] {
         strCancelReason_.clear();
         setWindowTitle(QStringLiteral("Reason for deletion"));
+        txtcanreason->setFocus();
     });
 }
 

@@ -45,12 +45,13 @@ void ReportControl::run() {
     ReportRequest request = request_;
     request.title = window_.title;
     auto document = std::make_shared<const ReportDocument>(ReadReport(request));
+    ReportPages pages = LayOutReport(*document);
     if (destination_ == crptToFile) {
-        WriteReportPdf(*document, LayOutReport(*document), printFile_);
+        WriteReportPdf(*document, pages, printFile_);
         last_ = document;
         return;
     }
-    auto* preview = new ReportPreview(owner_, document, window_);
+    auto* preview = new ReportPreview(owner_, document, std::move(pages), window_);
     last_ = document;
     preview_ = preview;
     preview->present();

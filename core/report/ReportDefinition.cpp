@@ -222,12 +222,14 @@ class DefinitionReader {
         const ReportFormula f = formula(xml_.readElementText().simplified());
         if (f.isEmpty()) fail(QStringLiteral("the formula %1 is empty").arg(name), line);
         def_.formulas[name.toLower()] = f;
+        formulaLines_[name.toLower()] = int(line);
     }
 
     void readBand(ReportBand::Kind kind) {
         allowOnly({"height", "when"});
         ReportBand& band = def_.sections[kind].emplace_back();
         band.kind = kind;
+        band.line = int(xml_.lineNumber());
         band.height = number("height", 0);
         band.when = formula(text("when"));
         while (xml_.readNextStartElement()) band.elements.push_back(readElement());
@@ -386,10 +388,10 @@ class DefinitionReader {
                 fail(QStringLiteral("the formula field %1 is not declared").arg(n.written()), line);
         };
         for (const auto& [name, f] : def_.formulas)
-            for (const ReportName& n : f.names()) checkOne(n, 0);
+            for (const ReportName& n : f.names()) checkOne(n, formulaLines_.at(name));
         for (const auto& kind : def_.sections)
             for (const ReportBand& band : kind) {
-                for (const ReportName& n : band.when.names()) checkOne(n, 0);
+                for (const ReportName& n : band.when.names()) checkOne(n, band.line);
                 for (const ReportElement& e : band.elements) {
                     for (const ReportName& n : e.when.names()) checkOne(n, e.line);
                     for (const ReportTextPart& p : e.text)
@@ -400,6 +402,7 @@ class DefinitionReader {
 
     QXmlStreamReader xml_;
     ReportDefinition def_;
+    std::map<QString, int> formulaLines_;
 };
 
 void addColumns(const ReportFormula& f, QStringList& out) {

@@ -60,6 +60,7 @@ struct ReportElement {
 struct ReportBand {
     enum Kind { PageHeader, ReportHeader, ColumnHeader, Detail, ReportFooter, PageFooter, Overlay };
     Kind kind = Detail;
+    int line = 0;       // where it stands in the file
     double height = 0;  // millimetres; grows to fit growing text
     ReportFormula when;
     std::vector<ReportElement> elements;

@@ -32,10 +32,10 @@ QString describe(const std::exception& e) {
 }  // namespace
 
 ReportPreview::ReportPreview(QWidget* owner, std::shared_ptr<const ReportDocument> document,
-                             const ReportWindowSettings& settings)
+                             ReportPages pages, const ReportWindowSettings& settings)
     : QMainWindow(owner, flagsOf(settings)),
       document_(std::move(document)),
-      pages_(LayOutReport(*document_)),
+      pages_(std::move(pages)),
       settings_(settings),
       printer_(QPrinter::HighResolution) {
     setObjectName(QStringLiteral("rptPreview"));

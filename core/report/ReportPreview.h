@@ -32,7 +32,8 @@ struct ReportWindowSettings {
 class ReportPreview : public QMainWindow {
     Q_OBJECT
   public:
-    ReportPreview(QWidget* owner, std::shared_ptr<const ReportDocument> document,
+    // The pages are the document's, laid out by the run that opens the window.
+    ReportPreview(QWidget* owner, std::shared_ptr<const ReportDocument> document, ReportPages pages,
                   const ReportWindowSettings& settings);
     ~ReportPreview() override;
 

@@ -5,7 +5,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <cmath>
 
 #include "../Values.h"
 #include "AmountInWords.h"

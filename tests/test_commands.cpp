@@ -128,6 +128,7 @@ TEST_F(Commands, DeleteCancelsTheVoucherWithItsReasonAndPaintsTheRowRed) {
         QTest::mouseClick(f->cmdOk, Qt::LeftButton);
     });
 
+    ASSERT_FALSE(messages.shown().empty());
     const MessageRequest& asked = messages.shown().front();
     EXPECT_EQ(asked.style, vbYesNo | vbCritical | vbDefaultButton2);
     EXPECT_EQ(asked.title, "Petty Cash");
@@ -162,6 +163,7 @@ TEST_F(Commands, APostedVoucherIsRefusedAndNothingChanges) {
     MessageScript messages;
     messages.expect(kPosted);
     QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.shown().front().style, vbInformation);
     EXPECT_EQ(header(id, "phCancel").toInt(), 0);
     EXPECT_EQ(rowCells(r), before);
@@ -221,6 +223,7 @@ TEST_F(Commands, BlanksKeepOkDisabledAndClosingWithoutAReasonBacksOut) {
     });
     QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
     EXPECT_TRUE(modal.allSeen());
+    ASSERT_FALSE(messages.shown().empty());
     EXPECT_EQ(messages.shown().back().style, vbInformation);
     EXPECT_EQ(header(id, "phCancel").toInt(), 0);
     EXPECT_EQ(header(id, "phCancelRemarks").toString(), "");
@@ -248,6 +251,7 @@ TEST_F(Commands, ClosingWhileOkStandsForAnUnacceptedReasonAsksForOneOrAcceptsIt)
     });
     QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
     EXPECT_TRUE(modal.allSeen());
+    ASSERT_GE(messages.shown().size(), 2u);
     EXPECT_EQ(messages.shown()[1].style, vbInformation);
     EXPECT_EQ(messages.shown()[1].title, "Petty Cash");
     EXPECT_EQ(header(cell(r, 0), "phCancelRemarks").toString(), "Wrong payee");
@@ -394,6 +398,7 @@ TEST_F(CancelPosting, ReversesTheJournalEntryAndTheVoucherInOneTransaction) {
     MessageScript messages;
     clickCancelPosting(r, vbYes, messages);
 
+    ASSERT_GE(messages.shown().size(), 2u);
     const MessageRequest& asked = messages.shown()[0];
     EXPECT_EQ(asked.style, vbYesNo | vbQuestion);
     EXPECT_EQ(asked.title, DefaultMessageTitle());  // no title of its own

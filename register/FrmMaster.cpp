@@ -296,9 +296,6 @@ void FrmMaster::flexMaster_EnterCell() {
 
 // --- commands -------------------------------------------------------------
 
-void FrmMaster::CmdDelete_Click() {}
-void FrmMaster::cmdUpdate_Click() {}
-void FrmMaster::cmdPreview_Click() {}
 
 void FrmMaster::cmdClose_Click() {
     Handle("FrmMaster", "cmdClose_Click", [&] { Unload(); });

@@ -205,13 +205,17 @@ CREATE TABLE aHqPettyCashPaymentDetails (
   PRIMARY KEY (pdCompanyID, pdPaymentID, pdDetailID)
 );
 
--- The print-out's data source: one row per line of a voucher.
+-- The print-out's data source: one row per line of a voucher. The report
+-- definition (reports/rptPCPayment.rpt) names the columns it prints.
 CREATE VIEW vwPCPaymentCheckList AS
   SELECT h.phPaymentID, h.phCompanyID, c.CompanyName, h.phPaymentNo, h.phPaymentdate, h.phPayee,
-         h.phReferenceno, h.phRemarks, h.phAmount, h.phCancel, h.phPosted, h.phUserName,
+         h.phReferenceno, h.phRemarks, h.phAmount, h.phExRate, h.phCancel, h.phCancelRemarks,
+         h.phPosted, h.phUserName,
          dm.DepartmentName, ca.AccountCode AS CashAccountCode, ca.AccountDesc AS CashAccountDesc,
-         cur.Symbol AS CashCurrency, d.pdDetailID, da.AccountCode AS DebitAccountCode,
-         da.AccountDesc AS DebitAccountDesc, d.pdDescription, d.pdAmount, dcur.Symbol AS DebitCurrency
+         cur.Symbol AS CashCurrency, cur.CurrencyName AS CashCurrencyName,
+         d.pdDetailID, da.AccountCode AS DebitAccountCode,
+         da.AccountDesc AS DebitAccountDesc, d.pdDescription, d.pdAmount, d.pdExRate,
+         dcur.Symbol AS DebitCurrency
   FROM aHqPettyCashPaymentHeader h
   JOIN aCompanyMaster c ON c.CompanyID = h.phCompanyID
   LEFT JOIN aDepartmentMaster dm ON dm.DepartmentID = h.phDepartmentID

@@ -1,0 +1,188 @@
+// The register's commands that change a stored voucher's state or put it on
+// paper: Delete (cancellation with a reason), Cancel Posting and Preview.
+//
+// Each change is one short transaction on the module connection: it begins
+// only once the user has answered every question, an error anywhere rolls
+// all of it back (TransactionScope, Handle), and the grid changes only after
+// the commit (runAfterCommit), so the screen never shows what did not happen.
+
+#include <QPushButton>
+
+#include "../core/BasModule.h"
+#include "../core/ModulePath.h"
+#include "../core/Values.h"
+#include "../core/report/ReportControl.h"
+#include "../core/ui/FlexGrid.h"
+#include "../core/ui/MessageBox.h"
+#include "../core/ui/Modal.h"
+#include "../core/ui/Pointer.h"
+#include "../register/FrmMaster.h"
+#include "VoucherState.h"
+#include "frmcancel.h"
+
+namespace pcp {
+
+using namespace BasModule;
+
+namespace {
+
+constexpr int kKeyColumn = 0;
+constexpr int kNumberColumn = 1;
+constexpr int kDateColumn = 2;
+constexpr int kCancelledColumn = 5;
+constexpr int kPostedColumn = 6;
+
+// After a command the focus goes to New, or to the grid for a user who may
+// not create vouchers (a disabled button cannot take it).
+void focusAfterCommand(FrmMaster& w) {
+    if (w.cmdNew->isEnabled())
+        w.cmdNew->setFocus();
+    else
+        w.flexMaster->setFocus();
+}
+
+// The cancelled voucher's row once the cancellation is committed: red, its
+// Delete disabled, the selection back on it before GridRowColor moves on.
+void showCancelled(FrmMaster& w, int row) {
+    FlexGrid* grid = w.flexMaster;
+    grid->setTextMatrix(row, kCancelledColumn, QStringLiteral("Yes"));
+    w.GridColor();
+    grid->setRowSel(row);
+    grid->setRow(row);
+    grid->setCol(1);
+    w.CmdDelete->setEnabled(false);
+    w.GridRowColor();
+}
+
+// The reason dialog, modal over the register; the accepted reason, or empty.
+QString askReason(FrmMaster& w) {
+    w.strCancelReason.clear();
+    frmcancel dialog(w.strCancelReason, &w);
+    ShowModal(&dialog, &w);
+    return w.strCancelReason;
+}
+
+// Cancels the voucher of `row` with the reason: the update, the row refresh
+// and the audit record commit together or not at all.
+void cancelVoucher(FrmMaster& w, int row, const QString& reason) {
+    const QString id = w.flexMaster->textMatrix(row, kKeyColumn);
+    const QString number = w.flexMaster->textMatrix(row, kNumberColumn);
+    TransactionScope transaction(GAdoCon);
+    VoucherState::CancelVoucher(id, reason);
+    HourglassScope hourglass;
+    UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
+    // UpdateEditedRow reports its own failure, which rolls the transaction back.
+    if (!GAdoCon->InTransaction()) return;
+    GAdoCon->runAfterCommit([&w, row] { showCancelled(w, row); });
+    GObjTrail.call("SaveTrailInfo", {CLng(QVariant(id)), number, true, QStringLiteral("D")});
+    transaction.Commit();
+}
+
+// The posting reversal's grid changes: the row reads "No" in the standard
+// colour, Cancel Posting is done, and Delete follows the row as on entering it.
+void showUnposted(FrmMaster& w, int row) {
+    FlexGrid* grid = w.flexMaster;
+    grid->setTextMatrix(row, kPostedColumn, QStringLiteral("No"));
+    for (int c = 0; c <= kPostedColumn && c < grid->cols(); ++c) {
+        grid->setCol(c);
+        grid->setCellForeColor(0);
+    }
+    w.cmdUpdate->setEnabled(false);
+    w.flexMaster_EnterCell();
+}
+
+}  // namespace
+
+void FrmMaster::CmdDelete_Click() {
+    Handle("FrmMaster", "CmdDelete_Click", [&] {
+        GObjTrail.set("LoggedTime", Now());
+        GStrMasterNewEditFlag = QStringLiteral("E");
+        const qint16 row = CInt(double(flexMaster->row()));
+        if (flexMaster->textMatrix(row, kPostedColumn) == u"Yes") {
+            ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Delete ."), vbInformation);
+            return;
+        }
+        const QString question = QStringLiteral("Are You Sure Want To Delete The Entry - '") +
+                                 flexMaster->textMatrix(row, kNumberColumn) + QStringLiteral("'?");
+        if (ModuleMsgBox(question, vbYesNo | vbCritical | vbDefaultButton2) == vbYes) {
+            const QString reason = askReason(*this);
+            if (reason.trimmed().isEmpty())
+                ModuleMsgBox(QStringLiteral("No reason was given: the entry is not deleted."),
+                             vbInformation);
+            else
+                cancelVoucher(*this, row, reason);
+        }
+        focusAfterCommand(*this);
+        flexMaster_SelChange();
+    });
+}
+
+void FrmMaster::cmdUpdate_Click() {
+    Handle("FrmMaster", "cmdUpdate_Click", [&] {
+        const int row = flexMaster->row();
+        const QString number = flexMaster->textMatrix(row, kNumberColumn);
+        // No title of its own: the platform's default title.
+        if (MsgBox(QStringLiteral("Do you want to cancel the posting of '") + number +
+                       QStringLiteral("'?"),
+                   vbYesNo | vbQuestion) == vbYes) {
+            GObjTrail.set("LoggedTime", Now());
+            const QString id = flexMaster->textMatrix(row, kKeyColumn);
+            const QDateTime date =
+                VoucherState::VoucherDate(flexMaster->textMatrix(row, kDateColumn));
+            TransactionScope transaction(GAdoCon);
+            VoucherState::CancelPosting(id, number, date);
+            GObjTrail.call("SaveTrailInfo", {id, number, true, QStringLiteral("C")});
+            transaction.Commit();
+            ModuleMsgBox(QStringLiteral("Posting Cancelled"), vbInformation);
+            showUnposted(*this, row);
+        }
+        flexMaster_SelChange();
+    });
+}
+
+void FrmMaster::cmdPreview_Click() {
+    Handle("FrmMaster", "cmdPreview_Click", [&] {
+        HourglassScope hourglass;
+        GObjVault.set("strTableName",
+                      QStringLiteral("lousers where userid=") + QString::number(GIntUserID));
+        const QString userName =
+            Text(GObjVault.call("fnReturnField", {QStringLiteral("username")}));
+        if (flexMaster->rows() < 2) return;
+        const int row = flexMaster->row();
+        if (flexMaster->textMatrix(row, kNumberColumn).isEmpty()) return;
+
+        // The logon's five texts come from the data-source settings, never from the source.
+        const ReportLogon logon = ReportDataSources::Load().logon();
+        auto crptReport = std::make_unique<ReportControl>(this);
+        crptReport->LogOnServer(logon.driver, logon.dataSource, logon.database, logon.user,
+                                logon.password);
+        crptReport->DiscardSavedData();
+        crptReport->setWindowState(2);
+        crptReport->setWindowControlBox(true);
+        crptReport->setWindowMinButton(true);
+        crptReport->setWindowMaxButton(true);
+        crptReport->setWindowShowCloseBtn(true);
+        crptReport->setWindowShowPrintBtn(true);
+        crptReport->setWindowShowPrintSetupBtn(true);
+        crptReport->setWindowShowExportBtn(true);
+        crptReport->setWindowShowNavigationCtls(true);
+        crptReport->setWindowShowZoomCtl(true);
+        crptReport->setWindowShowPageCount(true);
+        crptReport->setWindowShowRefreshBtn(false);
+        crptReport->setWindowTitle(QStringLiteral("Petty Cash Payment"));
+        crptReport->setReportFileName(ModuleFolder() + QStringLiteral("/reports/rptPCPayment.rpt"));
+        crptReport->setParameterFields(
+            0, QStringLiteral("strUserName;") + userName + QStringLiteral(";True"));
+        crptReport->setReplaceSelectionFormula(
+            QStringLiteral(" {vwPCPaymentCheckList.phPaymentID}= ") +
+            NumberText(Val(flexMaster->textMatrix(row, kKeyColumn))));
+        // Voucher ids repeat across companies: the report shows this company's alone,
+        // read from the module's own database unless a data source is configured.
+        crptReport->setCompany(GIntCompanyID);
+        crptReport->setEmbeddedDatabase(GAdoCon->connectionString());
+        crptReport->setAction(1);
+        crptReport.reset();
+    });
+}
+
+}  // namespace pcp

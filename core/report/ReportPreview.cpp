@@ -1,0 +1,180 @@
+#include "ReportPreview.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QToolBar>
+
+#include "../ModuleError.h"
+#include "../ui/MessageBox.h"
+#include "../ui/Modal.h"
+
+namespace pcp {
+
+namespace {
+
+Qt::WindowFlags flagsOf(const ReportWindowSettings& s) {
+    Qt::WindowFlags f = Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
+    if (s.controlBox) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (s.minButton) f |= Qt::WindowMinimizeButtonHint;
+    if (s.maxButton) f |= Qt::WindowMaximizeButtonHint;
+    return f;
+}
+
+QString describe(const std::exception& e) {
+    if (const auto* m = dynamic_cast<const ModuleError*>(&e)) return m->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
+}  // namespace
+
+ReportPreview::ReportPreview(QWidget* owner, std::shared_ptr<const ReportDocument> document,
+                             ReportPages pages, const ReportWindowSettings& settings)
+    : QMainWindow(owner, flagsOf(settings)),
+      document_(std::move(document)),
+      pages_(std::move(pages)),
+      settings_(settings),
+      printer_(QPrinter::HighResolution) {
+    setObjectName(QStringLiteral("rptPreview"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(settings.title);
+    printer_.setFullPage(true);
+    printer_.setPageLayout(ReportPageLayout(document_->definition));
+    printer_.setDocName(settings.title);
+
+    view_ = new QPrintPreviewWidget(&printer_, this);
+    view_->setObjectName(QStringLiteral("rptPages"));
+    setCentralWidget(view_);
+    connect(view_, &QPrintPreviewWidget::paintRequested, this,
+            [this](QPrinter* printer) { PaintReport(*printer, pages_); });
+    connect(view_, &QPrintPreviewWidget::previewChanged, this, [this] { updatePageText(); });
+    buildToolBar(settings);
+    resize(900, 700);
+}
+
+ReportPreview::~ReportPreview() = default;
+
+QAction* ReportPreview::makeAction(const char* name, const QString& text, bool shown) {
+    auto* a = new QAction(text, this);
+    a->setObjectName(QLatin1String(name));
+    a->setVisible(shown);
+    return a;
+}
+
+void ReportPreview::buildToolBar(const ReportWindowSettings& s) {
+    QToolBar* bar = addToolBar(QStringLiteral("Preview"));
+    bar->setObjectName(QStringLiteral("rptToolBar"));
+    bar->setMovable(false);
+    const auto add = [&](const char* name, const QString& text, bool shown, auto slot) {
+        QAction* a = makeAction(name, text, shown);
+        bar->addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    add("actPrint", QStringLiteral("&Print..."), s.printBtn, [this] { print(); });
+    add("actPageSetup", QStringLiteral("Page &Setup..."), s.printSetupBtn, [this] { pageSetup(); });
+    add("actExport", QStringLiteral("Save as P&DF..."), s.exportBtn, [this] { exportAsPdf(); });
+    bar->addSeparator();
+    add("actFirst", QStringLiteral("|<"), s.navigationCtls, [this] { view_->setCurrentPage(1); });
+    add("actPrevious", QStringLiteral("<"), s.navigationCtls,
+        [this] { view_->setCurrentPage(view_->currentPage() - 1); });
+    add("actNext", QStringLiteral(">"), s.navigationCtls,
+        [this] { view_->setCurrentPage(view_->currentPage() + 1); });
+    add("actLast", QStringLiteral(">|"), s.navigationCtls,
+        [this] { view_->setCurrentPage(view_->pageCount()); });
+    pageLabel_ = new QLabel(this);
+    pageLabel_->setObjectName(QStringLiteral("lblPage"));
+    pageLabel_->setContentsMargins(8, 0, 8, 0);
+    bar->addWidget(pageLabel_)->setVisible(s.pageCount);
+    bar->addSeparator();
+    add("actZoomIn", QStringLiteral("Zoom &In"), s.zoomCtl, [this] { view_->zoomIn(); });
+    add("actZoomOut", QStringLiteral("Zoom &Out"), s.zoomCtl, [this] { view_->zoomOut(); });
+    add("actFitWidth", QStringLiteral("&Fit Width"), s.zoomCtl, [this] { view_->fitToWidth(); });
+    add("actRefresh", QStringLiteral("&Refresh"), s.refreshBtn, [this] { refresh(); });
+    bar->addSeparator();
+    add("actClose", QStringLiteral("&Close"), s.closeBtn, [this] { close(); });
+}
+
+QAction* ReportPreview::action(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+
+QString ReportPreview::pageText() const {
+    return pageLabel_->text();
+}
+
+void ReportPreview::updatePageText() {
+    pageLabel_->setText(
+        QStringLiteral("Page %1 of %2").arg(view_->currentPage()).arg(view_->pageCount()));
+}
+
+void ReportPreview::present() {
+    switch (settings_.state) {
+        case 1: showMinimized(); break;
+        case 2: showMaximized(); break;
+        default: show(); break;
+    }
+    raise();
+    activateWindow();
+}
+
+// Failures inside the window come after the run has ended: the user is told
+// here, in the window's own words.
+void ReportPreview::showFailure(const QString& what, const std::exception& e) {
+    MsgBox(what + QStringLiteral("\r\n\r\n") + describe(e), vbExclamation, windowTitle());
+}
+
+void ReportPreview::print() {
+    QPrintDialog dialog(&printer_, this);
+    dialog.setObjectName(QStringLiteral("rptPrintDialog"));
+    if (ShowModal(&dialog, this) != QDialog::Accepted) return;
+    try {
+        PaintReport(printer_, pages_);
+    } catch (const std::exception& e) {
+        showFailure(QStringLiteral("The report was not printed."), e);
+    }
+}
+
+void ReportPreview::pageSetup() {
+    QPageSetupDialog dialog(&printer_, this);
+    dialog.setObjectName(QStringLiteral("rptPageSetupDialog"));
+    if (ShowModal(&dialog, this) == QDialog::Accepted) view_->updatePreview();
+}
+
+void ReportPreview::exportAsPdf() {
+    QFileDialog dialog(this, QStringLiteral("Save as PDF"));
+    dialog.setObjectName(QStringLiteral("rptExportDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile(settings_.title + QStringLiteral(".pdf"));
+    if (ShowModal(&dialog, this) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    exportPdf(dialog.selectedFiles().front());
+}
+
+void ReportPreview::exportPdf(const QString& file) {
+    try {
+        WriteReportPdf(*document_, pages_, file);
+    } catch (const std::exception& e) {
+        showFailure(QStringLiteral("The PDF file was not saved."), e);
+    }
+}
+
+// Reads the same selection again, for data changed since the window opened.
+void ReportPreview::refresh() {
+    try {
+        auto fresh = std::make_shared<const ReportDocument>(ReadReport(document_->request));
+        ReportPages pages = LayOutReport(*fresh);
+        document_ = std::move(fresh);
+        pages_ = std::move(pages);
+        view_->updatePreview();
+    } catch (const std::exception& e) {
+        showFailure(QStringLiteral("The report was not read again."), e);
+    }
+}
+
+}  // namespace pcp

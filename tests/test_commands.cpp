@@ -1,0 +1,524 @@
+// Delete (cancellation with a reason) and Cancel Posting as a user meets
+// them in the register: clicks, the questions answered by their text, the
+// reason typed into the reason dialog; then what the database, the audit
+// trail and the grid hold afterwards, failures included.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "commands/VoucherState.h"
+#include "commands/frmcancel.h"
+#include "core/Values.h"
+#include "core/ui/FlexGrid.h"
+#include "core/ui/Modal.h"
+#include "core/ui/Twips.h"
+#include "support/RegisterFixture.h"
+
+using namespace pcp;
+using namespace pcp::test;
+using namespace pcp::BasModule;
+
+namespace {
+
+constexpr quint32 kRed = 0x0000FFu;
+const QString kPosted = "Entry Posted,Cannot Delete .";
+const QString kNoReason = "No reason was given: the entry is not deleted.";
+const QString kEnterReason = "Enter reason for deletion";
+
+// The reason dialog once it is the active window, as the user meets it (the
+// offscreen platform activates a window a moment after it is shown).
+frmcancel* reasonDialog(QDialog* d) {
+    auto* f = qobject_cast<frmcancel*>(d);
+    EXPECT_NE(f, nullptr);
+    d->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::activeWindow() == d; }));
+    return f;
+}
+
+void type(QWidget* w, const QString& text) {
+    w->setFocus();
+    QTest::keyClicks(w, text);
+}
+
+}  // namespace
+
+class Commands : public RegisterTest {
+  protected:
+    QString cell(int r, int c) const { return grid()->textMatrix(r, c); }
+    QDateTime freezeDate() { return GetAccountsFreezeDate().toDateTime(); }
+
+    // The newest row matching the test, from the bottom of the grid.
+    int rowWhere(const std::function<bool(int)>& test) const {
+        for (int r = grid()->rows() - 1; r >= 1; --r)
+            if (test(r)) return r;
+        return 0;
+    }
+    // A voucher Delete may cancel: neither cancelled, posted nor frozen; not the last row.
+    int openRow() {
+        const QDateTime freeze = freezeDate();
+        return rowWhere([&](int r) {
+            return r < grid()->rows() - 1 && cell(r, 5) == "No" && cell(r, 6) == "No" &&
+                   ParseDate(cell(r, 2)) > freeze;
+        });
+    }
+    int postedRow() {
+        const QDateTime freeze = freezeDate();
+        return rowWhere(
+            [&](int r) { return cell(r, 6) == "Yes" && ParseDate(cell(r, 2)) > freeze; });
+    }
+
+    QVariant header(const QString& id, const QString& column) {
+        return scalar("select " + column +
+                      " from aHqPettyCashPaymentHeader where phCompanyID=1 and phPaymentID=" + id);
+    }
+    int trail(const QString& id, const QString& action) {
+        return scalar("select count(*) from aUserTrail where PaymentID=" + id + " and Action='" +
+                      action + "'")
+            .toInt();
+    }
+    QStringList rowCells(int r) const {
+        QStringList out;
+        for (int c = 0; c < 7; ++c) out << cell(r, c);
+        return out;
+    }
+    bool rowIsRed(int r) const {
+        for (int c = 0; c < 7; ++c)
+            if (grid()->cellForeColorAt(r, c) != kRed) return false;
+        return true;
+    }
+    QString question(int r) const {
+        return "Are You Sure Want To Delete The Entry - '" + cell(r, 1) + "'?";
+    }
+
+    // Clicks Delete on the row and drives the reason dialog with `inDialog`;
+    // the messages are the caller's script.
+    void cancelWith(int r, std::function<void(frmcancel*)> inDialog) {
+        clickRow(r);
+        ASSERT_TRUE(window_->CmdDelete->isEnabled());
+        ModalScript modal;
+        modal.expect("frmcancel", [&](QDialog* d) { inDialog(reasonDialog(d)); });
+        QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
+        EXPECT_TRUE(modal.allSeen());
+        EXPECT_EQ(OpenModalCount(), 0);
+    }
+    // The register's focus, whether or not the platform has made it active again.
+    QWidget* focused() const { return window_->focusWidget(); }
+};
+
+// --- Delete ---------------------------------------------------------------
+
+TEST_F(Commands, DeleteCancelsTheVoucherWithItsReasonAndPaintsTheRowRed) {
+    open();
+    const int r = openRow();
+    ASSERT_GT(r, 0);
+    const QString id = cell(r, 0), number = cell(r, 1);
+    con()->log().clear();
+    MessageScript messages;
+    messages.expect(question(r), vbYes);
+    cancelWith(r, [&](frmcancel* f) {
+        EXPECT_EQ(f->windowTitle(), "Reason for deletion");
+        EXPECT_EQ(f->Label1->text(), "&Reason :");
+        EXPECT_EQ(f->size(), QSize(TwipsToPx(6360), TwipsToPx(510)));
+        EXPECT_EQ(QApplication::focusWidget(), f->txtcanreason);
+        EXPECT_TRUE(window_->strCancelReason.isEmpty());
+        type(f->txtcanreason, "Paid twice by mistake");
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+
+    ASSERT_FALSE(messages.shown().empty());
+    const MessageRequest& asked = messages.shown().front();
+    EXPECT_EQ(asked.style, vbYesNo | vbCritical | vbDefaultButton2);
+    EXPECT_EQ(asked.title, "Petty Cash");
+    EXPECT_EQ(header(id, "phCancel").toInt(), 1);
+    EXPECT_EQ(header(id, "phCancelRemarks").toString(), "Paid twice by mistake");
+    EXPECT_TRUE(con()->log().texts().contains(
+        "update aHqPettyCashPaymentHeader set phcancel=1,phcancelRemarks='Paid twice by mistake' "
+        "where phPaymentID='" +
+        id + "' and phCompanyID=1"));
+    EXPECT_EQ(trail(id, "D"), 1);
+    EXPECT_EQ(scalar("select VoucherNo from aUserTrail where Action='D'").toString(), number);
+
+    EXPECT_EQ(cell(r, 5), "Yes");
+    EXPECT_TRUE(rowIsRed(r));
+    EXPECT_FALSE(window_->CmdDelete->isEnabled());
+    // GridRowColor leaves the current cell on the last row, column 5.
+    EXPECT_EQ(grid()->row(), grid()->rows() - 1);
+    EXPECT_EQ(grid()->col(), 5);
+    EXPECT_EQ(focused(), window_->cmdNew);
+    EXPECT_EQ(GStrMasterNewEditFlag, "E");
+}
+
+TEST_F(Commands, APostedVoucherIsRefusedAndNothingChanges) {
+    open();
+    const int r = postedRow();
+    ASSERT_GT(r, 0);
+    clickRow(r);
+    ASSERT_TRUE(window_->CmdDelete->isEnabled());  // the register allows it; the command refuses
+    const QStringList before = rowCells(r);
+    const QString id = cell(r, 0);
+    con()->log().clear();
+    MessageScript messages;
+    messages.expect(kPosted);
+    QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
+    ASSERT_FALSE(messages.shown().empty());
+    EXPECT_EQ(messages.shown().front().style, vbInformation);
+    EXPECT_EQ(header(id, "phCancel").toInt(), 0);
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_EQ(trail(id, "D"), 0);
+    EXPECT_TRUE(con()->log().texts().filter("update", Qt::CaseInsensitive).isEmpty());
+}
+
+TEST_F(Commands, AnsweringNoShowsNoDialogAndChangesNothing) {
+    open();
+    const int r = openRow();
+    clickRow(r);
+    const QStringList before = rowCells(r);
+    con()->log().clear();
+    MessageScript messages;
+    messages.expect(question(r), vbNo);
+    QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);  // no modal window may appear
+    EXPECT_EQ(header(cell(r, 0), "phCancel").toInt(), 0);
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_TRUE(con()->log().texts().filter("update", Qt::CaseInsensitive).isEmpty());
+    EXPECT_FALSE(con()->log().texts().contains("BeginTrans"));
+    EXPECT_EQ(focused(), window_->cmdNew);
+}
+
+TEST_F(Commands, AFiftyCharacterReasonIsAcceptedWholeAndTheFiftyFirstCannotBeTyped) {
+    open();
+    const int r = openRow();
+    const QString fifty = "Voucher duplicated by the site office in October X";
+    ASSERT_EQ(fifty.size(), 50);
+    MessageScript messages;
+    messages.expect(question(r), vbYes);
+    cancelWith(r, [&](frmcancel* f) {
+        type(f->txtcanreason, fifty + "Z");
+        EXPECT_EQ(f->txtcanreason->text(), fifty);
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(header(cell(r, 0), "phCancelRemarks").toString(), fifty);
+}
+
+TEST_F(Commands, BlanksKeepOkDisabledAndClosingWithoutAReasonBacksOut) {
+    open();
+    const int r = openRow();
+    const QString id = cell(r, 0);
+    const QStringList before = rowCells(r);
+    MessageScript messages;
+    messages.expect(question(r), vbYes).expect(kNoReason);
+    clickRow(r);
+    ModalScript modal;
+    modal.expect("frmcancel", [&](QDialog* d) {
+        frmcancel* f = reasonDialog(d);
+        EXPECT_TRUE(f->cmdOk->isEnabled());  // OK starts enabled
+        type(f->txtcanreason, "   ");
+        EXPECT_FALSE(f->cmdOk->isEnabled());
+        type(f->txtcanreason, "'");  // the apostrophe is swallowed
+        EXPECT_EQ(f->txtcanreason->text(), "   ");
+        EXPECT_FALSE(f->cmdOk->isEnabled());
+        f->close();  // the close box
+    });
+    QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
+    EXPECT_TRUE(modal.allSeen());
+    ASSERT_FALSE(messages.shown().empty());
+    EXPECT_EQ(messages.shown().back().style, vbInformation);
+    EXPECT_EQ(header(id, "phCancel").toInt(), 0);
+    EXPECT_EQ(header(id, "phCancelRemarks").toString(), "");
+    EXPECT_EQ(trail(id, "D"), 0);
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_FALSE(rowIsRed(r));
+    EXPECT_EQ(focused(), window_->cmdNew);
+}
+
+TEST_F(Commands, ClosingWhileOkStandsForAnUnacceptedReasonAsksForOneOrAcceptsIt) {
+    open();
+    const int r = openRow();
+    MessageScript messages;
+    messages.expect(question(r), vbYes).expect(kEnterReason).expect(kEnterReason);
+    clickRow(r);
+    ModalScript modal;
+    modal.expect("frmcancel", [&](QDialog* d) {
+        frmcancel* f = reasonDialog(d);
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);  // OK with an empty box
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_FALSE(f->close());  // the close box tries OK first
+        EXPECT_TRUE(f->isVisible());
+        type(f->txtcanreason, "Wrong payee");
+        EXPECT_TRUE(f->close());  // now OK accepts the reason and the dialog closes
+    });
+    QTest::mouseClick(window_->CmdDelete, Qt::LeftButton);
+    EXPECT_TRUE(modal.allSeen());
+    ASSERT_GE(messages.shown().size(), 2u);
+    EXPECT_EQ(messages.shown()[1].style, vbInformation);
+    EXPECT_EQ(messages.shown()[1].title, "Petty Cash");
+    EXPECT_EQ(header(cell(r, 0), "phCancelRemarks").toString(), "Wrong payee");
+    EXPECT_EQ(cell(r, 5), "Yes");
+}
+
+TEST_F(Commands, EnterMovesOnAndEscapePressesOk) {
+    open();
+    const int r = openRow();
+    MessageScript messages;
+    messages.expect(question(r), vbYes);
+    cancelWith(r, [&](frmcancel* f) {
+        type(f->txtcanreason, "Torn receipt");
+        QTest::keyClick(f->txtcanreason, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(QApplication::focusWidget(), f->cmdOk);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(header(cell(r, 0), "phCancelRemarks").toString(), "Torn receipt");
+}
+
+TEST_F(Commands, AReasonWithQuotesIsStoredAsWritten) {
+    open();
+    const int r = openRow();
+    con()->log().clear();
+    MessageScript messages;
+    messages.expect(question(r), vbYes);
+    cancelWith(r, [&](frmcancel* f) {
+        QApplication::clipboard()->setText("O'Brien's taxi");
+        f->txtcanreason->setFocus();
+        QTest::keyClick(f->txtcanreason, Qt::Key_V, Qt::ControlModifier);  // pasted, not typed
+        EXPECT_EQ(f->txtcanreason->text(), "O'Brien's taxi");
+        EXPECT_TRUE(f->cmdOk->isEnabled());
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(header(cell(r, 0), "phCancelRemarks").toString(), "O'Brien's taxi");
+    EXPECT_FALSE(con()->log().texts().filter("phcancelRemarks='O''Brien''s taxi'").isEmpty());
+}
+
+TEST_F(Commands, AUserWithoutTheNewRightCancelsToo) {
+    exec("update auserrights set FunctionRights='ED' where userid=1 and companyid=1");
+    open();
+    ASSERT_FALSE(window_->cmdNew->isEnabled());
+    const int r = openRow();
+    MessageScript messages;  // the question, and no error report after it
+    messages.expect(question(r), vbYes);
+    cancelWith(r, [&](frmcancel* f) {
+        type(f->txtcanreason, "Duplicate");
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(header(cell(r, 0), "phCancel").toInt(), 1);
+    EXPECT_EQ(cell(r, 5), "Yes");
+    EXPECT_EQ(focused(), grid());
+    EXPECT_EQ(scalar("select count(*) from aErrorLog").toInt(), 0);
+    // the selection-change handler ran: the selection takes the current cell's colour
+    const quint32 current = grid()->cellForeColor();
+    EXPECT_EQ(grid()->foreColorSel(), current ? current : kColorHighlightText);
+}
+
+TEST_F(Commands, AFailureAtTheUpdateRollsBackAndLeavesTheRowAsItWas) {
+    open();
+    const int r = openRow();
+    const QString id = cell(r, 0);
+    const QStringList before = rowCells(r);
+    exec(
+        "CREATE TRIGGER refuse_cancel BEFORE UPDATE OF phCancel ON aHqPettyCashPaymentHeader "
+        "BEGIN SELECT RAISE(ABORT, 'cancellation refused'); END");
+    MessageScript messages;
+    messages.expect(question(r), vbYes)
+        .expectStartingWith("An error occurred in FrmMaster (CmdDelete_Click).");
+    cancelWith(r, [&](frmcancel* f) {
+        type(f->txtcanreason, "Duplicate");
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_FALSE(con()->InTransaction());
+    EXPECT_EQ(header(id, "phCancel").toInt(), 0);
+    EXPECT_EQ(trail(id, "D"), 0);
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_FALSE(rowIsRed(r));
+    EXPECT_TRUE(window_->CmdDelete->isEnabled());
+    EXPECT_EQ(scalar("select ProcedureName from aErrorLog").toString(), "CmdDelete_Click");
+}
+
+TEST_F(Commands, AFailureAtTheAuditRecordTakesTheCancellationBack) {
+    open();
+    const int r = openRow();
+    const QString id = cell(r, 0);
+    const QStringList before = rowCells(r);
+    exec(
+        "CREATE TRIGGER refuse_trail BEFORE INSERT ON aUserTrail "
+        "BEGIN SELECT RAISE(ABORT, 'trail refused'); END");
+    MessageScript messages;
+    messages.expect(question(r), vbYes)
+        .expectStartingWith("An error occurred in FrmMaster (CmdDelete_Click).");
+    cancelWith(r, [&](frmcancel* f) {
+        type(f->txtcanreason, "Duplicate");
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(header(id, "phCancel").toInt(), 0);
+    EXPECT_EQ(header(id, "phCancelRemarks").toString(), "");
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_FALSE(rowIsRed(r));
+}
+
+// --- Cancel Posting -------------------------------------------------------
+
+class CancelPosting : public Commands {
+  protected:
+    struct Voucher {
+        QString id, number, date;  // date as yyyymmdd
+    };
+    Voucher voucherOf(int r) {
+        return {cell(r, 0), cell(r, 1), FormatDate(ParseDate(cell(r, 2)), "yyyymmdd")};
+    }
+    int journalId(const QString& where) {
+        return scalar("select JournalID from KRVjournalheader where " + where).toInt();
+    }
+    void addJournal(int company, const QString& type, const QString& number, const QString& date,
+                    int cancel) {
+        exec(QString("insert into KRVjournalheader (companyid, Type, referenceno, JournalDate, "
+                     "Amount, Narration, cancel) values (%1, '%2', '%3', '%4', 10, 'test', %5)")
+                 .arg(company)
+                 .arg(type, number, date)
+                 .arg(cancel));
+    }
+    void clickCancelPosting(int r, int answer, MessageScript& messages) {
+        clickRow(r);
+        ASSERT_TRUE(window_->cmdUpdate->isEnabled());
+        messages.expect("Do you want to cancel the posting of '" + cell(r, 1) + "'?", answer);
+        if (answer == vbYes) messages.expect("Posting Cancelled");
+        QTest::mouseClick(window_->cmdUpdate, Qt::LeftButton);
+    }
+};
+
+TEST_F(CancelPosting, ReversesTheJournalEntryAndTheVoucherInOneTransaction) {
+    open();
+    const int r = postedRow();
+    ASSERT_GT(r, 0);
+    const Voucher v = voucherOf(r);
+    const int live =
+        journalId("companyid=1 and Type='HQPCP' and referenceno='" + v.number + "' and cancel=0");
+    ASSERT_GT(live, 0);
+    con()->log().clear();
+    MessageScript messages;
+    clickCancelPosting(r, vbYes, messages);
+
+    ASSERT_GE(messages.shown().size(), 2u);
+    const MessageRequest& asked = messages.shown()[0];
+    EXPECT_EQ(asked.style, vbYesNo | vbQuestion);
+    EXPECT_EQ(asked.title, DefaultMessageTitle());  // no title of its own
+    EXPECT_EQ(messages.shown()[1].style, vbInformation);
+    EXPECT_EQ(messages.shown()[1].title, "Petty Cash");
+
+    // What the command sent, from its transaction on (the click read the freeze date).
+    const QStringList logged = con()->log().texts();
+    const QStringList sent = logged.mid(logged.indexOf("BeginTrans"));
+    const QStringList expected{
+        "BeginTrans",
+        "Update KRVjournalheader set cancel=1 where referenceno='" + v.number +
+            "' and Type='HQPCP' and JournalDate='" + v.date + "' And Cancel = 0 AND companyid=1",
+        "Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=" + v.id +
+            " And phcompanyid =1"};
+    ASSERT_GE(sent.size(), 3);
+    EXPECT_EQ(sent.mid(0, 3), expected);
+    EXPECT_EQ(sent.filter("CommitTrans").size(), 1);
+    EXPECT_EQ(scalar("select cancel from KRVjournalheader where JournalID=" + QString::number(live))
+                  .toInt(),
+              1);
+    EXPECT_EQ(header(v.id, "phPosted").toInt(), 0);
+    EXPECT_EQ(trail(v.id, "C"), 1);
+
+    EXPECT_EQ(cell(r, 6), "No");
+    for (int c = 0; c < 7; ++c) EXPECT_EQ(grid()->cellForeColorAt(r, c), 0u) << c;
+    EXPECT_EQ(grid()->row(), r);
+    EXPECT_EQ(grid()->col(), 6);
+    EXPECT_FALSE(window_->cmdUpdate->isEnabled());
+    EXPECT_TRUE(window_->CmdDelete->isEnabled());
+}
+
+TEST_F(CancelPosting, JournalRowsOfOtherCompaniesTypesDatesOrAlreadyCancelledAreNeverTouched) {
+    open();
+    const int r = postedRow();
+    const Voucher v = voucherOf(r);
+    const QString otherDate = FormatDate(ParseDate(cell(r, 2)).addDays(-1), "yyyymmdd");
+    addJournal(2, "HQPCP", v.number, v.date, 0);     // another company
+    addJournal(1, "HQPCR", v.number, v.date, 0);     // another document type
+    addJournal(1, "HQPCP", v.number, otherDate, 0);  // another date
+    addJournal(1, "HQPCP", v.number, v.date, 1);     // already cancelled
+    const int live = journalId("companyid=1 and Type='HQPCP' and referenceno='" + v.number +
+                               "' and JournalDate='" + v.date + "' and cancel=0");
+    exec("CREATE TABLE touched (JournalID INTEGER)");
+    exec(
+        "CREATE TRIGGER journal_touched AFTER UPDATE ON KRVjournalheader "
+        "BEGIN INSERT INTO touched VALUES (old.JournalID); END");
+    MessageScript messages;
+    clickCancelPosting(r, vbYes, messages);
+    EXPECT_EQ(idsOf("select JournalID from touched"), QStringList{QString::number(live)});
+    EXPECT_EQ(scalar("select count(*) from KRVjournalheader where referenceno='" + v.number +
+                     "' and cancel=0")
+                  .toInt(),
+              3);
+}
+
+TEST_F(CancelPosting, AnsweringNoBeginsNothingAndLeavesTheCommandAvailable) {
+    open();
+    const int r = postedRow();
+    const QStringList before = rowCells(r);
+    con()->log().clear();
+    MessageScript messages;
+    clickCancelPosting(r, vbNo, messages);
+    EXPECT_FALSE(con()->log().texts().contains("BeginTrans"));
+    EXPECT_TRUE(con()->log().texts().filter("update", Qt::CaseInsensitive).isEmpty());
+    EXPECT_EQ(header(cell(r, 0), "phPosted").toInt(), 1);
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_TRUE(window_->cmdUpdate->isEnabled());
+}
+
+TEST_F(CancelPosting, AFailureAtTheSecondUpdateRollsTheJournalBack) {
+    open();
+    const int r = postedRow();
+    const Voucher v = voucherOf(r);
+    const QStringList before = rowCells(r);
+    exec(
+        "CREATE TRIGGER refuse_unpost BEFORE UPDATE OF phPosted ON aHqPettyCashPaymentHeader "
+        "BEGIN SELECT RAISE(ABORT, 'unposting refused'); END");
+    MessageScript messages;
+    clickRow(r);
+    messages.expect("Do you want to cancel the posting of '" + v.number + "'?", vbYes);
+    messages.expectStartingWith("An error occurred in FrmMaster (cmdUpdate_Click).");
+    QTest::mouseClick(window_->cmdUpdate, Qt::LeftButton);
+    EXPECT_FALSE(con()->InTransaction());
+    EXPECT_EQ(scalar("select count(*) from KRVjournalheader where companyid=1 and Type='HQPCP' "
+                     "and referenceno='" +
+                     v.number + "' and cancel=1")
+                  .toInt(),
+              0);
+    EXPECT_EQ(header(v.id, "phPosted").toInt(), 1);
+    EXPECT_EQ(trail(v.id, "C"), 0);
+    EXPECT_EQ(rowCells(r), before);
+    EXPECT_TRUE(window_->cmdUpdate->isEnabled());
+}
+
+// --- the statements alone -------------------------------------------------
+
+class VoucherStatements : public DemoDatabaseTest {};
+
+TEST_F(VoucherStatements, TheReasonGoesInWithItsQuotesDoubledAndOnlyForThisCompany) {
+    // voucher 3 exists in both companies
+    ASSERT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader where phPaymentID=3").toInt(),
+              2);
+    VoucherState::CancelVoucher("3", "It's a copy");
+    EXPECT_EQ(scalar("select phCancelRemarks from aHqPettyCashPaymentHeader where phCompanyID=1 "
+                     "and phPaymentID=3")
+                  .toString(),
+              "It's a copy");
+    EXPECT_EQ(scalar("select phCancel from aHqPettyCashPaymentHeader where phCompanyID=2 and "
+                     "phPaymentID=3")
+                  .toInt(),
+              0);
+}
+
+TEST_F(VoucherStatements, AKeyThatIsNotANumberNeverReachesAStatement) {
+    con()->log().clear();
+    EXPECT_THROW(VoucherState::CancelVoucher("3' or '1'='1", "x"), ModuleError);
+    EXPECT_THROW(VoucherState::CancelPosting("3 or 1=1", "ADM/1", MakeDate(2026, 11, 1)),
+                 ModuleError);
+    EXPECT_TRUE(con()->log().texts().filter("update", Qt::CaseInsensitive).isEmpty());
+    EXPECT_THROW(VoucherState::VoucherDate("not a date"), ModuleError);
+    EXPECT_EQ(VoucherState::VoucherDate("05/11/2026"), MakeDate(2026, 11, 5));
+}

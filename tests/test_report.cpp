@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
@@ -411,7 +412,10 @@ TEST_F(Report, ThePreviewSavesTheVoucherAsAPdfFile) {
     modal.expect("rptExportDialog", [&](QDialog* d) {
         auto* files = qobject_cast<QFileDialog*>(d);
         ASSERT_NE(files, nullptr);
-        files->selectFile(pdf);
+        // Typed into the name box, as a person saves under a name of their own.
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(pdf);
         d->accept();  // Save
     });
     p->action("actExport")->trigger();

@@ -26,11 +26,11 @@ using namespace BasModule;
 
 namespace {
 
-constexpr int kKeyColumn = 0;
-constexpr int kNumberColumn = 1;
-constexpr int kDateColumn = 2;
-constexpr int kCancelledColumn = 5;
-constexpr int kPostedColumn = 6;
+constexpr int kKeyColumn = RegisterColumn::kKey;
+constexpr int kNumberColumn = RegisterColumn::kNumber;
+constexpr int kDateColumn = RegisterColumn::kDate;
+constexpr int kCancelledColumn = RegisterColumn::kCancelled;
+constexpr int kPostedColumn = RegisterColumn::kPosted;
 
 // After a command the focus goes to New, or to the grid for a user who may
 // not create vouchers (a disabled button cannot take it).

@@ -507,6 +507,10 @@ QDateTime CDate(const QVariant& value) {
     return d;
 }
 
+bool IsNumberValue(const QVariant& value) {
+    return isNumberType(value) || isDecimal(value);
+}
+
 bool IsDate(const QString& text) {
     return ParseDate(text).isValid();
 }

@@ -74,6 +74,9 @@ QString ShortDate(const QDateTime& value);
 // null is invalid use of null, anything else a type mismatch.
 QDateTime CDate(const QVariant& value);
 
+// True for a variant holding a number: integers, floating point, or an exact decimal.
+bool IsNumberValue(const QVariant& value);
+
 // Reads a date as the user or the grid shows it (short date form, with or
 // without time, dashes or slashes, or ISO); invalid when it is not a date.
 QDateTime ParseDate(const QString& text);

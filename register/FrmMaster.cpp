@@ -296,7 +296,6 @@ void FrmMaster::flexMaster_EnterCell() {
 
 // --- commands -------------------------------------------------------------
 
-
 void FrmMaster::cmdClose_Click() {
     Handle("FrmMaster", "cmdClose_Click", [&] { Unload(); });
 }

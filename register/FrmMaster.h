@@ -27,6 +27,17 @@ class FlexGrid;
 class KeyRouter;
 class RegisterRows;
 
+// The register grid's columns, as the register query selects them.
+namespace RegisterColumn {
+inline constexpr int kKey = 0;  // phPaymentID, hidden
+inline constexpr int kNumber = 1;
+inline constexpr int kDate = 2;
+inline constexpr int kPayee = 3;
+inline constexpr int kAmount = 4;
+inline constexpr int kCancelled = 5;
+inline constexpr int kPosted = 6;
+}  // namespace RegisterColumn
+
 class FrmMaster : public VbForm {
     Q_OBJECT
   public:

@@ -24,9 +24,9 @@ constexpr quint32 kRed = 0x0000FFu;
 constexpr quint32 kCyan = 0xFFFF00u;
 constexpr int kTwipsPerCharacter = 130;
 constexpr int kPayeeMaxTwips = 4000;
-constexpr int kPayeeColumn = 3;
-constexpr int kAmountColumn = 4;
-constexpr int kCancelledColumn = 5;
+constexpr int kPayeeColumn = RegisterColumn::kPayee;
+constexpr int kAmountColumn = RegisterColumn::kAmount;
+constexpr int kCancelledColumn = RegisterColumn::kCancelled;
 
 }  // namespace
 

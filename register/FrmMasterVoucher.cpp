@@ -23,9 +23,9 @@ using namespace BasModule;
 
 namespace {
 
-constexpr int kIdColumn = 0;
-constexpr int kCancelledColumn = 5;
-constexpr int kPostedColumn = 6;
+constexpr int kIdColumn = RegisterColumn::kKey;
+constexpr int kCancelledColumn = RegisterColumn::kCancelled;
+constexpr int kPostedColumn = RegisterColumn::kPosted;
 
 QString textOf(const AdoRecordset& rs, const char* field) {
     const QVariant v = rs.Fields(QLatin1String(field));
@@ -81,7 +81,7 @@ void FrmMaster::CmdEdit_Click() {
                     GAdoCon, adOpenKeyset, adLockOptimistic);
         if (header.Eof())
             pcp::raise(kErrNoCurrentRecord, QStringLiteral("PettyCashPayments"),
-                  QStringLiteral("The voucher is no longer in the database."));
+                       QStringLiteral("The voucher is no longer in the database."));
         fillVoucherForEdit(header);
         LoadVoucherLines();
         form.txtTotal->setText(

@@ -312,18 +312,7 @@ bool isMissing(const QVariant& v) {
 }
 
 bool isNumber(const QVariant& v) {
-    if (v.userType() == qMetaTypeId<Decimal>()) return true;
-    switch (v.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Short:
-        case QMetaType::UShort: return true;
-        default: return false;
-    }
+    return IsNumberValue(v);
 }
 
 int compareValues(const QVariant& a, const QVariant& b) {

@@ -459,3 +459,42 @@ TEST_F(VoucherEntry, NavigationFollowsItsTableWithOneAndThreeLines) {
         form.Unload();
     });
 }
+
+TEST_F(VoucherEntry, AVoucherIdBeyondSixteenBitsOpensForEdit) {
+    exec(
+        "update aHqPettyCashPaymentDetails set pdPaymentID=40000 where pdCompanyID=1 and "
+        "pdPaymentID=60");
+    exec(
+        "update aHqPettyCashPaymentHeader set phPaymentID=40000, phCancel=0, phPosted=0 where "
+        "phCompanyID=1 and phPaymentID=60");
+    open();
+    for (int r = 1; r < grid()->rows(); ++r)
+        if (grid()->textMatrix(r, 0) == "40000") clickRow(r);
+    ASSERT_EQ(grid()->textMatrix(grid()->row(), 0), "40000");
+    onEditVoucher([&](frmpayments& form) {
+        EXPECT_EQ(GIntPaymentID, 40000);
+        EXPECT_GT(form.lvwAccounts->count(), 0);
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+    EXPECT_TRUE(modal.allSeen());
+}
+
+TEST_F(VoucherEntry, AnEditThatFailsPartWayLeavesNoHalfFilledWindow) {
+    exec(
+        "update aHqPettyCashPaymentHeader set phRemarks=NULL, phCancel=0, phPosted=0 where "
+        "phCompanyID=1 and phPaymentID=60");
+    open();
+    for (int r = 1; r < grid()->rows(); ++r)
+        if (grid()->textMatrix(r, 0) == "60") clickRow(r);
+    MessageScript messages;
+    messages.expectStartingWith("An error occurred in FrmMaster (CmdEdit_Click).");
+    QTest::mouseClick(window_->CmdEdit, Qt::LeftButton);
+    EXPECT_FALSE(PaymentsFormLoaded());  // discarded: the next New starts clean
+    onNewVoucher([&](frmpayments& form) {
+        EXPECT_TRUE(form.txtPayee->text().isEmpty());
+        EXPECT_TRUE(form.txtpaymentNo->text().isEmpty());
+        EXPECT_EQ(form.lvwAccounts->count(), 0);
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+    EXPECT_TRUE(modal.allSeen());
+}

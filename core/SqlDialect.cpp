@@ -48,6 +48,8 @@ class SqliteDialect final : public SqlDialect {
     // IMMEDIATE takes the write lock at once, so what a transaction reads
     // (the next number, say) cannot change under it before it writes.
     QString beginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
+    // BEGIN IMMEDIATE already holds the whole file for the transaction.
+    QString lockingRead(const QString& table) const override { return table; }
 
     // Several workstations may share one file: readers go on beside a writer.
     void prepare(QSqlDatabase& db, const QString& source, bool readOnly) const override {
@@ -72,6 +74,11 @@ class SqlServerDialect final : public SqlDialect {
     }
     int usualWaitLimit() const override { return -1; }  // the server's own: wait
     QString beginStatement() const override { return QString(); }
+    // Update locks on what was read, and on the range (the next number's gap)
+    // until the transaction ends: a second save waits instead of reading the same.
+    QString lockingRead(const QString& table) const override {
+        return table + QStringLiteral(" WITH (UPDLOCK, HOLDLOCK)");
+    }
     void prepare(QSqlDatabase&, const QString&, bool) const override {}
 };
 

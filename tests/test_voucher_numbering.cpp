@@ -317,3 +317,33 @@ TEST_F(Numbering, OnTheEmbeddedDatabaseTheSaveLocksBeforeItReadsAndKeepsTheTexts
                        "aHqPettyCashPaymentHeader where PHCompanyID=1"))
         << texts.join('\n').toStdString();
 }
+
+TEST_F(Numbering, ThePrefixTestSeeksTheIndexAndStillDecides) {
+    exec(
+        "update aPrefix set Prefix='A''B' where InterfaceID=7517 and DepartmentId=3 and "
+        "FinancialId=2");
+    clearDepartment(3);
+    setContext(1, 1, 3);
+    const int id = nextFreeId();
+    addVoucher(1, id, 3, "A''B1", 101, "x1");
+    addVoucher(1, id + 1, 3, "A''B7", 101, "x2");
+    addVoucher(1, id + 2, 3, "a''b9", 101, "x3");  // another case: not under the prefix
+    addVoucher(1, id + 3, 3, "A''C12", 101, "x4");
+    con()->log().clear();
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "A'B8");
+    QString count;
+    for (const LoggedStatement& s : con()->log().entries())
+        if (s.text.startsWith("select count(phPaymentNo)")) count = s.sent;
+    EXPECT_TRUE(
+        count.contains("(phPaymentNo >= 'A''B' and phPaymentNo < 'A''B' || "
+                       "char(1114111) and pcp_left(phPaymentNo,3) ='A''B')"))
+        << count.toStdString();
+    QSqlQuery plan(plainDb());
+    ASSERT_TRUE(
+        plan.exec("explain query plan select count(phPaymentNo) from "
+                  "aHqPettyCashPaymentHeader where phDepartmentID =3 and phFinancialid=2 "
+                  "and (phPaymentNo >= 'A''B' and phPaymentNo < 'A''B' || char(1114111))"));
+    ASSERT_TRUE(plan.next());
+    EXPECT_TRUE(plan.value(3).toString().contains("phPaymentNo>? AND phPaymentNo<?"))
+        << plan.value(3).toString().toStdString();
+}

@@ -401,3 +401,27 @@ TEST_F(VoucherSave, TheCloseQuestionsYesClosesOnlyAfterASaveThatSucceeded) {
     });
     EXPECT_EQ(highestId(1), before + 1);
 }
+
+TEST_F(VoucherSave, AClashWithAVoucherSavedMeanwhileIsNumberedAgainWithoutAWord) {
+    open(1, 2);
+    const int before = highestId(1);
+    const int rows = grid()->rows();
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        // The first attempt fails late (its audit record), after header, lines and row.
+        con()->FailAtStatement(16,
+                               "UNIQUE constraint failed: aHqPettyCashPaymentHeader.phCompanyID, "
+                               "aHqPettyCashPaymentHeader.phReferenceno");
+        MessageScript messages;  // none expected
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(highestId(1), before + 1);
+    EXPECT_EQ(lines(1, before + 1), 2);
+    EXPECT_EQ(
+        scalar(QStringLiteral("select count(*) from aUserTrail where PaymentID=%1").arg(before + 1))
+            .toInt(),
+        1);
+    EXPECT_EQ(grid()->rows(), rows + 1);  // one new row, not one per attempt
+    EXPECT_EQ(grid()->textMatrix(grid()->rows() - 1, 0), QString::number(before + 1));
+}

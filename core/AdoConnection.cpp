@@ -89,7 +89,33 @@ void AdoConnection::fail(const QSqlError& error, const QString& sql) const {
     if (text.trimmed().isEmpty())
         text = sql.trimmed().isEmpty() ? QStringLiteral("The statement is empty.")
                                        : QStringLiteral("The database refused the statement.");
-    throw ModuleError(kErrDbCommand, driver_->name(), text).withStatement(sql);
+    throw ModuleError(kErrDbCommand, driver_->name(), text)
+        .withStatement(sql)
+        .withNativeCode(error.nativeErrorCode());
+}
+
+void AdoConnection::FailAtStatement(int n, const QString& description) {
+    failAt_ = n;
+    // Each failure reads differently, so the user is told of every one.
+    failWith_ = description.isEmpty() ? QStringLiteral("Injected failure at statement %1").arg(n)
+                                      : description;
+}
+
+void AdoConnection::countForInjectedFault(const QString& sql) {
+    if (failAt_ <= 0 || --failAt_ > 0) return;
+    throw ModuleError(kErrDbCommand, driver_->name(), failWith_).withStatement(sql);
+}
+
+QStringList AdoConnection::ClashingIndexes() const {
+    return isOpen() ? driver_->clashingIndexes() : QStringList();
+}
+
+bool IsDuplicateKey(const ModuleError& error) {
+    if (error.number() != kErrDbCommand) return false;
+    const QString& code = error.nativeCode();
+    if (code == u"2601" || code == u"2627") return true;
+    return error.description().contains(u"UNIQUE constraint failed") ||
+           error.description().contains(u"Cannot insert duplicate key");
 }
 
 void AdoConnection::setLiveReader(AdoRecordset* rs) {
@@ -120,6 +146,7 @@ QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
     requireOpen();
     finishLiveReader();
     const QString sent = translated(sql);
+    countForInjectedFault(sql);
     log_.add(sql, sent);
     QSqlQuery q(db_);
     q.setForwardOnly(forwardOnly);
@@ -132,6 +159,7 @@ QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& s
     requireOpen();
     finishLiveReader();
     const QString sent = translated(sql);
+    countForInjectedFault(loggedText);
     log_.add(loggedText, sent);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
@@ -171,6 +199,7 @@ void AdoConnection::CommitTrans() {
     finishLiveReader();
     if (!inTransaction_)
         raise(kErrDbOperation, kSource, QStringLiteral("No transaction is active."));
+    countForInjectedFault(QStringLiteral("CommitTrans"));
     log_.add(QStringLiteral("CommitTrans"), QString());
     driver_->commitTransaction(db_);
     inTransaction_ = false;

@@ -54,6 +54,15 @@ class AdoConnection : public QObject {
     void SetWaitLimit(int milliseconds);
     void UsualWaitLimit();
 
+    // For tests: the n-th statement sent from now on (1 = the next; commits
+    // count) fails as the database would fail it, with the description given
+    // or one naming n. Once only; 0 disarms.
+    void FailAtStatement(int n, const QString& description = QString());
+
+    // Unique voucher indexes that stored rows kept from being made when the
+    // database was opened (empty when all are in place).
+    QStringList ClashingIndexes() const;
+
     StatementLog& log() { return log_; }
     const SqlDriver& driver() const;
     QSqlDatabase& database() { return db_; }
@@ -75,6 +84,7 @@ class AdoConnection : public QObject {
     QString translated(const QString& sql) const;
     void runCommitted();
     [[noreturn]] void fail(const QSqlError& error, const QString& sql) const;
+    void countForInjectedFault(const QString& sql);
 
     QString connectionString_;
     QString connectionName_;
@@ -83,8 +93,16 @@ class AdoConnection : public QObject {
     StatementLog log_;
     bool inTransaction_ = false;
     AdoRecordset* liveReader_ = nullptr;
+    int failAt_ = 0;
+    QString failWith_;
     std::vector<std::function<void()>> afterCommit_;
 };
+
+class ModuleError;
+// The database refused a row because another has its key (SQLite's "UNIQUE
+// constraint failed", SQL Server's errors 2601 and 2627): what a voucher
+// numbered at the same moment on another workstation causes.
+bool IsDuplicateKey(const ModuleError& error);
 
 // A transaction for a scope: begun on construction, rolled back when the
 // scope is left without Commit (an error included), so no handler can leave

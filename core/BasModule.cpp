@@ -374,22 +374,23 @@ std::function<void()> rowRefresh(RegisterRows* grid, const AdoRecordset& rs, qin
 }  // namespace
 
 void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
-    Handle("BasModule", "UpdateEditedRow", [&] {
-        RegisterRows* grid = g_registerRows;
-        if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
-        QString sql = GStrSql;
-        const int orderBy = int(sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive));
-        if (orderBy >= 0) sql = sql.left(orderBy);
-        sql += sql.contains(QStringLiteral("where"), Qt::CaseInsensitive)
-                   ? QStringLiteral(" and ")
-                   : QStringLiteral(" where ");
-        sql += condition;
+    Handle("BasModule", "UpdateEditedRow", [&] { RefreshRegisterRow(condition, newPaymentId); });
+}
 
-        AdoRecordset rs;
-        rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);
-        if (!rs.Eof()) GAdoCon->runAfterCommit(rowRefresh(grid, rs, newPaymentId));
-        rs.Close();
-    });
+void RefreshRegisterRow(const QString& condition, qint32 newPaymentId) {
+    RegisterRows* grid = g_registerRows;
+    if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
+    QString sql = GStrSql;
+    const int orderBy = int(sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive));
+    if (orderBy >= 0) sql = sql.left(orderBy);
+    sql += sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ")
+                                                                      : QStringLiteral(" where ");
+    sql += condition;
+
+    AdoRecordset rs;
+    rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);
+    if (!rs.Eof()) GAdoCon->runAfterCommit(rowRefresh(grid, rs, newPaymentId));
+    rs.Close();
 }
 
 void SetListViewSort(ListView* list, qint32 order, qint16 key) {

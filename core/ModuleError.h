@@ -41,6 +41,12 @@ class ModuleError : public std::exception {
         statement_ = std::move(sql);
         return *this;
     }
+    // The database's own error number (SQL Server's 2627, say); empty if none.
+    const QString& nativeCode() const { return nativeCode_; }
+    ModuleError& withNativeCode(QString code) {
+        nativeCode_ = std::move(code);
+        return *this;
+    }
     const char* what() const noexcept override { return what_.c_str(); }
 
   private:
@@ -48,6 +54,7 @@ class ModuleError : public std::exception {
     QString source_;
     QString description_;
     QString statement_;
+    QString nativeCode_;
     std::string what_;
 };
 

@@ -27,6 +27,9 @@ class SqlDialect {
     // The statement that starts a transaction; empty when the connection's
     // own transaction call does.
     virtual QString beginStatement() const = 0;
+    // The table as a read that numbers a new row names it: such a read must
+    // keep other workstations from numbering alike until the transaction ends.
+    virtual QString lockingRead(const QString& table) const = 0;
     // The statement that bounds how long the connection's next statements wait
     // for another workstation's lock (milliseconds); and the usual bound.
     virtual QString waitLimitStatement(int milliseconds) const = 0;

@@ -84,6 +84,7 @@ class SqliteDriver final : public SqlDriver {
         readOnly_ = readOnly_ || sqlite3_db_readonly(sqlite, "main") == 1;
         dialect_->prepare(db, name(), readOnly_);
         if (!readOnly_ && !memory_) CreateLocalComponentTables(db, name());
+        if (!readOnly_) clashingIndexes_ = CreateVoucherUniqueIndexes(db);
     }
 
     // SQLite keeps NUMERIC(18,3) as REAL; the declared type tells the scale

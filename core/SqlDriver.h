@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 
@@ -47,6 +48,8 @@ class SqlDriver {
     virtual void prepareOpened(QSqlDatabase& db) = 0;
     // The connection reads only: asked for, or the user may not write the database.
     bool readOnly() const { return readOnly_; }
+    // Unique indexes of the vouchers that stored rows kept from being made.
+    const QStringList& clashingIndexes() const { return clashingIndexes_; }
     // The statement as the database must receive it.
     virtual QString translate(const QString& tsql) const { return dialect_->translate(tsql); }
     // What each result column holds: dates kept as text, exact decimals.
@@ -71,6 +74,7 @@ class SqlDriver {
     explicit SqlDriver(std::unique_ptr<SqlDialect> dialect) : dialect_(std::move(dialect)) {}
     std::unique_ptr<SqlDialect> dialect_;
     bool readOnly_ = false;
+    QStringList clashingIndexes_;
 
   private:
     void endTransaction(QSqlDatabase& db, bool commit) const;

@@ -5,12 +5,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
 #include "ModuleError.h"
+
+Q_LOGGING_CATEGORY(lcDatabaseFile, "pettycash.database")
 
 namespace pcp {
 
@@ -118,6 +121,17 @@ const char* const kLocalComponentTables[][2] = {
      "NULL, PRIMARY KEY (UserID, CompanyID, GridName, ColumnIndex))"},
 };
 
+// The unique indexes of the voucher header as db/sqlite/schema.sql makes them;
+// the id's is the primary key.
+const char* const kVoucherUniqueIndexes[][2] = {
+    {"uxPaymentNumber",
+     "CREATE UNIQUE INDEX IF NOT EXISTS uxPaymentNumber ON aHqPettyCashPaymentHeader "
+     "(phCompanyID, phFinancialID, phDepartmentID, phPaymentNo)"},
+    {"uxPaymentReference",
+     "CREATE UNIQUE INDEX IF NOT EXISTS uxPaymentReference ON aHqPettyCashPaymentHeader "
+     "(phCompanyID, phReferenceno)"},
+};
+
 }  // namespace
 
 const QStringList& RequiredSqliteTables() {
@@ -179,6 +193,20 @@ void CreateLocalComponentTables(QSqlDatabase& db, const QString& source) {
         QSqlQuery q(db);
         if (!q.exec(QLatin1String(sql))) raise(kErrDbCommand, source, q.lastError().text());
     }
+}
+
+QStringList CreateVoucherUniqueIndexes(QSqlDatabase& db) {
+    QStringList clashing;
+    if (!db.tables().contains(QStringLiteral("aHqPettyCashPaymentHeader"), Qt::CaseInsensitive))
+        return clashing;
+    for (const auto& [name, sql] : kVoucherUniqueIndexes) {
+        QSqlQuery q(db);
+        if (q.exec(QLatin1String(sql))) continue;
+        clashing << QLatin1String(name);
+        qCWarning(lcDatabaseFile).noquote()
+            << "index" << name << "not made, stored vouchers clash:" << q.lastError().text();
+    }
+    return clashing;
 }
 
 }  // namespace pcp

@@ -37,4 +37,9 @@ QString SqliteReadOnlyName(const QString& path, bool* uri);
 // the demo schema has them; errors name source.
 void CreateLocalComponentTables(QSqlDatabase& db, const QString& source);
 
+// Gives a database made before them the unique indexes on voucher numbers and
+// references. Rows that already clash keep an index from being made: its name
+// is returned (and logged as a warning), and the database opens all the same.
+QStringList CreateVoucherUniqueIndexes(QSqlDatabase& db);
+
 }  // namespace pcp

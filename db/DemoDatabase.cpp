@@ -362,9 +362,8 @@ bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& last
         header.addBindValue(QStringLiteral("BLK/") + QString::number(id));
         header.addBindValue(DateText(lastDate.addDays(-((count - i) / 400))));
         header.addBindValue(QString::fromLatin1(kPayees[id % std::size(kPayees)]));
-        header.addBindValue(QStringLiteral("PCP/%1/PC01-%2")
-                                .arg(lastDate.year())
-                                .arg(id % 10000, 4, 10, QChar(u'0')));
+        header.addBindValue(
+            QStringLiteral("PCP/%1/PC01-%2").arg(lastDate.year()).arg(id, 4, 10, QChar(u'0')));
         header.addBindValue(money(amount));
         header.addBindValue(id % 13 == 0 ? 1 : 0);
         header.addBindValue(id % 7 == 0 ? 1 : 0);

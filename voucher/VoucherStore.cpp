@@ -1,7 +1,9 @@
 #include "VoucherStore.h"
 
+#include "../core/AdoConnection.h"
 #include "../core/AdoRecordset.h"
 #include "../core/BasModule.h"
+#include "../core/ModuleError.h"
 #include "../core/SqlText.h"
 #include "../core/Values.h"
 
@@ -29,6 +31,13 @@ QString vaultText(const QString& table, const QString& field, const QString& con
     return Text(GObjVault.call("fnReturnField", {field, condition}));
 }
 
+// The voucher table as the numbering reads it: on SQL Server with locks that
+// make a second workstation wait until this save commits (SQLite's BEGIN
+// IMMEDIATE has already locked the file).
+QString numberingTable() {
+    return GAdoCon->driver().dialect().lockingRead(QStringLiteral("aHqPettyCashPaymentHeader"));
+}
+
 QString prefixOf(qint32 departmentId) {
     AdoRecordset rs;
     rs.Open(QStringLiteral("SELECT Prefix FROM aPrefix") + QStringLiteral(" WHERE InterfaceID = ") +
@@ -51,19 +60,17 @@ QString NextPaymentNo(qint32 departmentId) {
     const QString underPrefix = QStringLiteral(" and left(phPaymentNo,") + length +
                                 QStringLiteral(") ='") + SqlEscape(prefix) + u'\'';
     AdoRecordset count;
-    count.Open(QStringLiteral("select count(phPaymentNo) from aHqPettyCashPaymentHeader where "
-                              "phDepartmentID =") +
-                   number(departmentId) + QStringLiteral(" and phFinancialid=") +
-                   number(GIntFinancialID) + underPrefix,
+    count.Open(QStringLiteral("select count(phPaymentNo) from ") + numberingTable() +
+                   QStringLiteral(" where phDepartmentID =") + number(departmentId) +
+                   QStringLiteral(" and phFinancialid=") + number(GIntFinancialID) + underPrefix,
                GAdoCon, adOpenStatic, adLockOptimistic);
     QString highest = QStringLiteral("0");
     if (CLng(count.Fields(0)) > 0) {
         AdoRecordset max;
         max.Open(QStringLiteral("SELECT max(convert(int,right(phPaymentNo,len(phPaymentNo)-") +
-                     length +
-                     QStringLiteral("))) FROM aHqPettyCashPaymentHeader WHERE phDepartmentID =") +
-                     number(departmentId) + QStringLiteral(" and  phFinancialid=") +
-                     number(GIntFinancialID) + underPrefix,
+                     length + QStringLiteral("))) FROM ") + numberingTable() +
+                     QStringLiteral(" WHERE phDepartmentID =") + number(departmentId) +
+                     QStringLiteral(" and  phFinancialid=") + number(GIntFinancialID) + underPrefix,
                  GAdoCon, adOpenForwardOnly, adLockReadOnly);
         highest = Text(max.Fields(0));
         max.Close();
@@ -74,8 +81,8 @@ QString NextPaymentNo(qint32 departmentId) {
 }
 
 qint32 NextPaymentId() {
-    GObjVault.set("strTableName", QStringLiteral("aHqPettyCashPaymentHeader where PHCompanyID=") +
-                                      number(GIntCompanyID));
+    GObjVault.set("strTableName",
+                  numberingTable() + QStringLiteral(" where PHCompanyID=") + number(GIntCompanyID));
     return CLng(GObjVault.call("fnGetNextMaxNo", {QStringLiteral("PHPaymentID")}));
 }
 
@@ -87,12 +94,11 @@ QString MakeReference(qint32 accountId) {
                                    QStringLiteral("accountid=") + number(accountId));
     // The account's own last voucher in this company: ids repeat across companies.
     const QString company = QStringLiteral(" and phCompanyID=") + number(GIntCompanyID);
-    const QString lastId =
-        vaultText(QStringLiteral("aHqPettyCashPaymentHeader"), QStringLiteral("max(phpaymentid)"),
-                  QStringLiteral("phAccountID=") + number(accountId) + company);
+    const QString lastId = vaultText(numberingTable(), QStringLiteral("max(phpaymentid)"),
+                                     QStringLiteral("phAccountID=") + number(accountId) + company);
     AdoRecordset rs;
-    rs.Open(QStringLiteral("select * from aHqPettyCashPaymentHeader where phpaymentid=") +
-                number(qint64(Val(lastId))) + company,
+    rs.Open(QStringLiteral("select * from ") + numberingTable() +
+                QStringLiteral(" where phpaymentid=") + number(qint64(Val(lastId))) + company,
             GAdoCon, adOpenKeyset, adLockOptimistic);
     QString running = Format(1, QStringLiteral("0000"));
     if (!rs.Eof() && !IsNull(rs.Fields(QStringLiteral("phReferenceno")))) {
@@ -173,6 +179,29 @@ bool IsPosted(const QString& paymentId) {
                           QStringLiteral("phPaymentid='") + SqlEscape(paymentId) +
                               QStringLiteral("' and phcompanyid=") + number(GIntCompanyID)});
     return CBool(posted);
+}
+
+void SaveNewVoucher(VoucherHeader& header, const QVector<VoucherLine>& lines) {
+    header.edited = false;
+    header.referenceNo = MakeReference(header.accountId);
+    header.paymentNo = NextPaymentNo(header.departmentId);
+    header.paymentId = NextPaymentId();
+    SaveHeader(header);
+    SaveDetails(header.paymentId, lines, false);
+}
+
+void SaveInTransaction(const std::function<void()>& steps) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TransactionScope transaction(GAdoCon);
+            steps();
+            transaction.Commit();
+            return;
+        } catch (const ModuleError& e) {
+            // The scope has rolled back; the next attempt reads the numbers afresh.
+            if (!IsDuplicateKey(e) || attempt >= kSaveAttempts) throw;
+        }
+    }
 }
 
 }  // namespace pcp::VoucherStore

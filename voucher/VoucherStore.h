@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 #include "../core/Decimal.h"
 
@@ -53,6 +54,22 @@ void SaveHeader(const VoucherHeader& header);
 
 // Writes the lines as details 1..n (an edit first deletes the stored ones).
 void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edited);
+
+// A new voucher numbered and written as the voucher window's save does it:
+// reference, number, id, header, lines. Runs inside the caller's transaction;
+// fills in header's paymentId, paymentNo and referenceNo.
+void SaveNewVoucher(VoucherHeader& header, const QVector<VoucherLine>& lines);
+
+// How many times a save is numbered and written before a clash with vouchers
+// saved meanwhile is reported.
+inline constexpr int kSaveAttempts = 5;
+
+// Runs a save's steps (numbering and writes, in the window's order) in one
+// transaction on the module connection and commits it. A duplicate number,
+// id or reference, saved by another workstation since, rolls back and runs
+// the steps again, up to kSaveAttempts times; any other error rolls back and
+// goes to the caller.
+void SaveInTransaction(const std::function<void()>& steps);
 
 // Whether the voucher is posted now, as the database holds it.
 bool IsPosted(const QString& paymentId);

@@ -88,6 +88,9 @@ class frmpayments : public VbForm {
     void GetNextPaymentNo();
     void SaveHeader();
     void SaveDetails();
+    void saveInTransaction(bool edit);
+    void forgetNewNumbers();
+    void showSavedInRegister();
 
   protected:
     void formActivate() override;

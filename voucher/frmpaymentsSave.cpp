@@ -53,30 +53,47 @@ void frmpayments::cmdOk_Click() {
             return;
         }
         if (!ValidateVoucher()) return;
-
-        TransactionScope transaction(GAdoCon);
-        if (!edit) MakeReferenceNo();
-        SortListView(lvwAccounts, 1, 0, 1);
-        SaveHeader();
-        SaveDetails();
-        const qint32 id = edit ? GIntPaymentID : lngNewPaymentID;
-        UpdateEditedRow(QStringLiteral(" phPaymentID=") + QString::number(id),
-                        edit ? 0 : lngNewPaymentID);
-        // A row refresh that failed has told the user and undone the transaction.
-        if (!GAdoCon->InTransaction()) return;
-        GObjTrail.call("SaveTrailInfo", {id, edit ? txtpaymentNo->text() : StrNewPaymentNo, true,
-                                         GStrMasterNewEditFlag, ObjectArg(this)});
-        transaction.Commit();
-
-        if (RegisterRows* rows = RegisterGrid()) {
-            LateObject layout = CreateObject(QStringLiteral("Plover.clsLayout"));
-            layout.call("fnLayoutPrefs", {GIntUserID, GIntCompanyID, ObjectArg(rows->control()),
-                                          ObjectArg(GAdoCon.get()), true});
-            rows->selectRow(rows->rowCount() - 1);
+        try {
+            VoucherStore::SaveInTransaction([&] { saveInTransaction(edit); });
+        } catch (...) {
+            // Numbers of a save that did not happen are nobody's.
+            if (!edit) forgetNewNumbers();
+            throw;
         }
+        // Saved: a failure from here on is reported, but the window goes.
+        Handle("frmpayments", "cmdOk_Click", [&] { showSavedInRegister(); });
         setTag(QString());
         Unload();
     });
+}
+
+void frmpayments::showSavedInRegister() {
+    RegisterRows* rows = RegisterGrid();
+    if (!rows) return;
+    LateObject layout = CreateObject(QStringLiteral("Plover.clsLayout"));
+    layout.call("fnLayoutPrefs", {GIntUserID, GIntCompanyID, ObjectArg(rows->control()),
+                                  ObjectArg(GAdoCon.get()), true});
+    rows->selectRow(rows->rowCount() - 1);
+}
+
+// Reference, number and id, header, lines, register row and audit record: the
+// steps of one attempt inside the save's transaction.
+void frmpayments::saveInTransaction(bool edit) {
+    if (!edit) MakeReferenceNo();
+    SortListView(lvwAccounts, 1, 0, 1);
+    SaveHeader();
+    SaveDetails();
+    const qint32 id = edit ? GIntPaymentID : lngNewPaymentID;
+    RefreshRegisterRow(QStringLiteral(" phPaymentID=") + QString::number(id),
+                       edit ? 0 : lngNewPaymentID);
+    GObjTrail.call("SaveTrailInfo", {id, edit ? txtpaymentNo->text() : StrNewPaymentNo, true,
+                                     GStrMasterNewEditFlag, ObjectArg(this)});
+}
+
+void frmpayments::forgetNewNumbers() {
+    txtRefNo->clear();
+    StrNewPaymentNo.clear();
+    lngNewPaymentID = 0;
 }
 
 // The first failing check tells the user and leads them to what to correct.

@@ -37,6 +37,23 @@ BEGIN
 END;
 GO
 
+-- No two vouchers of a company share a number in a department and year, or a
+-- reference: a save that meets one numbers again. The id is the primary key
+-- (phCompanyID, phPaymentID). Vouchers without a number or reference are left
+-- out, as SQL Server would otherwise allow only one of them. Made on tables
+-- that already exist too; rows that clash make the statement fail.
+IF NOT EXISTS (SELECT 1 FROM sys.indexes WHERE name = N'uxPaymentNumber'
+               AND object_id = OBJECT_ID(N'dbo.aHqPettyCashPaymentHeader'))
+  CREATE UNIQUE INDEX uxPaymentNumber ON dbo.aHqPettyCashPaymentHeader
+    (phCompanyID, phFinancialID, phDepartmentID, phPaymentNo) WHERE phPaymentNo IS NOT NULL;
+GO
+
+IF NOT EXISTS (SELECT 1 FROM sys.indexes WHERE name = N'uxPaymentReference'
+               AND object_id = OBJECT_ID(N'dbo.aHqPettyCashPaymentHeader'))
+  CREATE UNIQUE INDEX uxPaymentReference ON dbo.aHqPettyCashPaymentHeader
+    (phCompanyID, phReferenceno) WHERE phReferenceno IS NOT NULL;
+GO
+
 IF OBJECT_ID(N'dbo.aHqPettyCashPaymentDetails', N'U') IS NULL
 BEGIN
   CREATE TABLE dbo.aHqPettyCashPaymentDetails (

@@ -192,6 +192,10 @@ CREATE INDEX ixPaymentRegisterDept ON aHqPettyCashPaymentHeader (phCompanyID, ph
 CREATE INDEX ixPaymentNumber ON aHqPettyCashPaymentHeader (phDepartmentID, phFinancialID, phPaymentNo);
 CREATE INDEX ixPaymentNumberYear ON aHqPettyCashPaymentHeader (phFinancialID, phPaymentNo);
 CREATE INDEX ixPaymentAccount ON aHqPettyCashPaymentHeader (phAccountID, phPaymentID);
+-- No two vouchers of a company share a number in a department and year, or a
+-- reference: a save that meets one numbers again (the id is the primary key).
+CREATE UNIQUE INDEX uxPaymentNumber ON aHqPettyCashPaymentHeader (phCompanyID, phFinancialID, phDepartmentID, phPaymentNo);
+CREATE UNIQUE INDEX uxPaymentReference ON aHqPettyCashPaymentHeader (phCompanyID, phReferenceno);
 
 CREATE TABLE aHqPettyCashPaymentDetails (
   pdCompanyID INTEGER NOT NULL,

@@ -1,0 +1,149 @@
+// Saving a voucher into a large database, and its numbering alone.
+//
+//   BM_Save50Lines    a new voucher of 50 lines, numbered, written and audited
+//                     in its transaction, into a database of 100,000 vouchers
+//   BM_Numbering      reference, number and id for a new voucher with
+//                     100,000 vouchers stored (in a transaction, rolled back)
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+#include "core/AdoConnection.h"
+#include "core/BasModule.h"
+#include "core/ComRegistry.h"
+#include "db/DemoDatabase.h"
+#include "voucher/VoucherStore.h"
+
+using namespace pcp;
+using namespace pcp::BasModule;
+
+namespace {
+
+const QDate kProcessDate(2026, 11, 20);
+constexpr int kVouchers = 100000;
+
+// The demo database with its vouchers replaced by `count` bulk ones.
+bool WriteDatabase(const QString& path, int count) {
+    QString error;
+    if (!demo::CreateDemoDatabase(path, kProcessDate, &error)) return false;
+    bool ok = false;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-writer"));
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery q(db);
+        ok = ok && q.exec(QStringLiteral("delete from aHqPettyCashPaymentHeader")) &&
+             q.exec(QStringLiteral("delete from aHqPettyCashPaymentDetails"));
+        ok = ok && demo::AddBulkVouchers(db, 1, count, kProcessDate, &error);
+        ok = ok && q.exec(QStringLiteral("analyze"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-writer"));
+    if (!ok) std::fprintf(stderr, "bench: %s\n", qPrintable(error));
+    return ok;
+}
+
+// Made once for the whole run; closed by main before the application ends.
+std::unique_ptr<AdoConnection>& Made() {
+    static std::unique_ptr<AdoConnection> connection;
+    return connection;
+}
+
+AdoConnection* Connection() {
+    static QTemporaryDir dir;
+    std::unique_ptr<AdoConnection>& connection = Made();
+    if (connection) return connection.get();
+    const QString path = dir.filePath(QStringLiteral("bench-save.db"));
+    if (!WriteDatabase(path, kVouchers)) std::abort();
+    connection = std::make_unique<AdoConnection>();
+    connection->Open(QStringLiteral("Provider=SQLite;Data Source=") + path);
+    connection->log().setEnabled(false);
+    return connection.get();
+}
+
+// The administrator of company 1 working for Administration, whose
+// department the bulk vouchers are in.
+void SetContext(AdoConnection* connection) {
+    ResetContext();
+    GAdoCon.set(connection);
+    GIntCompanyID = 1;
+    GIntUserID = 1;
+    GIntDepartmentID = 1;
+    GIntFinancialID = 2;
+    GIntInterfaceID = kInterfaceId;
+    GStrUserName = QStringLiteral("admin");
+    GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
+    GObjVault.set("adocon", ObjectArg(connection));
+    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
+    GObjTrail.call("OpenObject", {ObjectArg(connection), 1, 1, 1, int(kInterfaceId),
+                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+}
+
+VoucherHeader NewVoucher() {
+    VoucherHeader h;
+    h.departmentId = 1;
+    h.accountId = 101;
+    h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+    h.payee = QStringLiteral("City Taxi Service");
+    h.remarks = QStringLiteral("Fifty lines");
+    h.amount = QStringLiteral("500");
+    h.exRate = h.depExRate = h.comExRate = QStringLiteral("1");
+    h.userName = GStrUserName;
+    return h;
+}
+
+QVector<VoucherLine> FiftyLines() {
+    QVector<VoucherLine> lines;
+    for (int i = 1; i <= 50; ++i)
+        lines.append({201 + i % 8, QStringLiteral("Line %1").arg(i), QStringLiteral("10"), "1"});
+    return lines;
+}
+
+void BM_Save50Lines(benchmark::State& state) {
+    AdoConnection* connection = Connection();
+    SetContext(connection);
+    const QVector<VoucherLine> lines = FiftyLines();
+    for (auto _ : state) {
+        VoucherHeader h = NewVoucher();
+        VoucherStore::SaveInTransaction([&] {
+            VoucherStore::SaveNewVoucher(h, lines);
+            GObjTrail.call("SaveTrailInfo", {h.paymentId, h.paymentNo, true, QStringLiteral("N")});
+        });
+        benchmark::DoNotOptimize(h.paymentId);
+    }
+}
+
+void BM_Numbering(benchmark::State& state) {
+    AdoConnection* connection = Connection();
+    SetContext(connection);
+    for (auto _ : state) {
+        TransactionScope transaction(connection);  // rolled back: nothing is kept
+        benchmark::DoNotOptimize(VoucherStore::MakeReference(101));
+        benchmark::DoNotOptimize(VoucherStore::NextPaymentNo(1));
+        benchmark::DoNotOptimize(VoucherStore::NextPaymentId());
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Save50Lines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Numbering)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ResetContext();
+    Made().reset();
+    return 0;
+}

@@ -1,0 +1,110 @@
+// Saves vouchers into a database the way the voucher window's save does, so
+// that several of these running at once show whether numbering holds up
+// between workstations (scripts/concurrency runs two).
+//
+//   pcp_save_vouchers DATABASE COUNT
+//   pcp_save_vouchers --create-demo DATABASE   writes a demo database first
+//
+// Each voucher gets its reference, number and id, header, two lines and an
+// audit record in one transaction, renumbered when it meets a clash. Prints
+// "saved N, failed M" and exits non-zero when any failed.
+
+#include <QApplication>
+#include <QDate>
+#include <cstdio>
+
+#include "core/AdoConnection.h"
+#include "core/BasModule.h"
+#include "core/ComRegistry.h"
+#include "core/ModuleError.h"
+#include "db/DemoDatabase.h"
+#include "voucher/VoucherStore.h"
+
+using namespace pcp;
+using namespace pcp::BasModule;
+
+namespace {
+
+const QDate kProcessDate(2026, 11, 20);
+
+// The context of the administrator of company 1, for all departments.
+void SetContext(AdoConnection* connection) {
+    GAdoCon.set(connection);
+    GIntCompanyID = 1;
+    GIntUserID = 1;
+    GIntDepartmentID = 0;
+    GIntFinancialID = 2;
+    GIntInterfaceID = kInterfaceId;
+    GStrUserName = QStringLiteral("admin");
+    GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
+    GObjVault.set("adocon", ObjectArg(connection));
+    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
+    GObjTrail.call("OpenObject", {ObjectArg(connection), 1, 1, 0, int(kInterfaceId),
+                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+}
+
+// The i-th voucher: departments and cash accounts taken in turn.
+VoucherHeader VoucherNumber(int i) {
+    VoucherHeader h;
+    h.departmentId = 1 + i % 3;
+    h.accountId = 101 + i % 4;
+    h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+    h.payee = QStringLiteral("Concurrent payee %1").arg(i);
+    h.remarks = QStringLiteral("Saved by process %1").arg(QCoreApplication::applicationPid());
+    h.amount = QStringLiteral("30");
+    h.exRate = h.depExRate = h.comExRate = QStringLiteral("1");
+    h.userName = GStrUserName;
+    return h;
+}
+
+bool SaveOne(int i) {
+    VoucherHeader h = VoucherNumber(i);
+    const QVector<VoucherLine> lines = {{201, QStringLiteral("Pens"), QStringLiteral("10"), "1"},
+                                        {202, QStringLiteral("Taxi"), QStringLiteral("20"), "1"}};
+    try {
+        VoucherStore::SaveInTransaction([&] {
+            VoucherStore::SaveNewVoucher(h, lines);
+            GObjTrail.call("SaveTrailInfo", {h.paymentId, h.paymentNo, true, QStringLiteral("N")});
+        });
+        return true;
+    } catch (const ModuleError& e) {
+        std::fprintf(stderr, "voucher %d: %s\n", i, qPrintable(e.description()));
+        return false;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--create-demo") == 0) {
+        QString error;
+        if (demo::CreateDemoDatabase(QString::fromLocal8Bit(argv[2]), kProcessDate, &error))
+            return 0;
+        std::fprintf(stderr, "demo database not made: %s\n", qPrintable(error));
+        return 1;
+    }
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pcp_save_vouchers DATABASE COUNT\n");
+        return 2;
+    }
+    int saved = 0, failed = 0;
+    try {
+        AdoConnection connection;
+        connection.Open(QStringLiteral("Provider=SQLite;Data Source=") +
+                        QString::fromLocal8Bit(argv[1]));
+        connection.log().setEnabled(false);
+        connection.UsualWaitLimit();  // wait for the other process's transaction
+        SetContext(&connection);
+        for (int i = 0; i < std::atoi(argv[2]); ++i) (SaveOne(i) ? saved : failed)++;
+        ResetContext();
+    } catch (const ModuleError& e) {
+        std::fprintf(stderr, "database: %s (%s)\n", qPrintable(e.description()),
+                     qPrintable(e.statement()));
+        return 1;
+    }
+    std::printf("saved %d, failed %d\n", saved, failed);
+    return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,349 @@
+// Numbering of new vouchers (number, id, reference) driven without the
+// window, the unique indexes that keep two saves from sharing a number, the
+// retry that a clash sets off, and the locking reads of the SQL Server dialect.
+
+#include <QSqlQuery>
+
+#include "core/AdoRecordset.h"
+#include "core/ModuleError.h"
+#include "core/SqlDialect.h"
+#include "core/SqlDriver.h"
+#include "db/DemoDatabase.h"
+#include "support/Fixtures.h"
+#include "voucher/VoucherStore.h"
+
+using namespace pcp;
+using namespace pcp::test;
+
+namespace {
+
+class Numbering : public DemoDatabaseTest {
+  protected:
+    // A stored voucher, as another workstation saved it.
+    void addVoucher(int company, int id, int department, const QString& number, int account,
+                    const QString& reference, int year = 2) {
+        exec(QStringLiteral("insert into aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, "
+                            "phFinancialID, phDepartmentID, phPaymentNo, phPaymentdate, "
+                            "phAccountID, phReferenceno, phAmount) values "
+                            "(%1, %2, %3, %4, '%5', '20261120', %6, '%7', 10)")
+                 .arg(id)
+                 .arg(company)
+                 .arg(year)
+                 .arg(department)
+                 .arg(number)
+                 .arg(account)
+                 .arg(reference));
+    }
+    int nextFreeId() {
+        return scalar("select max(phPaymentID) + 1 from aHqPettyCashPaymentHeader").toInt();
+    }
+    void clearDepartment(int department) {
+        exec(QStringLiteral("delete from aHqPettyCashPaymentHeader where phDepartmentID=%1")
+                 .arg(department));
+    }
+    void clearAccount(int account) {
+        exec(QStringLiteral("delete from aHqPettyCashPaymentHeader where phAccountID=%1")
+                 .arg(account));
+    }
+    // The highest running number after a prefix in a department of company 1.
+    int highest(int department, int prefixLength) {
+        return scalar(QStringLiteral("select max(cast(substr(phPaymentNo, %1) as integer)) from "
+                                     "aHqPettyCashPaymentHeader where phCompanyID=1 and "
+                                     "phFinancialID=2 and phDepartmentID=%2")
+                          .arg(prefixLength + 1)
+                          .arg(department))
+            .toInt();
+    }
+    VoucherHeader newVoucher(int department, int account) {
+        VoucherHeader h;
+        h.departmentId = department;
+        h.accountId = account;
+        h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
+        h.payee = QStringLiteral("Payee");
+        h.remarks = QStringLiteral("Remarks");
+        h.amount = QStringLiteral("10");
+        h.userName = QStringLiteral("admin");
+        return h;
+    }
+    void save(VoucherHeader& h) {
+        VoucherStore::SaveInTransaction([&] {
+            VoucherStore::SaveNewVoucher(
+                h, {{201, QStringLiteral("Line"), QStringLiteral("10"), QStringLiteral("1")}});
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(Numbering, TheFirstVoucherUnderANewPrefixIsOne) {
+    exec(
+        "update aPrefix set Prefix='PCP' where InterfaceID=7517 and DepartmentId=3 and "
+        "FinancialId=2");
+    clearDepartment(3);
+    setContext(1, 1, 3);
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "PCP1");
+}
+
+TEST_F(Numbering, TheHighestNumberIsReadAsANumberNotAsText) {
+    exec(
+        "update aPrefix set Prefix='PCP' where InterfaceID=7517 and DepartmentId=3 and "
+        "FinancialId=2");
+    clearDepartment(3);
+    setContext(1, 1, 3);
+    const int id = nextFreeId();
+    addVoucher(1, id, 3, "PCP1", 101, "x1");
+    addVoucher(1, id + 1, 3, "PCP2", 101, "x2");
+    addVoucher(1, id + 2, 3, "PCP10", 101, "x3");
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "PCP11");
+}
+
+TEST_F(Numbering, WithoutAPrefixTheNumbersArePlain) {
+    exec("delete from aPrefix where InterfaceID=7517 and DepartmentId=3");
+    clearDepartment(3);
+    setContext(1, 1, 3);
+    const int id = nextFreeId();
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "1");
+    addVoucher(1, id, 3, "1", 101, "x1");
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "2");
+    addVoucher(1, id + 1, 3, "2", 101, "x2");
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "3");
+}
+
+TEST_F(Numbering, TheIdIsOneMoreThanTheCompanysHighest) {
+    const int highestOfCompany =
+        scalar("select max(phPaymentID) from aHqPettyCashPaymentHeader where phCompanyID=2")
+            .toInt();
+    setContext(2, 1, 0);
+    EXPECT_EQ(VoucherStore::NextPaymentId(), highestOfCompany + 1);
+}
+
+TEST_F(Numbering, TheFirstReferenceOfAnAccountIsOne) {
+    clearAccount(104);
+    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-0001");
+}
+
+TEST_F(Numbering, ANewStartYearStartsTheReferencesAgain) {
+    clearAccount(104);
+    addVoucher(1, nextFreeId(), 1, "ADM/900", 104, "PCP/2025/BK01-0041", 1);
+    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-1");
+}
+
+TEST_F(Numbering, ReferencesCountOnPastNineAndPastNineThousandNineHundredNinetyNine) {
+    clearAccount(104);
+    const int id = nextFreeId();
+    addVoucher(1, id, 1, "ADM/900", 104, "PCP/2026/BK01-0009");
+    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-0010");
+    addVoucher(1, id + 1, 1, "ADM/901", 104, "PCP/2026/BK01-9999");
+    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-10000");
+    addVoucher(1, id + 2, 1, "ADM/902", 104, "PCP/2026/BK01-10000");
+    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-10001");
+}
+
+TEST_F(Numbering, AnotherCompanysVouchersWithTheSameIdsLeaveTheReferenceAlone) {
+    const int lastId = scalar(
+                           "select max(phPaymentID) from aHqPettyCashPaymentHeader where "
+                           "phCompanyID=1 and phAccountID=101")
+                           .toInt();
+    const QString last = scalar(QStringLiteral("select phReferenceno from "
+                                               "aHqPettyCashPaymentHeader where phCompanyID=1 "
+                                               "and phPaymentID=%1")
+                                    .arg(lastId))
+                             .toString();
+    ASSERT_TRUE(last.startsWith("PCP/2026/PC01-")) << last.toStdString();
+    // Company 2: the same id on another account, a higher id on this account id.
+    addVoucher(2, lastId, 5, "WH/900", 302, "PCP/2026/PC02-5555");
+    addVoucher(2, nextFreeId() + 100, 5, "WH/901", 101, "PCP/2026/PC01-7777");
+    const int running = last.mid(14).toInt();
+    EXPECT_EQ(VoucherStore::MakeReference(101),
+              QStringLiteral("PCP/2026/PC01-%1").arg(running + 1, 4, 10, QChar(u'0')));
+}
+
+TEST_F(Numbering, AUserOfAllDepartmentsNumbersEachDepartmentInItsOwnSeries) {
+    setContext(1, 1, 0);
+    const int adm = highest(1, 4), ops = highest(2, 4);
+    VoucherHeader first = newVoucher(1, 101);
+    save(first);
+    VoucherHeader second = newVoucher(2, 101);
+    save(second);
+    VoucherHeader third = newVoucher(1, 102);
+    save(third);
+    EXPECT_EQ(first.paymentNo, QStringLiteral("ADM/%1").arg(adm + 1));
+    EXPECT_EQ(second.paymentNo, QStringLiteral("OPS/%1").arg(ops + 1));
+    EXPECT_EQ(third.paymentNo, QStringLiteral("ADM/%1").arg(adm + 2));
+    EXPECT_EQ(second.paymentId, first.paymentId + 1);
+    EXPECT_EQ(third.paymentId, second.paymentId + 1);
+    EXPECT_EQ(scalar(QStringLiteral("select phDepartmentID from aHqPettyCashPaymentHeader where "
+                                    "phCompanyID=1 and phPaymentID=%1")
+                         .arg(second.paymentId))
+                  .toInt(),
+              2);
+}
+
+// --- unique indexes and the retry ------------------------------------------------
+
+TEST_F(Numbering, TheDatabaseRefusesASecondVoucherWithTheSameNumberOrReference) {
+    const int id = nextFreeId();
+    addVoucher(1, id, 1, "ADM/900", 101, "PCP/2026/PC01-9000");
+    QSqlQuery q(plainDb());
+    EXPECT_FALSE(q.exec(QStringLiteral("insert into aHqPettyCashPaymentHeader (phPaymentID, "
+                                       "phCompanyID, phFinancialID, phDepartmentID, phPaymentNo, "
+                                       "phPaymentdate, phAccountID, phReferenceno, phAmount) "
+                                       "values (%1, 1, 2, 1, 'ADM/900', '20261120', 101, 'r', 1)")
+                            .arg(id + 1)));
+    EXPECT_FALSE(q.exec(QStringLiteral("insert into aHqPettyCashPaymentHeader (phPaymentID, "
+                                       "phCompanyID, phFinancialID, phDepartmentID, phPaymentNo, "
+                                       "phPaymentdate, phAccountID, phReferenceno, phAmount) "
+                                       "values (%1, 1, 2, 1, 'ADM/901', '20261120', 101, "
+                                       "'PCP/2026/PC01-9000', 1)")
+                            .arg(id + 1)));
+    // Another company may use both.
+    addVoucher(2, id, 4, "ADM/900", 101, "PCP/2026/PC01-9000");
+}
+
+TEST_F(Numbering, ADuplicateKeyIsToldFromOtherErrors) {
+    try {
+        con()->Execute(
+            "insert into aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, "
+            "phFinancialID, phDepartmentID, phPaymentdate, phAccountID, phAmount) "
+            "values (1, 1, 2, 1, '20261120', 101, 1)");
+        FAIL() << "a second voucher 1 was accepted";
+    } catch (const ModuleError& e) {
+        EXPECT_TRUE(IsDuplicateKey(e)) << e.description().toStdString();
+    }
+    try {
+        con()->Execute("select nosuchcolumn from aHqPettyCashPaymentHeader");
+        FAIL() << "a bad statement was accepted";
+    } catch (const ModuleError& e) {
+        EXPECT_FALSE(IsDuplicateKey(e));
+    }
+    EXPECT_TRUE(IsDuplicateKey(ModuleError(kErrDbCommand, "ODBC", "x").withNativeCode("2627")));
+    EXPECT_TRUE(IsDuplicateKey(ModuleError(kErrDbCommand, "ODBC", "x").withNativeCode("2601")));
+    EXPECT_FALSE(IsDuplicateKey(ModuleError(kErrDbCommand, "ODBC", "x").withNativeCode("547")));
+}
+
+TEST_F(Numbering, AClashRollsBackAndNumbersAgain) {
+    const int before = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
+    VoucherHeader h = newVoucher(1, 101);
+    int attempts = 0;
+    // The first attempt meets a voucher saved meanwhile: its insert is refused.
+    con()->FailAtStatement(9, "UNIQUE constraint failed: aHqPettyCashPaymentHeader.phPaymentNo");
+    VoucherStore::SaveInTransaction([&] {
+        ++attempts;
+        VoucherStore::SaveNewVoucher(h, {{201, "Line", "10", "1"}});
+    });
+    EXPECT_EQ(attempts, 2);
+    EXPECT_FALSE(con()->InTransaction());
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), before + 1);
+    EXPECT_EQ(scalar(QStringLiteral("select phPaymentNo from aHqPettyCashPaymentHeader where "
+                                    "phCompanyID=1 and phPaymentID=%1")
+                         .arg(h.paymentId))
+                  .toString(),
+              h.paymentNo);
+}
+
+TEST_F(Numbering, ALastingClashIsReportedAfterTheLastAttempt) {
+    // A voucher of another account already holds the reference this account gets next.
+    const QString next = VoucherStore::MakeReference(101);
+    addVoucher(1, nextFreeId(), 1, "ADM/900", 102, next);
+    const int before = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
+    VoucherHeader h = newVoucher(1, 101);
+    int attempts = 0;
+    try {
+        VoucherStore::SaveInTransaction([&] {
+            ++attempts;
+            VoucherStore::SaveNewVoucher(h, {{201, "Line", "10", "1"}});
+        });
+        FAIL() << "the clashing voucher was saved";
+    } catch (const ModuleError& e) {
+        EXPECT_TRUE(IsDuplicateKey(e));
+    }
+    EXPECT_EQ(attempts, VoucherStore::kSaveAttempts);
+    EXPECT_FALSE(con()->InTransaction());
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), before);
+}
+
+TEST_F(Numbering, AnOlderDatabaseGetsTheIndexesWhenOpened) {
+    connection_.reset();
+    exec("drop index uxPaymentNumber");
+    exec("drop index uxPaymentReference");
+    connection_ = std::make_unique<AdoConnection>();
+    connection_->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    EXPECT_TRUE(connection_->ClashingIndexes().isEmpty());
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where type='index' and name in "
+                     "('uxPaymentNumber', 'uxPaymentReference')")
+                  .toInt(),
+              2);
+}
+
+TEST_F(Numbering, AnOlderDatabaseWhoseVouchersClashOpensAndSaysSo) {
+    connection_.reset();
+    exec("drop index uxPaymentReference");
+    exec(
+        "update aHqPettyCashPaymentHeader set phReferenceno='PCP/2026/PC01-0001' where "
+        "phCompanyID=1 and phPaymentID in (1, 2)");
+    connection_ = std::make_unique<AdoConnection>();
+    connection_->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    EXPECT_TRUE(connection_->isOpen());
+    EXPECT_EQ(connection_->ClashingIndexes(), QStringList{"uxPaymentReference"});
+    EXPECT_EQ(scalar("select count(*) from sqlite_master where name='uxPaymentReference'").toInt(),
+              0);
+}
+
+// --- locking reads -----------------------------------------------------------------
+
+TEST(NumberingDialect, SqlServerLocksWhatTheNumberingReadsAndSqliteReadsPlainly) {
+    EXPECT_EQ(MakeSqlServerDialect()->lockingRead("aHqPettyCashPaymentHeader"),
+              "aHqPettyCashPaymentHeader WITH (UPDLOCK, HOLDLOCK)");
+    EXPECT_EQ(MakeSqliteDialect()->lockingRead("aHqPettyCashPaymentHeader"),
+              "aHqPettyCashPaymentHeader");
+}
+
+TEST_F(Numbering, OnTheEmbeddedDatabaseTheSaveLocksBeforeItReadsAndKeepsTheTexts) {
+    EXPECT_EQ(con()->driver().dialect().beginStatement(), "BEGIN IMMEDIATE");
+    setContext(1, 1, 2);
+    con()->log().clear();
+    VoucherHeader h = newVoucher(2, 101);
+    save(h);
+    const QStringList texts = con()->log().texts();
+    ASSERT_GE(texts.size(), 4);
+    EXPECT_EQ(texts.first(), "BeginTrans");
+    EXPECT_TRUE(
+        texts.contains("select count(phPaymentNo) from aHqPettyCashPaymentHeader where "
+                       "phDepartmentID =2 and phFinancialid=2 and left(phPaymentNo,4) "
+                       "='OPS/'"))
+        << texts.join('\n').toStdString();
+    EXPECT_TRUE(
+        texts.contains("select isnull(max(PHPaymentID),0)+1 from "
+                       "aHqPettyCashPaymentHeader where PHCompanyID=1"))
+        << texts.join('\n').toStdString();
+}
+
+TEST_F(Numbering, ThePrefixTestSeeksTheIndexAndStillDecides) {
+    exec(
+        "update aPrefix set Prefix='A''B' where InterfaceID=7517 and DepartmentId=3 and "
+        "FinancialId=2");
+    clearDepartment(3);
+    setContext(1, 1, 3);
+    const int id = nextFreeId();
+    addVoucher(1, id, 3, "A''B1", 101, "x1");
+    addVoucher(1, id + 1, 3, "A''B7", 101, "x2");
+    addVoucher(1, id + 2, 3, "a''b9", 101, "x3");  // another case: not under the prefix
+    addVoucher(1, id + 3, 3, "A''C12", 101, "x4");
+    con()->log().clear();
+    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "A'B8");
+    QString count;
+    for (const LoggedStatement& s : con()->log().entries())
+        if (s.text.startsWith("select count(phPaymentNo)")) count = s.sent;
+    EXPECT_TRUE(
+        count.contains("(phPaymentNo >= 'A''B' and phPaymentNo < 'A''B' || "
+                       "char(1114111) and pcp_left(phPaymentNo,3) ='A''B')"))
+        << count.toStdString();
+    QSqlQuery plan(plainDb());
+    ASSERT_TRUE(
+        plan.exec("explain query plan select count(phPaymentNo) from "
+                  "aHqPettyCashPaymentHeader where phDepartmentID =3 and phFinancialid=2 "
+                  "and (phPaymentNo >= 'A''B' and phPaymentNo < 'A''B' || char(1114111))"));
+    ASSERT_TRUE(plan.next());
+    EXPECT_TRUE(plan.value(3).toString().contains("phPaymentNo>? AND phPaymentNo<?"))
+        << plan.value(3).toString().toStdString();
+}

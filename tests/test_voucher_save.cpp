@@ -1,0 +1,427 @@
+// OK on the voucher window: the checks in their order, the rows written (read
+// back column by column), an edit, a voucher posted meanwhile, and a save that
+// fails at any of its statements leaving the database as it was.
+
+#include <QApplication>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+
+#include "core/ui/FlexGrid.h"
+#include "support/VoucherFixture.h"
+#include "voucher/VoucherStore.h"
+
+using namespace pcp;
+using namespace pcp::test;
+using namespace pcp::BasModule;
+
+namespace {
+
+const QString kNothingSaved =
+    QStringLiteral("Nothing was saved; the voucher is still on screen as you entered it.");
+
+class VoucherSave : public VoucherTest {
+  protected:
+    // Every row of a table as text, in a fixed order.
+    QString dump(const QString& table) {
+        QSqlQuery q(plainDb());
+        EXPECT_TRUE(q.exec("select * from " + table));
+        QStringList rows;
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
+            rows << cells.join(u'|');
+        }
+        rows.sort();
+        return rows.join(u'\n');
+    }
+    QString dumpAll() {
+        return dump("aHqPettyCashPaymentHeader") + "\n--\n" + dump("aHqPettyCashPaymentDetails") +
+               "\n--\n" + dump("aUserTrail");
+    }
+    // A column of a stored header, or of a detail line.
+    QVariant header(int company, int id, const QString& column) {
+        return scalar(QStringLiteral("select %1 from aHqPettyCashPaymentHeader where "
+                                     "phCompanyID=%2 and phPaymentID=%3")
+                          .arg(column)
+                          .arg(company)
+                          .arg(id));
+    }
+    QVariant detail(int company, int id, int line, const QString& column) {
+        return scalar(QStringLiteral("select %1 from aHqPettyCashPaymentDetails where "
+                                     "pdCompanyID=%2 and pdPaymentID=%3 and pdDetailID=%4")
+                          .arg(column)
+                          .arg(company)
+                          .arg(id)
+                          .arg(line));
+    }
+    int lines(int company, int id) {
+        return scalar(QStringLiteral("select count(*) from aHqPettyCashPaymentDetails where "
+                                     "pdCompanyID=%1 and pdPaymentID=%2")
+                          .arg(company)
+                          .arg(id))
+            .toInt();
+    }
+    int highestId(int company) {
+        return scalar(QStringLiteral("select max(phPaymentID) from aHqPettyCashPaymentHeader "
+                                     "where phCompanyID=%1")
+                          .arg(company))
+            .toInt();
+    }
+    int highestNumber(int company, int department, int prefixLength) {
+        return scalar(QStringLiteral("select max(cast(substr(phPaymentNo, %1) as integer)) from "
+                                     "aHqPettyCashPaymentHeader where phCompanyID=%2 and "
+                                     "phFinancialID=2 and phDepartmentID=%3")
+                          .arg(prefixLength + 1)
+                          .arg(company)
+                          .arg(department))
+            .toInt();
+    }
+    int errorsLogged() { return scalar("select count(*) from aErrorLog").toInt(); }
+    // An open voucher (neither cancelled nor posted) that `user` keyed for
+    // Operations, without lines on the accounts `except`.
+    int openRowBy(const QString& user, const QString& except = QStringLiteral("0")) {
+        for (int r = grid()->rows() - 1; r >= 1; --r) {
+            if (grid()->textMatrix(r, 5) != "No" || grid()->textMatrix(r, 6) != "No") continue;
+            const int id = grid()->textMatrix(r, 0).toInt();
+            if (header(1, id, "phUserName").toString() != user) continue;
+            if (header(1, id, "phDepartmentID").toInt() != 2) continue;
+            if (scalar(QStringLiteral("select count(*) from aHqPettyCashPaymentDetails where "
+                                      "pdCompanyID=1 and pdPaymentID=%1 and pdDebitAccountID "
+                                      "in (%2)")
+                           .arg(id)
+                           .arg(except))
+                    .toInt() == 0)
+                return r;
+        }
+        return 0;
+    }
+    void fillIn(frmpayments& form) {
+        typeInto(form.txtPayee, "City Taxi Service");
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        typeInto(form.txtRemarks, "Airport run");
+        addLine(form, "Travel and Conveyance", "Taxi fare", "45.5");
+        addLine(form, "Refreshments", "Water", "12");
+    }
+    // A line whose description is set as pasted (tabs included).
+    void addPastedLine(frmpayments& form, const QString& account, const QString& description,
+                       const QString& amount) {
+        inLineDialog([&](frmDebitEntry& dialog) {
+            pick(dialog.cboAccounts, account);
+            dialog.txtDescription->setText(description);
+            typeInto(dialog.txtSettleAmt, amount);
+            QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuAdd->trigger();
+    }
+    void leaveUnsaved(frmpayments& form) {
+        MessageScript messages;
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
+    }
+};
+
+}  // namespace
+
+TEST_F(VoucherSave, ANewVoucherIsStoredColumnByColumn) {
+    open(1, 2);  // the administrator working for Operations
+    const int id = highestId(1) + 1;
+    const QString number = QStringLiteral("OPS/%1").arg(highestNumber(1, 2, 4) + 1);
+    const QString reference = VoucherStore::MakeReference(101);
+    const QString trail = dump("aUserTrail");
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(header(1, id, "phDepartmentID").toInt(), 2);
+    EXPECT_EQ(header(1, id, "phPaymentNo").toString(), number);
+    EXPECT_EQ(header(1, id, "phReferenceno").toString(), reference);
+    EXPECT_EQ(header(1, id, "phPaymentdate").toString(), "20261120");
+    EXPECT_EQ(header(1, id, "phFinancialID").toInt(), 2);
+    EXPECT_EQ(header(1, id, "phAccountID").toInt(), 101);
+    EXPECT_EQ(header(1, id, "phPayee").toString(), "City Taxi Service");
+    EXPECT_EQ(header(1, id, "phRemarks").toString(), "Airport run");
+    EXPECT_EQ(header(1, id, "phAmount").toDouble(), 57.5);
+    EXPECT_EQ(header(1, id, "phCancel").toInt(), 0);
+    EXPECT_EQ(header(1, id, "phCancelRemarks").toString(), "");
+    EXPECT_EQ(header(1, id, "phPosted").toInt(), 0);
+    EXPECT_EQ(header(1, id, "phUserName").toString(), "admin");
+    EXPECT_TRUE(header(1, id, "phUpdateUserName").isNull());
+    EXPECT_TRUE(header(1, id, "phUpdateTime").isNull());
+    EXPECT_EQ(header(1, id, "phExRate").toDouble(), 1.0);
+    EXPECT_EQ(header(1, id, "phDepExRate").toDouble(), 1.0);
+    EXPECT_EQ(header(1, id, "phComExRate").toDouble(), 1.0);
+
+    ASSERT_EQ(lines(1, id), 2);
+    for (int line : {1, 2}) {
+        EXPECT_EQ(detail(1, id, line, "pdDepartmentID").toInt(), 2);
+        EXPECT_EQ(detail(1, id, line, "pdExRate").toDouble(), 1.0);
+    }
+    EXPECT_EQ(detail(1, id, 1, "pdDebitAccountID").toInt(), 202);
+    EXPECT_EQ(detail(1, id, 1, "pdDescription").toString(), "Taxi fare");
+    EXPECT_EQ(detail(1, id, 1, "pdAmount").toDouble(), 45.5);
+    EXPECT_EQ(detail(1, id, 2, "pdDebitAccountID").toInt(), 207);
+    EXPECT_EQ(detail(1, id, 2, "pdDescription").toString(), "Water");
+    EXPECT_EQ(detail(1, id, 2, "pdAmount").toDouble(), 12.0);
+
+    EXPECT_EQ(scalar(QStringLiteral("select VoucherNo from aUserTrail where PaymentID=%1 and "
+                                    "Action='N'")
+                         .arg(id))
+                  .toString(),
+              number);
+    // The register shows the new voucher on its last row, selected.
+    EXPECT_EQ(grid()->row(), grid()->rows() - 1);
+    EXPECT_EQ(grid()->textMatrix(grid()->row(), 0), QString::number(id));
+    EXPECT_EQ(grid()->textMatrix(grid()->row(), 1), number);
+    EXPECT_TRUE(modal.allSeen());
+}
+
+TEST_F(VoucherSave, AnEditKeepsItsIdentityAndNumbersItsLinesByLineNumber) {
+    open();
+    const int row = openRowBy("clerk", "204, 208");
+    ASSERT_GT(row, 0);
+    const int id = grid()->textMatrix(row, 0).toInt();
+    const QString number = header(1, id, "phPaymentNo").toString();
+    const QString reference = header(1, id, "phReferenceno").toString();
+    const int department = header(1, id, "phDepartmentID").toInt();
+    clickRow(row);
+    QStringList descriptions;
+    onEditVoucher([&](frmpayments& form) {
+        addLine(form, "Cleaning Supplies", "Mops", "900");
+        addLine(form, "Repairs and Maintenance", "Hinge", "0.5");
+        typeInto(form.txtPayee, "Edited Payee");
+        descriptions = lineTexts(form.lvwAccounts, 3);
+        emit form.lvwAccounts->columnClicked(4);  // by amount on screen
+        ASSERT_NE(lineTexts(form.lvwAccounts, 3), descriptions);
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(header(1, id, "phPaymentNo").toString(), number);
+    EXPECT_EQ(header(1, id, "phReferenceno").toString(), reference);
+    EXPECT_EQ(header(1, id, "phDepartmentID").toInt(), department);
+    EXPECT_EQ(header(1, id, "phPayee").toString(), "Edited Payee");
+    EXPECT_EQ(header(1, id, "phUserName").toString(), "clerk");
+    EXPECT_EQ(header(1, id, "phUpdateUserName").toString(), "admin");
+    EXPECT_EQ(header(1, id, "phUpdateTime").toString(), "20261120");
+    ASSERT_EQ(lines(1, id), descriptions.size());
+    for (int i = 0; i < descriptions.size(); ++i) {
+        EXPECT_EQ(detail(1, id, i + 1, "pdDescription").toString(), descriptions[i]) << i;
+        EXPECT_EQ(detail(1, id, i + 1, "pdDepartmentID").toInt(), 0);
+    }
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from aHqPettyCashPaymentHeader where "
+                                    "phCompanyID=1 and phPaymentID=%1")
+                         .arg(id))
+                  .toInt(),
+              1);
+}
+
+TEST_F(VoucherSave, AVoucherPostedMeanwhileIsRefusedAndNothingIsWritten) {
+    open();
+    const int row = openRowBy("admin");
+    ASSERT_GT(row, 0);
+    const QString id = grid()->textMatrix(row, 0);
+    clickRow(row);
+    onEditVoucher([&](frmpayments& form) {
+        typeInto(form.txtPayee, "Changed after posting");
+        exec(
+            "update aHqPettyCashPaymentHeader set phPosted=1 where phCompanyID=1 and "
+            "phPaymentID=" +
+            id);  // another workstation posts it
+        const QString before = dumpAll();
+        MessageScript messages;
+        messages.expect("The transaction has posted to the Journal. Please cancel post to edit");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].icon(), int(vbCritical));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(dumpAll(), before);
+        leaveUnsaved(form);
+    });
+}
+
+TEST_F(VoucherSave, AUserOfAllDepartmentsSavesForTheWarehouseOfTheSecondCompany) {
+    open(1, 0, 2);
+    const int id = highestId(2) + 1;
+    const QString number = QStringLiteral("WH/%1").arg(highestNumber(2, 5, 3) + 1);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboDepartment, "Warehouse");
+        typeInto(form.txtPayee, "Inland Haulage");
+        pick(form.cboAccName, "Petty Cash - Main");
+        typeInto(form.txtRemarks, "Pallets");
+        addLine(form, "Office Supplies", "Labels", "20");
+        addLine(form, "Freight and Handling", "Pallet hire", "30");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(header(2, id, "phDepartmentID").toInt(), 5);
+    EXPECT_EQ(header(2, id, "phPaymentNo").toString(), number);
+    ASSERT_EQ(lines(2, id), 2);
+    EXPECT_EQ(detail(2, id, 1, "pdDepartmentID").toInt(), 0);
+    EXPECT_EQ(detail(2, id, 2, "pdDepartmentID").toInt(), 0);
+}
+
+TEST_F(VoucherSave, TheChecksComeInTheirOrderEachLeadingToItsField) {
+    open(1, 0);
+    const QString before = dumpAll();
+    onNewVoucher([&](frmpayments& form) {
+        const auto ok = [&](const QString& message, QWidget* focus) {
+            MessageScript messages;
+            messages.expect(message);
+            QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+            ASSERT_EQ(messages.shown().size(), 1u) << message.toStdString();
+            EXPECT_EQ(messages.shown()[0].icon(), int(vbInformation));
+            EXPECT_EQ(messages.shown()[0].title, "Petty Cash");
+            EXPECT_EQ(form.focusWidget(), focus) << message.toStdString();
+            EXPECT_TRUE(form.isVisible());
+        };
+        form.cboDepartment->setCurrentIndex(-1);
+        ok("Select Department .", form.cboDepartment);
+        pick(form.cboDepartment, "Operations");
+        ok("Enter Payee .", form.txtPayee);
+        typeInto(form.txtPayee, " ");  // a blank passes
+        form.cboAccName->setCurrentIndex(-1);
+        ok("Select Account .", form.cboAccName);
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        ok("Enter Remarks .", form.txtRemarks);
+        typeInto(form.txtRemarks, "Remarks");
+        ok("Atleast One Detail Needed .", form.lvwAccounts);
+        addLine(form, "Refreshments", "Tea", "40");
+        form.txtTotal->clear();
+        ok("Enter Payment Amount .", form.lvwAccounts);
+        form.txtTotal->setText("1.00");
+        ok("The total amount must be equal to 40.00", form.cboAccName);
+        leaveUnsaved(form);
+    });
+    EXPECT_EQ(dumpAll(), before);
+}
+
+TEST_F(VoucherSave, WhatTheUserTypedIsStoredVerbatim) {
+    open(1, 2);
+    const int id = highestId(1) + 1;
+    const QString payee = QStringLiteral("O'Brien \"Q\" \\ 100% _a_ [b]\tÆrø Ünal");
+    const QString remarks = QStringLiteral("it''s 50%_off [x] \\n\tçğış ñ 東京");
+    const QString lineText = QStringLiteral("'; drop table aUsers; -- %_[]\\\t€ Ödön");
+    onNewVoucher([&](frmpayments& form) {
+        form.txtPayee->setText(payee);
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        form.txtRemarks->setText(remarks);
+        addPastedLine(form, "Refreshments", lineText, "5");
+        addPastedLine(form, "Cleaning Supplies", QStringLiteral("naïve \"quoted\""), "6");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(header(1, id, "phPayee").toString(), payee);
+    EXPECT_EQ(header(1, id, "phRemarks").toString(), remarks);
+    EXPECT_EQ(detail(1, id, 1, "pdDescription").toString(), lineText);
+    EXPECT_EQ(detail(1, id, 2, "pdDescription").toString(), "naïve \"quoted\"");
+}
+
+// --- failures --------------------------------------------------------------------
+
+TEST_F(VoucherSave, AFailureAtAnyStatementLeavesTheDatabaseAsItWas) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        for (int n = 1;; ++n) {
+            ASSERT_LT(n, 200) << "the save never got through";
+            const QString before = dumpAll();
+            const int errors = errorsLogged();
+            con()->FailAtStatement(n);
+            MessageScript messages;
+            messages.expectStartingWith("An error occurred in frmpayments (cmdOk_Click).");
+            QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+            if (!form.isVisible()) {  // every statement has failed once: this one went through
+                messages.forget();
+                con()->FailAtStatement(0);
+                EXPECT_TRUE(messages.shown().empty());
+                EXPECT_GT(n, 10);
+                break;
+            }
+            ASSERT_EQ(messages.shown().size(), 1u) << n;
+            EXPECT_TRUE(messages.shown()[0].text.endsWith(kNothingSaved)) << n;
+            EXPECT_EQ(dumpAll(), before) << "statement " << n;
+            EXPECT_FALSE(con()->InTransaction());
+            EXPECT_EQ(errorsLogged(), errors + 1) << n;
+            EXPECT_FALSE(scalar("select StatementText from aErrorLog order by ErrorID desc")
+                             .toString()
+                             .isEmpty())
+                << n;
+            EXPECT_EQ(form.txtPayee->text(), "City Taxi Service");
+            EXPECT_EQ(form.txtRemarks->text(), "Airport run");
+            EXPECT_EQ(form.cboAccName->currentText(), "Petty Cash - Head Office");
+            EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"Taxi fare", "Water"}));
+            EXPECT_TRUE(form.txtRefNo->text().isEmpty());
+            EXPECT_TRUE(form.txtpaymentNo->text().isEmpty());
+        }
+    });
+    EXPECT_EQ(grid()->textMatrix(grid()->row(), 3), "City Taxi Service");
+}
+
+TEST_F(VoucherSave, AFailedSaveByF5KeepsTheWindowAndTheNextSaves) {
+    open(1, 2);
+    const int before = highestId(1);
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        con()->FailAtStatement(6);
+        {
+            MessageScript messages;
+            messages.expectStartingWith("An error occurred in frmpayments (cmdOk_Click).");
+            QTest::keyClick(&form, Qt::Key_F5);
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(messages.shown().at(0).text.endsWith(kNothingSaved));
+        }
+        EXPECT_EQ(highestId(1), before);
+        QTest::keyClick(&form, Qt::Key_F5);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(highestId(1), before + 1);
+}
+
+TEST_F(VoucherSave, TheCloseQuestionsYesClosesOnlyAfterASaveThatSucceeded) {
+    open(1, 2);
+    const int before = highestId(1);
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        con()->FailAtStatement(12);
+        {
+            MessageScript messages;
+            messages.expect("Save Changes?", vbYes);
+            messages.expectStartingWith("An error occurred in frmpayments (cmdOk_Click).");
+            QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+            EXPECT_TRUE(form.isVisible());
+        }
+        EXPECT_EQ(highestId(1), before);
+        MessageScript messages;
+        messages.expect("Save Changes?", vbYes);
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(highestId(1), before + 1);
+}
+
+TEST_F(VoucherSave, AClashWithAVoucherSavedMeanwhileIsNumberedAgainWithoutAWord) {
+    open(1, 2);
+    const int before = highestId(1);
+    const int rows = grid()->rows();
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        // The first attempt fails late (its audit record), after header, lines and row.
+        con()->FailAtStatement(16,
+                               "UNIQUE constraint failed: aHqPettyCashPaymentHeader.phCompanyID, "
+                               "aHqPettyCashPaymentHeader.phReferenceno");
+        MessageScript messages;  // none expected
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(highestId(1), before + 1);
+    EXPECT_EQ(lines(1, before + 1), 2);
+    EXPECT_EQ(
+        scalar(QStringLiteral("select count(*) from aUserTrail where PaymentID=%1").arg(before + 1))
+            .toInt(),
+        1);
+    EXPECT_EQ(grid()->rows(), rows + 1);  // one new row, not one per attempt
+    EXPECT_EQ(grid()->textMatrix(grid()->rows() - 1, 0), QString::number(before + 1));
+}

@@ -90,7 +90,8 @@ void ModalScript::install() {
             actions_.pop_front();
             // As a person would: the window is in front and has the focus first.
             window->activateWindow();
-            QTest::qWaitForWindowActive(window, 2000);
+            if (!QTest::qWaitForWindowActive(window, 2000))
+                ADD_FAILURE() << window->objectName().toStdString() << " never became active";
             QApplication::processEvents();
             action(window);
             return;

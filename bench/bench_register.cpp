@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <map>
 
+#include "BenchSupport.h"
 #include "core/AdoConnection.h"
 #include "core/AdoRecordset.h"
 #include "core/BasModule.h"
@@ -23,31 +24,12 @@
 
 using namespace pcp;
 using namespace pcp::BasModule;
+using pcp::bench::kProcessDate;
 
 namespace {
 
-const QDate kProcessDate(2026, 11, 20);
-
-// A demo database holding exactly `count` vouchers, all inside the register's window of days.
 bool WriteDatabase(const QString& path, int count) {
-    QString error;
-    if (!demo::CreateDemoDatabase(path, kProcessDate, &error)) return false;
-    bool ok = false;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-writer"));
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        ok = ok && q.exec(QStringLiteral("delete from aHqPettyCashPaymentHeader")) &&
-             q.exec(QStringLiteral("delete from aHqPettyCashPaymentDetails")) &&
-             q.exec(QStringLiteral("update asettings set noofpreviousdays=1000 where companyid=1"));
-        ok = ok && demo::AddBulkVouchers(db, 1, count, kProcessDate, &error);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-writer"));
-    if (!ok) std::fprintf(stderr, "bench: %s\n", qPrintable(error));
-    return ok;
+    return bench::WriteBulkDatabase(path, count, true);
 }
 
 struct Register {

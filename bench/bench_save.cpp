@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "BenchSupport.h"
 #include "core/AdoConnection.h"
 #include "core/BasModule.h"
 #include "core/ComRegistry.h"
@@ -22,33 +23,11 @@
 
 using namespace pcp;
 using namespace pcp::BasModule;
+using pcp::bench::kProcessDate;
 
 namespace {
 
-const QDate kProcessDate(2026, 11, 20);
 constexpr int kVouchers = 100000;
-
-// The demo database with its vouchers replaced by `count` bulk ones.
-bool WriteDatabase(const QString& path, int count) {
-    QString error;
-    if (!demo::CreateDemoDatabase(path, kProcessDate, &error)) return false;
-    bool ok = false;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-writer"));
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery q(db);
-        ok = ok && q.exec(QStringLiteral("delete from aHqPettyCashPaymentHeader")) &&
-             q.exec(QStringLiteral("delete from aHqPettyCashPaymentDetails"));
-        ok = ok && demo::AddBulkVouchers(db, 1, count, kProcessDate, &error);
-        ok = ok && q.exec(QStringLiteral("analyze"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("bench-writer"));
-    if (!ok) std::fprintf(stderr, "bench: %s\n", qPrintable(error));
-    return ok;
-}
 
 // Made once for the whole run; closed by main before the application ends.
 std::unique_ptr<AdoConnection>& Made() {
@@ -61,7 +40,7 @@ AdoConnection* Connection() {
     std::unique_ptr<AdoConnection>& connection = Made();
     if (connection) return connection.get();
     const QString path = dir.filePath(QStringLiteral("bench-save.db"));
-    if (!WriteDatabase(path, kVouchers)) std::abort();
+    if (!bench::WriteBulkDatabase(path, kVouchers, false)) std::abort();
     connection = std::make_unique<AdoConnection>();
     connection->Open(QStringLiteral("Provider=SQLite;Data Source=") + path);
     connection->log().setEnabled(false);
@@ -71,20 +50,7 @@ AdoConnection* Connection() {
 // The administrator of company 1 working for Administration, whose
 // department the bulk vouchers are in.
 void SetContext(AdoConnection* connection) {
-    ResetContext();
-    GAdoCon.set(connection);
-    GIntCompanyID = 1;
-    GIntUserID = 1;
-    GIntDepartmentID = 1;
-    GIntFinancialID = 2;
-    GIntInterfaceID = kInterfaceId;
-    GStrUserName = QStringLiteral("admin");
-    GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
-    GObjVault.set("adocon", ObjectArg(connection));
-    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-    GObjTrail.call("OpenObject", {ObjectArg(connection), 1, 1, 1, int(kInterfaceId),
-                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+    bench::SetAdministratorContext(connection, 1);
 }
 
 VoucherHeader NewVoucher() {

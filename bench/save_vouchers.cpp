@@ -13,6 +13,7 @@
 #include <QDate>
 #include <cstdio>
 
+#include "BenchSupport.h"
 #include "core/AdoConnection.h"
 #include "core/BasModule.h"
 #include "core/ComRegistry.h"
@@ -22,26 +23,13 @@
 
 using namespace pcp;
 using namespace pcp::BasModule;
+using pcp::bench::kProcessDate;
 
 namespace {
 
-const QDate kProcessDate(2026, 11, 20);
-
 // The context of the administrator of company 1, for all departments.
 void SetContext(AdoConnection* connection) {
-    GAdoCon.set(connection);
-    GIntCompanyID = 1;
-    GIntUserID = 1;
-    GIntDepartmentID = 0;
-    GIntFinancialID = 2;
-    GIntInterfaceID = kInterfaceId;
-    GStrUserName = QStringLiteral("admin");
-    GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
-    GObjVault.set("adocon", ObjectArg(connection));
-    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-    GObjTrail.call("OpenObject", {ObjectArg(connection), 1, 1, 0, int(kInterfaceId),
-                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+    bench::SetAdministratorContext(connection, 0);
 }
 
 // The i-th voucher: departments and cash accounts taken in turn.

@@ -38,7 +38,7 @@ void ListView::addColumn(const QString& text, int widthTwips, Qt::Alignment alig
     const int c = columnCount();
     setColumnCount(c + 1);
     headerItem()->setText(c, text);
-    headerItem()->setTextAlignment(c, int(alignment | Qt::AlignVCenter));
+    headerItem()->setTextAlignment(c, alignment | Qt::AlignVCenter);
     icons_.append(QString());
     if (widthTwips == 0)
         setColumnHidden(c, true);
@@ -84,7 +84,7 @@ int ListView::add(const QString& text) {
     item->setData(0, kCheckedRole, true);
     for (int c = 0; c < columnCount(); ++c) {
         const int align = property(QStringLiteral("align%1").arg(c).toUtf8().constData()).toInt();
-        item->setTextAlignment(c, align | Qt::AlignVCenter);
+        item->setTextAlignment(c, Qt::Alignment(align) | Qt::AlignVCenter);
     }
     if (sorted_) applySort();
     return indexOfTopLevelItem(item) + 1;

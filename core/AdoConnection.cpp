@@ -211,10 +211,18 @@ void AdoConnection::runAfterCommit(std::function<void()> action) {
     afterCommit_.push_back(std::move(action));
 }
 
+// The work is committed whatever these do: a failing one is logged and the
+// others still run, so a commit is never reported as a failure.
 void AdoConnection::runCommitted() {
     std::vector<std::function<void()>> actions;
     actions.swap(afterCommit_);
-    for (auto& action : actions) action();
+    for (auto& action : actions) {
+        try {
+            action();
+        } catch (const std::exception& e) {
+            qWarning("pettycash: a step after the commit failed: %s", e.what());
+        }
+    }
 }
 
 void AdoConnection::RollbackTrans() {

@@ -83,8 +83,19 @@ struct ToldFailure {
 std::optional<ToldFailure> g_lastTold;
 bool g_telling = false;
 
+// Handlers that run on every key or pointer move, and the search a key
+// release runs; a command the user gives (a click, OK) is always answered.
+bool runsOnEveryKey(const QString& procedure) {
+    static const char* const kEvents[] = {"_KeyUp",     "_KeyPress",  "_KeyDown", "_MouseMove",
+                                          "_EnterCell", "_SelChange", "_GotFocus"};
+    for (const char* e : kEvents)
+        if (procedure.endsWith(QLatin1String(e))) return true;
+    return procedure == u"searchtheword";
+}
+
 bool alreadyTold(const ToldFailure& failure) {
-    return g_telling || (g_lastTold && *g_lastTold == failure);
+    if (g_telling) return true;  // a report while one is on screen stacks nothing
+    return runsOnEveryKey(failure.procedure) && g_lastTold && *g_lastTold == failure;
 }
 
 void tellUser(const ToldFailure& failure) {

@@ -100,15 +100,16 @@ void FrmMaster::fillVoucherForEdit(const AdoRecordset& header) {
     form.dtpDate->setDate(CDate(header.Fields(QStringLiteral("phPaymentdate"))).date());
     form.txtPayee->setText(textOf(header, "phPayee"));
     form.txtRefNo->setText(textOf(header, "phReferenceno"));
-    form.txtAccExRates->setText(textOf(header, "phExRate"));
+    form.txtAccExRates->setText(Text(header.Fields(QStringLiteral("phExRate"))));
     GObjUtility.call("SelectComboItemByValue", {ObjectArg(form.cboDepartment),
                                                 header.Fields(QStringLiteral("phDepartmentID"))});
     GObjUtility.call("SelectComboItemByValue",
                      {ObjectArg(form.cboAccName), header.Fields(QStringLiteral("phAccountID"))});
     form.txtRemarks->setText(textOf(header, "phRemarks"));
     form.txtusername->setText(textOf(header, "phUserName"));
-    form.txtDepExRates->setText(textOf(header, "phDepExRate"));
-    form.txtComExRates->setText(textOf(header, "phComExRate"));
+    // Rates are numbers: one that was never stored reads as no rate.
+    form.txtDepExRates->setText(Text(header.Fields(QStringLiteral("phDepExRate"))));
+    form.txtComExRates->setText(Text(header.Fields(QStringLiteral("phComExRate"))));
 }
 
 // The stored lines, numbered 1..n in detail order whatever their stored ids.

@@ -381,3 +381,33 @@ TEST_F(Transactions, TheRegisterRowChangesOnlyOnceTheTransactionHasCommitted) {
 }
 
 #include "test_basmodule.moc"
+
+TEST_F(Procedures, ACommandThatFailsAgainTellsAgainButAKeyHandlerOnlyOnce) {
+    MessageScript messages;
+    const auto fail = [] { raise(kErrDbCommand, "SQLite", "database is locked"); };
+    messages.expectStartingWith("An error occurred in frmpayments (cmdOk_Click).")
+        .expectStartingWith("An error occurred in frmpayments (cmdOk_Click).")
+        .expectStartingWith("An error occurred in FrmMaster (txtsearch_KeyUp).");
+    Handle("frmpayments", "cmdOk_Click", fail);
+    Handle("frmpayments", "cmdOk_Click", fail);  // the second press is answered too
+    Handle("FrmMaster", "txtsearch_KeyUp", fail);
+    Handle("FrmMaster", "txtsearch_KeyUp", fail);  // every key: recorded, not shown again
+    EXPECT_EQ(messages.shown().size(), 3u);
+    EXPECT_EQ(clsIncident::recorded().size(), 4);
+}
+
+TEST_F(Transactions, ACommitIsNeverReportedAsAFailureOfWhatFollowsIt) {
+    con()->BeginTrans();
+    con()->Execute(
+        "update aHqPettyCashPaymentHeader set phRemarks='kept' where phPaymentID=60 "
+        "and phCompanyID=1");
+    bool later = false;
+    con()->runAfterCommit([] { throw std::runtime_error("the screen could not follow"); });
+    con()->runAfterCommit([&] { later = true; });
+    EXPECT_NO_THROW(con()->CommitTrans());
+    EXPECT_TRUE(later);
+    EXPECT_EQ(scalar("select phRemarks from aHqPettyCashPaymentHeader where phPaymentID=60 and "
+                     "phCompanyID=1")
+                  .toString(),
+              "kept");
+}

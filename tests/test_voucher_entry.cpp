@@ -301,6 +301,12 @@ TEST_F(VoucherEntry, TheTotalFollowsTheAccountsCurrencyExactly) {
         EXPECT_EQ(form.lblTotalAmt->text(), "Pmt Amount (USD):");
         EXPECT_EQ(form.txtAccExRates->text(), "0.2723");
         EXPECT_EQ(form.txtTotal->text(), "105.45");  // 100 + 20 × 0.2723 = 105.446
+        // The same account chosen again fetches its rate afresh.
+        exec("update ExchangeRateDetail set SellingRate=0.25 where CompanyID=1 and CurrencyID=2");
+        QApplication::processEvents();  // a later click, not the pick itself
+        emit form.cboAccName->activated(form.cboAccName->currentIndex());
+        EXPECT_EQ(form.txtAccExRates->text(), "0.25");
+        EXPECT_EQ(form.txtTotal->text(), "96.81");  // 100 / 0.2723 × 0.25 + 20 × 0.25
         form.lvwAccounts->clearItems();
         MessageScript messages;
         messages.expect("Save Changes?", vbNo);

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "../core/BasModule.h"
@@ -229,9 +230,22 @@ void frmpayments::setTabOrder() {
 void frmpayments::connectHandlers() {
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
-    connect(cboDepartment, &QComboBox::currentIndexChanged, this,
-            [this] { cboDepartment_Click(); });
-    connect(cboAccName, &QComboBox::currentIndexChanged, this, [this] { cboAccName_Click(); });
+    // A click on the entry already chosen counts as choosing it again (rates
+    // fetched afresh); a program's selection counts as a choice too.
+    for (QComboBox* box : {cboDepartment, cboAccName}) {
+        const auto click = [this, box] {
+            box == cboDepartment ? cboDepartment_Click() : cboAccName_Click();
+        };
+        connect(box, &QComboBox::currentIndexChanged, this, [box, click] {
+            click();
+            // A pick that changed the entry is announced twice; it runs once.
+            box->setProperty("pcpJustChanged", true);
+            QTimer::singleShot(0, box, [box] { box->setProperty("pcpJustChanged", false); });
+        });
+        connect(box, &QComboBox::activated, this, [box, click] {
+            if (!box->property("pcpJustChanged").toBool()) click();
+        });
+    }
     connect(mnuAdd, &QAction::triggered, this, [this] { mnuAdd_Click(); });
     connect(mnuEdit, &QAction::triggered, this, [this] { mnuEdit_Click(); });
     connect(mnuDelete, &QAction::triggered, this, [this] { mnuDelete_Click(); });
@@ -340,7 +354,8 @@ void frmpayments::cmdClose_Click() {
 // count as a change as much as the header's fields do.
 bool frmpayments::queryUnload(int) {
     bool allow = true;
-    Handle("frmpayments", "Form_QueryUnload", [&] {
+    // A question that could not be asked keeps the window and what was typed.
+    const bool asked = Handle("frmpayments", "Form_QueryUnload", [&] {
         if (tag().isEmpty()) return;
         const bool changed = GObjTrail.call("DataChanged", {ObjectArg(this)}).toBool();
         if (!(changed || blnItemChange) || !cmdOk->isEnabled()) return;
@@ -355,7 +370,7 @@ bool frmpayments::queryUnload(int) {
             allow = tag().isEmpty();
         }
     });
-    return allow;
+    return asked && allow;
 }
 
 }  // namespace pcp

@@ -26,12 +26,6 @@ using namespace BasModule;
 
 namespace {
 
-constexpr int kKeyColumn = RegisterColumn::kKey;
-constexpr int kNumberColumn = RegisterColumn::kNumber;
-constexpr int kDateColumn = RegisterColumn::kDate;
-constexpr int kCancelledColumn = RegisterColumn::kCancelled;
-constexpr int kPostedColumn = RegisterColumn::kPosted;
-
 // After a command the focus goes to New, or to the grid for a user who may
 // not create vouchers (a disabled button cannot take it).
 void focusAfterCommand(FrmMaster& w) {
@@ -45,7 +39,7 @@ void focusAfterCommand(FrmMaster& w) {
 // Delete disabled, the selection back on it before GridRowColor moves on.
 void showCancelled(FrmMaster& w, int row) {
     FlexGrid* grid = w.flexMaster;
-    grid->setTextMatrix(row, kCancelledColumn, QStringLiteral("Yes"));
+    grid->setTextMatrix(row, RegisterColumn::kCancelled, QStringLiteral("Yes"));
     w.GridColor();
     grid->setRowSel(row);
     grid->setRow(row);
@@ -65,8 +59,8 @@ QString askReason(FrmMaster& w) {
 // Cancels the voucher of `row` with the reason: the update, the row refresh
 // and the audit record commit together or not at all.
 void cancelVoucher(FrmMaster& w, int row, const QString& reason) {
-    const QString id = w.flexMaster->textMatrix(row, kKeyColumn);
-    const QString number = w.flexMaster->textMatrix(row, kNumberColumn);
+    const QString id = w.flexMaster->textMatrix(row, RegisterColumn::kKey);
+    const QString number = w.flexMaster->textMatrix(row, RegisterColumn::kNumber);
     TransactionScope transaction(GAdoCon);
     VoucherState::CancelVoucher(id, reason);
     HourglassScope hourglass;
@@ -82,8 +76,8 @@ void cancelVoucher(FrmMaster& w, int row, const QString& reason) {
 // colour, Cancel Posting is done, and Delete follows the row as on entering it.
 void showUnposted(FrmMaster& w, int row) {
     FlexGrid* grid = w.flexMaster;
-    grid->setTextMatrix(row, kPostedColumn, QStringLiteral("No"));
-    for (int c = 0; c <= kPostedColumn && c < grid->cols(); ++c) {
+    grid->setTextMatrix(row, RegisterColumn::kPosted, QStringLiteral("No"));
+    for (int c = 0; c <= RegisterColumn::kPosted && c < grid->cols(); ++c) {
         grid->setCol(c);
         grid->setCellForeColor(0);
     }
@@ -98,12 +92,13 @@ void FrmMaster::CmdDelete_Click() {
         GObjTrail.set("LoggedTime", Now());
         GStrMasterNewEditFlag = QStringLiteral("E");
         const qint16 row = CInt(double(flexMaster->row()));
-        if (flexMaster->textMatrix(row, kPostedColumn) == u"Yes") {
+        if (flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes") {
             ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Delete ."), vbInformation);
             return;
         }
         const QString question = QStringLiteral("Are You Sure Want To Delete The Entry - '") +
-                                 flexMaster->textMatrix(row, kNumberColumn) + QStringLiteral("'?");
+                                 flexMaster->textMatrix(row, RegisterColumn::kNumber) +
+                                 QStringLiteral("'?");
         if (ModuleMsgBox(question, vbYesNo | vbCritical | vbDefaultButton2) == vbYes) {
             const QString reason = askReason(*this);
             if (reason.trimmed().isEmpty())
@@ -120,15 +115,15 @@ void FrmMaster::CmdDelete_Click() {
 void FrmMaster::cmdUpdate_Click() {
     Handle("FrmMaster", "cmdUpdate_Click", [&] {
         const int row = flexMaster->row();
-        const QString number = flexMaster->textMatrix(row, kNumberColumn);
+        const QString number = flexMaster->textMatrix(row, RegisterColumn::kNumber);
         // No title of its own: the platform's default title.
         if (MsgBox(QStringLiteral("Do you want to cancel the posting of '") + number +
                        QStringLiteral("'?"),
                    vbYesNo | vbQuestion) == vbYes) {
             GObjTrail.set("LoggedTime", Now());
-            const QString id = flexMaster->textMatrix(row, kKeyColumn);
+            const QString id = flexMaster->textMatrix(row, RegisterColumn::kKey);
             const QDateTime date =
-                VoucherState::VoucherDate(flexMaster->textMatrix(row, kDateColumn));
+                VoucherState::VoucherDate(flexMaster->textMatrix(row, RegisterColumn::kDate));
             TransactionScope transaction(GAdoCon);
             VoucherState::CancelPosting(id, number, date);
             GObjTrail.call("SaveTrailInfo", {id, number, true, QStringLiteral("C")});
@@ -149,7 +144,7 @@ void FrmMaster::cmdPreview_Click() {
             Text(GObjVault.call("fnReturnField", {QStringLiteral("username")}));
         if (flexMaster->rows() < 2) return;
         const int row = flexMaster->row();
-        if (flexMaster->textMatrix(row, kNumberColumn).isEmpty()) return;
+        if (flexMaster->textMatrix(row, RegisterColumn::kNumber).isEmpty()) return;
 
         // The logon's five texts come from the data-source settings, never from the source.
         const ReportLogon logon = ReportDataSources::Load().logon();
@@ -175,7 +170,7 @@ void FrmMaster::cmdPreview_Click() {
             0, QStringLiteral("strUserName;") + userName + QStringLiteral(";True"));
         crptReport->setReplaceSelectionFormula(
             QStringLiteral(" {vwPCPaymentCheckList.phPaymentID}= ") +
-            NumberText(Val(flexMaster->textMatrix(row, kKeyColumn))));
+            NumberText(Val(flexMaster->textMatrix(row, RegisterColumn::kKey))));
         // Voucher ids repeat across companies: the report shows this company's alone,
         // read from the module's own database unless a data source is configured.
         crptReport->setCompany(GIntCompanyID);

@@ -123,14 +123,7 @@ int ModuleMsgBox(const QString& text, int style = 0);
 
 template <class Body>
 bool BasModule::Handle(const char* formName, const char* procedureName, Body&& body) {
-    try {
-        body();
-        HandlerSucceeded(formName, procedureName);
-        return true;
-    } catch (const std::exception& e) {
-        ReportCaught(QString::fromLatin1(formName), QString::fromLatin1(procedureName), e);
-        return false;
-    }
+    return HandleTelling(formName, procedureName, QString(), std::forward<Body>(body));
 }
 
 template <class Body>

@@ -143,12 +143,9 @@ void FrmMaster::connectHandlers() {
     connect(optDescend, &QRadioButton::clicked, this, [this] { optDescend_Click(); });
 
     keys_ = new KeyRouter(this);
-    keys_->setPreview(
-        {.keyDown = {}, .keyPress = [this](int& k) { Form_KeyPress(k); }, .keyUp = {}});
-    keys_->on(flexMaster,
-              {.keyDown = {}, .keyPress = [this](int& k) { flexMaster_KeyPress(k); }, .keyUp = {}});
-    keys_->on(txtsearch, {.keyDown = {},
-                          .keyPress = [this](int& k) { txtsearch_KeyPress(k); },
+    keys_->setPreview({.keyPress = [this](int& k) { Form_KeyPress(k); }});
+    keys_->on(flexMaster, {.keyPress = [this](int& k) { flexMaster_KeyPress(k); }});
+    keys_->on(txtsearch, {.keyPress = [this](int& k) { txtsearch_KeyPress(k); },
                           .keyUp = [this](int& k, int shift) { txtsearch_KeyUp(k, shift); }});
     keys_->attach();
 }

@@ -24,9 +24,6 @@ constexpr quint32 kRed = 0x0000FFu;
 constexpr quint32 kCyan = 0xFFFF00u;
 constexpr int kTwipsPerCharacter = 130;
 constexpr int kPayeeMaxTwips = 4000;
-constexpr int kPayeeColumn = RegisterColumn::kPayee;
-constexpr int kAmountColumn = RegisterColumn::kAmount;
-constexpr int kCancelledColumn = RegisterColumn::kCancelled;
 
 }  // namespace
 
@@ -71,8 +68,8 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
             first = false;
             rs.MoveNext();
         }
-        if (flexMaster->cols() > kAmountColumn)
-            flexMaster->setColAlignment(kAmountColumn, Qt::AlignRight);
+        if (flexMaster->cols() > RegisterColumn::kAmount)
+            flexMaster->setColAlignment(RegisterColumn::kAmount, Qt::AlignRight);
         NameGrid(strTableMain, widths);
         flexMaster->setColWidth(0, 0);
         rs.Close();
@@ -119,9 +116,9 @@ void FrmMaster::NameGrid(const QString& strTableMain, std::vector<double>& width
             const double wanted = widths[i] * kTwipsPerCharacter;
             if (wanted > flexMaster->colWidth(i)) flexMaster->setColWidth(i, int(wanted));
         }
-        if (flexMaster->cols() > kPayeeColumn &&
-            flexMaster->colWidth(kPayeeColumn) > kPayeeMaxTwips)
-            flexMaster->setColWidth(kPayeeColumn, kPayeeMaxTwips);
+        if (flexMaster->cols() > RegisterColumn::kPayee &&
+            flexMaster->colWidth(RegisterColumn::kPayee) > kPayeeMaxTwips)
+            flexMaster->setColWidth(RegisterColumn::kPayee, kPayeeMaxTwips);
 
         int total = 0;
         for (int c = 1; c < flexMaster->cols(); ++c) total += flexMaster->colWidth(c);
@@ -152,18 +149,18 @@ void FrmMaster::GridRowColor() {
         cmdNew->setEnabled(HasRight(QStringLiteral("N")));
         CmdEdit->setEnabled(HasRight(QStringLiteral("E")));
         CmdDelete->setEnabled(HasRight(QStringLiteral("D")));
-        if (flexMaster->textMatrix(flexMaster->row(), kCancelledColumn) == u"Yes")
+        if (flexMaster->textMatrix(flexMaster->row(), RegisterColumn::kCancelled) == u"Yes")
             CmdDelete->setEnabled(false);
         else if (HasRight(QStringLiteral("D")))
             CmdDelete->setEnabled(true);
 
         const int lastCol = std::min(6, flexMaster->cols() - 1);
         for (int r = 1; r < flexMaster->rows(); ++r) {
-            if (flexMaster->textMatrix(r, kCancelledColumn) != u"Yes") continue;
+            if (flexMaster->textMatrix(r, RegisterColumn::kCancelled) != u"Yes") continue;
             for (int c = 0; c <= lastCol; ++c) flexMaster->setCellForeColorAt(r, c, kRed);
         }
         flexMaster->setRow(flexMaster->rows() - 1);
-        flexMaster->setCol(std::min(kCancelledColumn, flexMaster->cols() - 1));
+        flexMaster->setCol(std::min(RegisterColumn::kCancelled, flexMaster->cols() - 1));
     });
 }
 

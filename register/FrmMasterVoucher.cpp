@@ -23,10 +23,6 @@ using namespace BasModule;
 
 namespace {
 
-constexpr int kIdColumn = RegisterColumn::kKey;
-constexpr int kCancelledColumn = RegisterColumn::kCancelled;
-constexpr int kPostedColumn = RegisterColumn::kPosted;
-
 QString textOf(const AdoRecordset& rs, const char* field) {
     const QVariant v = rs.Fields(QLatin1String(field));
     if (IsNull(v))
@@ -65,13 +61,13 @@ void FrmMaster::CmdEdit_Click() {
     const bool shown = Handle("FrmMaster", "CmdEdit_Click", [&] {
         GStrMasterNewEditFlag = QStringLiteral("E");
         const int row = flexMaster->row();
-        const QString id = flexMaster->textMatrix(row, kIdColumn);
+        const QString id = flexMaster->textMatrix(row, RegisterColumn::kKey);
         GIntPaymentID = CLng(id);
         frmpayments& form = PaymentsForm();
-        if (flexMaster->textMatrix(row, kCancelledColumn) == u"Yes") {
+        if (flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"Yes") {
             ModuleMsgBox(QStringLiteral("Entry Cancelled,Cannot Modify"), vbInformation);
             showReadOnly(form);
-        } else if (flexMaster->textMatrix(row, kPostedColumn) == u"Yes") {
+        } else if (flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes") {
             ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Modify"), vbInformation);
             form.cmdOk->setEnabled(false);
         }
@@ -114,7 +110,7 @@ void FrmMaster::fillVoucherForEdit(const AdoRecordset& header) {
 
 // The stored lines, numbered 1..n in detail order whatever their stored ids.
 void FrmMaster::LoadVoucherLines() {
-    const QString id = flexMaster->textMatrix(flexMaster->row(), kIdColumn);
+    const QString id = flexMaster->textMatrix(flexMaster->row(), RegisterColumn::kKey);
     AdoRecordset rs;
     rs.Open(QStringLiteral(" SELECT * from aHqPettyCashPaymentDetails where ") +
                 QStringLiteral(" pdPaymentID='") + id + QStringLiteral("' and ") +

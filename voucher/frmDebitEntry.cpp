@@ -161,18 +161,11 @@ void frmDebitEntry::connectHandlers() {
     connect(cmdNext, &QToolButton::clicked, this, [this] { cmdNext_Click(); });
     connect(cmdLast, &QToolButton::clicked, this, [this] { cmdLast_Click(); });
     keys_ = new KeyRouter(this);
-    keys_->on(
-        cboAccounts,
-        {.keyDown = {}, .keyPress = [this](int& k) { cboAccounts_KeyPress(k); }, .keyUp = {}});
-    keys_->on(txtDescription, {.keyDown = {},
-                               .keyPress =
-                                   [](int& k) {
-                                       if (k == vbKeyReturn) EnterToTab(k);
-                                   },
-                               .keyUp = {}});
-    keys_->on(
-        txtSettleAmt,
-        {.keyDown = {}, .keyPress = [this](int& k) { txtSettleAmt_KeyPress(k); }, .keyUp = {}});
+    keys_->on(cboAccounts, {.keyPress = [this](int& k) { cboAccounts_KeyPress(k); }});
+    keys_->on(txtDescription, {.keyPress = [](int& k) {
+                  if (k == vbKeyReturn) EnterToTab(k);
+              }});
+    keys_->on(txtSettleAmt, {.keyPress = [this](int& k) { txtSettleAmt_KeyPress(k); }});
     keys_->attach();
     txtSettleAmt->installEventFilter(this);
 }

@@ -260,14 +260,11 @@ void frmpayments::connectHandlers() {
     keys_ = new KeyRouter(this);
     for (QWidget* field :
          std::initializer_list<QWidget*>{txtPayee, txtRemarks, cboDepartment, cboAccName})
-        keys_->on(field, {.keyDown = hotkeys, .keyPress = enterMovesOn, .keyUp = {}});
-    keys_->on(dtpDate,
-              {.keyDown = {}, .keyPress = {}, .keyUp = [](int& k, int) { EnterToTab(k); }});
-    keys_->on(
-        lvwAccounts,
-        {.keyDown = hotkeys, .keyPress = [this](int& k) { lvwAccounts_KeyPress(k); }, .keyUp = {}});
-    keys_->on(txtTotal,
-              {.keyDown = {}, .keyPress = [this](int& k) { txtTotal_KeyPress(k); }, .keyUp = {}});
+        keys_->on(field, {.keyDown = hotkeys, .keyPress = enterMovesOn});
+    keys_->on(dtpDate, {.keyUp = [](int& k, int) { EnterToTab(k); }});
+    keys_->on(lvwAccounts,
+              {.keyDown = hotkeys, .keyPress = [this](int& k) { lvwAccounts_KeyPress(k); }});
+    keys_->on(txtTotal, {.keyPress = [this](int& k) { txtTotal_KeyPress(k); }});
     keys_->attach();
 }
 

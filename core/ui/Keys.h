@@ -41,10 +41,11 @@ int VbKeyCodeOf(const QKeyEvent* e);
 int VbKeyAsciiOf(const QKeyEvent* e);  // 0 when the key gives no character
 int VbShiftOf(const QKeyEvent* e);
 
+// Any handler may be left out.
 struct KeyHandlers {
-    std::function<void(int& keyCode, int shift)> keyDown;
-    std::function<void(int& keyAscii)> keyPress;
-    std::function<void(int& keyCode, int shift)> keyUp;
+    std::function<void(int& keyCode, int shift)> keyDown = {};
+    std::function<void(int& keyAscii)> keyPress = {};
+    std::function<void(int& keyCode, int shift)> keyUp = {};
 };
 
 // One per window: routes the keys of its controls to their handlers.

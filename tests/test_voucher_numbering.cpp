@@ -75,21 +75,13 @@ class Numbering : public DemoDatabaseTest {
 
 }  // namespace
 
-TEST_F(Numbering, TheFirstVoucherUnderANewPrefixIsOne) {
+TEST_F(Numbering, ANewPrefixStartsAtOneAndTheHighestNumberIsReadAsANumber) {
     exec(
         "update aPrefix set Prefix='PCP' where InterfaceID=7517 and DepartmentId=3 and "
         "FinancialId=2");
     clearDepartment(3);
     setContext(1, 1, 3);
     EXPECT_EQ(VoucherStore::NextPaymentNo(3), "PCP1");
-}
-
-TEST_F(Numbering, TheHighestNumberIsReadAsANumberNotAsText) {
-    exec(
-        "update aPrefix set Prefix='PCP' where InterfaceID=7517 and DepartmentId=3 and "
-        "FinancialId=2");
-    clearDepartment(3);
-    setContext(1, 1, 3);
     const int id = nextFreeId();
     addVoucher(1, id, 3, "PCP1", 101, "x1");
     addVoucher(1, id + 1, 3, "PCP2", 101, "x2");
@@ -117,15 +109,29 @@ TEST_F(Numbering, TheIdIsOneMoreThanTheCompanysHighest) {
     EXPECT_EQ(VoucherStore::NextPaymentId(), highestOfCompany + 1);
 }
 
-TEST_F(Numbering, TheFirstReferenceOfAnAccountIsOne) {
-    clearAccount(104);
-    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-0001");
-}
-
-TEST_F(Numbering, ANewStartYearStartsTheReferencesAgain) {
-    clearAccount(104);
-    addVoucher(1, nextFreeId(), 1, "ADM/900", 104, "PCP/2025/BK01-0041", 1);
-    EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-1");
+// A year's references run on from the last of that year, for each account and
+// company: a voucher keyed into the previous year neither restarts nor repeats them.
+TEST_F(Numbering, ReferencesRunPerAccountCompanyAndFinancialYear) {
+    clearAccount(104);  // its first reference is 0001
+    for (int year : {2, 1, 2, 2, 2})
+        for (const auto& [company, account, code] :
+             {std::tuple{1, 101, "PC01"}, {1, 104, "BK01"}, {2, 301, "PC01"}}) {
+            const int last = scalar(QStringLiteral("select coalesce(max(cast(substr("
+                                                   "phReferenceno, 15) as integer)), 0) from "
+                                                   "aHqPettyCashPaymentHeader where phCompanyID="
+                                                   "%1 and phAccountID=%2 and phFinancialID=%3")
+                                        .arg(company)
+                                        .arg(account)
+                                        .arg(year))
+                                 .toInt();
+            setContext(company, 1, 0, year);
+            VoucherHeader h = newVoucher(company == 1 ? 1 : 5, account);
+            save(h);
+            EXPECT_EQ(h.referenceNo, QStringLiteral("PCP/%1/%2-%3")
+                                         .arg(2024 + year)
+                                         .arg(code)
+                                         .arg(last + 1, 4, 10, QChar(u'0')));
+        }
 }
 
 TEST_F(Numbering, ReferencesCountOnPastNineAndPastNineThousandNineHundredNinetyNine) {

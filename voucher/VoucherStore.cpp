@@ -86,30 +86,28 @@ qint32 NextPaymentId() {
     return CLng(GObjVault.call("fnGetNextMaxNo", {QStringLiteral("PHPaymentID")}));
 }
 
+// The account's last reference in this company and financial year: ids repeat
+// across companies, and a voucher keyed into another year runs in that year's
+// series, which carries its own start year.
 QString MakeReference(qint32 accountId) {
     const QString startYear =
         vaultText(QStringLiteral("afinancialyear"), QStringLiteral("StartYear"),
                   QStringLiteral("FinancialId=") + number(GIntFinancialID));
     const QString code = vaultText(QStringLiteral("aAccountMaster"), QStringLiteral("AccountCode"),
                                    QStringLiteral("accountid=") + number(accountId));
-    // The account's own last voucher in this company: ids repeat across companies.
-    const QString company = QStringLiteral(" and phCompanyID=") + number(GIntCompanyID);
-    const QString lastId = vaultText(numberingTable(), QStringLiteral("max(phpaymentid)"),
-                                     QStringLiteral("phAccountID=") + number(accountId) + company);
     AdoRecordset rs;
-    rs.Open(QStringLiteral("select * from ") + numberingTable() +
-                QStringLiteral(" where phpaymentid=") + number(qint64(Val(lastId))) + company,
-            GAdoCon, adOpenKeyset, adLockOptimistic);
-    QString running = Format(1, QStringLiteral("0000"));
-    if (!rs.Eof() && !IsNull(rs.Fields(QStringLiteral("phReferenceno")))) {
-        const QString last = Text(rs.Fields(QStringLiteral("phReferenceno")));
-        if (Val(startYear) > Val(last.mid(4, 4)))
-            running = QStringLiteral("1");
-        else  // every digit after the account code: references go on past 9999
-            running = Format(Val(last.mid(code.size() + 10)) + 1, QStringLiteral("0000"));
-    }
+    rs.Open(QStringLiteral("select top 1 phReferenceno from ") + numberingTable() +
+                QStringLiteral(" where phAccountID=") + number(accountId) +
+                QStringLiteral(" and phCompanyID=") + number(GIntCompanyID) +
+                QStringLiteral(" and phFinancialID=") + number(GIntFinancialID) +
+                QStringLiteral(" order by phPaymentID desc"),
+            GAdoCon, adOpenForwardOnly, adLockReadOnly);
+    double running = 1;
+    if (!rs.Eof() && !IsNull(rs.Fields(0)))  // every digit after the code: on past 9999
+        running = Val(Text(rs.Fields(0)).mid(code.size() + 10)) + 1;
     rs.Close();
-    return QStringLiteral("PCP/") + startYear + u'/' + code + u'-' + running;
+    return QStringLiteral("PCP/") + startYear + u'/' + code + u'-' +
+           Format(running, QStringLiteral("0000"));
 }
 
 void SaveHeader(const VoucherHeader& h) {

@@ -45,8 +45,8 @@ QString NextPaymentNo(qint32 departmentId);
 qint32 NextPaymentId();
 
 // "PCP/" + start year + "/" + account code + "-" + running number of the
-// account's vouchers in this company: 4 digits, "1" in a new start year,
-// and on past 9999.
+// account's vouchers in this company and financial year: 4 digits from
+// "0001", and on past 9999.
 QString MakeReference(qint32 accountId);
 
 // Writes the header row (an edit first deletes the stored one).

@@ -22,9 +22,30 @@ namespace {
 const QByteArray kSqliteMagic("SQLite format 3\0", 16);
 constexpr int kHeaderSize = 100;
 
+// A URI naming the file, for SQLite to open with the query given.
+QByteArray fileUri(const QString& path, const QString& query) {
+    return (QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            query)
+        .toUtf8();
+}
+
+// The file's first bytes, read through SQLite's own handle on it. Closing any
+// other handle on the file would drop every lock this process holds on it,
+// those of the connections open to it included: another program would then
+// take itself for the file's last user and fold the write-ahead log away
+// under them. SQLite keeps a handle it closes open until its locks go.
+// Opened immutable, the file is only read: no lock, no -wal or -shm file.
 QByteArray header(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.read(kHeaderSize) : QByteArray();
+    sqlite3* db = nullptr;
+    QByteArray bytes(kHeaderSize, '\0');
+    sqlite3_file* file = nullptr;
+    const bool read =
+        sqlite3_open_v2(fileUri(path, QStringLiteral("?immutable=1")).constData(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK &&
+        sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK && file &&
+        file->pMethods && file->pMethods->xRead(file, bytes.data(), kHeaderSize, 0) == SQLITE_OK;
+    sqlite3_close(db);
+    return read ? bytes : QByteArray();
 }
 
 // Bytes 18 and 19 of the header are 2 once the file has been put in WAL mode.
@@ -41,8 +62,8 @@ bool folderWritable(const QString& path) {
 // as immutable, SQLite makes no -wal or -shm file for it.
 QString readingUri(const QString& path, bool wal) {
     const bool immutable = wal && !QFileInfo::exists(path + QStringLiteral("-wal"));
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-           (immutable ? QStringLiteral("?immutable=1") : QStringLiteral("?mode=ro"));
+    return QString::fromUtf8(
+        fileUri(path, immutable ? QStringLiteral("?immutable=1") : QStringLiteral("?mode=ro")));
 }
 
 // The names of the file's tables and views, lower case; on failure the reason in error.

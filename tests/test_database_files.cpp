@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -59,6 +60,15 @@ bool sideFilesExist(const QString& file) {
     for (const char* suffix : {"-wal", "-shm", "-journal"})
         if (QFileInfo::exists(file + QLatin1String(suffix))) return true;
     return false;
+}
+
+// The sqlite3 shell as another program on the file: it opens it, runs the
+// statement and closes it again, as a backup or another workstation would.
+QString otherProgram(const QString& file, const QString& sql) {
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), {file, sql});
+    EXPECT_TRUE(shell.waitForFinished(20000)) << "the sqlite3 shell is needed";
+    return QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
 }
 
 bool runningAsRoot() {
@@ -216,6 +226,32 @@ TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem)
         EXPECT_FALSE(columns(reference, table).isEmpty());
         EXPECT_EQ(columns(file, table), columns(reference, table)) << table.toStdString();
     }
+}
+
+// Another connection to the file in this process (the report's own, opened
+// read-write or read-only) must leave the first one's hold on the file alone:
+// otherwise the next program to close the file takes itself for the last
+// user, folds the write-ahead log away and the first one's later writes are lost.
+TEST_F(DatabaseFiles, WritesSurviveASecondConnectionAndAnotherProgramOpeningTheFile) {
+    const QString file = demoCopy("shared.db");
+    AdoConnection first;
+    first.Open(sqliteSource(file));
+    const QString write =
+        "insert into aGridLayout (UserID, CompanyID, GridName, ColumnIndex, WidthTwips) values "
+        "(1, 1, 'probe', %1, 100)";
+    int written = 0;
+    first.Execute(write.arg(++written));
+    for (const QString options : {"", ";Mode=ReadOnly"}) {
+        AdoConnection second;
+        second.Open(sqliteSource(file) + options);
+        second.Close();
+        otherProgram(file, "select count(*) from aUsers");
+        first.Execute(write.arg(++written));
+    }
+    EXPECT_EQ(otherProgram(file,
+                           "select group_concat(ColumnIndex) from aGridLayout where "
+                           "GridName='probe'"),
+              "1,2,3");
 }
 
 TEST(ConnectionMode, ReadOnlyIsAnOptionOfTheEmbeddedConnectionString) {

@@ -35,6 +35,51 @@ void focusAfterCommand(FrmMaster& w) {
         w.flexMaster->setFocus();
 }
 
+// Cancelled rows read red, as GridRowColor paints them; others the standard colour.
+constexpr quint32 kCancelledColor = 0x0000FFu;
+
+// The row's colour as its cells say (they hold the stored state once
+// refreshed), and the commands following the row.
+void showStoredRow(FrmMaster& w, int row) {
+    FlexGrid* grid = w.flexMaster;
+    const bool cancelled = grid->textMatrix(row, RegisterColumn::kCancelled) == u"Yes";
+    for (int c = 0; c <= RegisterColumn::kPosted && c < grid->cols(); ++c)
+        grid->setCellForeColorAt(row, c, cancelled ? kCancelledColor : 0);
+    w.flexMaster_EnterCell();
+}
+
+// Another workstation changed the voucher first: nothing is changed, and once
+// the transaction commits the row shows the voucher as stored. False when the
+// refresh failed (it reports its own failure, which rolls the transaction back).
+bool showAsStored(FrmMaster& w, int row, const QString& id, TransactionScope& transaction) {
+    GStrMasterNewEditFlag = QStringLiteral("E");  // the refresh updates the current row
+    UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
+    if (!GAdoCon->InTransaction()) return false;
+    GAdoCon->runAfterCommit([&w, row] { showStoredRow(w, row); });
+    transaction.Commit();
+    return true;
+}
+
+QString quoted(const QString& number) {
+    return u'\'' + number + u'\'';
+}
+
+// Why the stored voucher may not be cancelled; empty when it may.
+QString deleteRefusal(const VoucherState::StoredVoucher& stored, const QString& number) {
+    const QString notDeleted = QStringLiteral(": it was not deleted.");
+    if (!stored.found) return quoted(number) + QStringLiteral(" is no longer stored") + notDeleted;
+    if (stored.cancelled)
+        return quoted(number) + QStringLiteral(" was cancelled on another workstation meanwhile") +
+               notDeleted;
+    if (stored.posted)
+        return quoted(number) + QStringLiteral(" was posted on another workstation meanwhile") +
+               notDeleted;
+    if (IsDateFrozen(stored.date))
+        return quoted(number) + QStringLiteral(" is dated on or before the accounts freeze date") +
+               notDeleted;
+    return QString();
+}
+
 // The cancelled voucher's row once the cancellation is committed: red, its
 // Delete disabled, the selection back on it before GridRowColor moves on.
 void showCancelled(FrmMaster& w, int row) {
@@ -56,33 +101,70 @@ QString askReason(FrmMaster& w) {
     return w.strCancelReason;
 }
 
-// Cancels the voucher of `row` with the reason: the update, the row refresh
-// and the audit record commit together or not at all.
-void cancelVoucher(FrmMaster& w, int row, const QString& reason) {
+// Cancels the voucher of `row` with the reason, as long as the stored voucher
+// is open and not frozen: the update, the row refresh and the audit record
+// commit together or not at all. What the user must be told; empty when done.
+QString cancelVoucher(FrmMaster& w, int row, const QString& reason) {
     const QString id = w.flexMaster->textMatrix(row, RegisterColumn::kKey);
     const QString number = w.flexMaster->textMatrix(row, RegisterColumn::kNumber);
     TransactionScope transaction(GAdoCon);
-    VoucherState::CancelVoucher(id, reason);
+    QString refusal = deleteRefusal(VoucherState::Read(id), number);
+    if (refusal.isEmpty() && !VoucherState::CancelVoucher(id, reason))
+        refusal =
+            quoted(number) +
+            QStringLiteral(" was changed on another workstation meanwhile: it was not deleted.");
+    if (!refusal.isEmpty()) return showAsStored(w, row, id, transaction) ? refusal : QString();
     HourglassScope hourglass;
     UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
     // UpdateEditedRow reports its own failure, which rolls the transaction back.
-    if (!GAdoCon->InTransaction()) return;
+    if (!GAdoCon->InTransaction()) return QString();
     GAdoCon->runAfterCommit([&w, row] { showCancelled(w, row); });
     GObjTrail.call("SaveTrailInfo", {CLng(QVariant(id)), number, true, QStringLiteral("D")});
     transaction.Commit();
+    return QString();
 }
 
-// The posting reversal's grid changes: the row reads "No" in the standard
-// colour, Cancel Posting is done, and Delete follows the row as on entering it.
+// The posting reversal's grid changes: the row reads "No" in the colour of its
+// state, and the commands follow the row as on entering it.
 void showUnposted(FrmMaster& w, int row) {
-    FlexGrid* grid = w.flexMaster;
-    grid->setTextMatrix(row, RegisterColumn::kPosted, QStringLiteral("No"));
-    for (int c = 0; c <= RegisterColumn::kPosted && c < grid->cols(); ++c) {
-        grid->setCol(c);
-        grid->setCellForeColor(0);
+    w.flexMaster->setTextMatrix(row, RegisterColumn::kPosted, QStringLiteral("No"));
+    showStoredRow(w, row);
+    w.flexMaster->setCol(RegisterColumn::kPosted);
+}
+
+// What the user is told after Cancel Posting; nothing after an error report.
+struct Told {
+    QString text;
+    int icon = vbExclamation;
+    bool reversed = false;
+};
+
+// Reverses the posting of the voucher of `row` in one transaction, as long as
+// the stored voucher is posted, not cancelled, and its journal entry is
+// certain. What the user is told.
+Told reversePosting(FrmMaster& w, int row) {
+    const QString id = w.flexMaster->textMatrix(row, RegisterColumn::kKey);
+    const QString number = w.flexMaster->textMatrix(row, RegisterColumn::kNumber);
+    TransactionScope transaction(GAdoCon);
+    switch (VoucherState::CancelPosting(id)) {
+        case VoucherState::Reversal::JournalEntryUnclear:  // rolled back as the scope ends
+            return {QStringLiteral("The journal entry of ") + quoted(number) +
+                        QStringLiteral(" could not be identified: nothing was changed."),
+                    vbExclamation};
+        case VoucherState::Reversal::NotPostedOrCancelled: {
+            const bool cancelled = VoucherState::Read(id).cancelled;
+            if (!showAsStored(w, row, id, transaction)) return {};
+            return {quoted(number) +
+                        (cancelled ? QStringLiteral(" was cancelled on another workstation "
+                                                    "meanwhile: its posting was not cancelled.")
+                                   : QStringLiteral(" is no longer posted: nothing was changed.")),
+                    vbExclamation};
+        }
+        case VoucherState::Reversal::Done: break;
     }
-    w.cmdUpdate->setEnabled(false);
-    w.flexMaster_EnterCell();
+    GObjTrail.call("SaveTrailInfo", {id, number, true, QStringLiteral("C")});
+    transaction.Commit();
+    return {QStringLiteral("Posting Cancelled"), vbInformation, true};
 }
 
 }  // namespace
@@ -101,11 +183,13 @@ void FrmMaster::CmdDelete_Click() {
                                  QStringLiteral("'?");
         if (ModuleMsgBox(question, vbYesNo | vbCritical | vbDefaultButton2) == vbYes) {
             const QString reason = askReason(*this);
-            if (reason.trimmed().isEmpty())
+            if (reason.trimmed().isEmpty()) {
                 ModuleMsgBox(QStringLiteral("No reason was given: the entry is not deleted."),
                              vbInformation);
-            else
-                cancelVoucher(*this, row, reason);
+            } else {
+                const QString refusal = cancelVoucher(*this, row, reason);
+                if (!refusal.isEmpty()) ModuleMsgBox(refusal, vbExclamation);
+            }
         }
         focusAfterCommand(*this);
         flexMaster_SelChange();
@@ -121,15 +205,9 @@ void FrmMaster::cmdUpdate_Click() {
                        QStringLiteral("'?"),
                    vbYesNo | vbQuestion) == vbYes) {
             GObjTrail.set("LoggedTime", Now());
-            const QString id = flexMaster->textMatrix(row, RegisterColumn::kKey);
-            const QDateTime date =
-                VoucherState::VoucherDate(flexMaster->textMatrix(row, RegisterColumn::kDate));
-            TransactionScope transaction(GAdoCon);
-            VoucherState::CancelPosting(id, number, date);
-            GObjTrail.call("SaveTrailInfo", {id, number, true, QStringLiteral("C")});
-            transaction.Commit();
-            ModuleMsgBox(QStringLiteral("Posting Cancelled"), vbInformation);
-            showUnposted(*this, row);
+            const Told told = reversePosting(*this, row);
+            if (!told.text.isEmpty()) ModuleMsgBox(told.text, told.icon);
+            if (told.reversed) showUnposted(*this, row);
         }
         flexMaster_SelChange();
     });

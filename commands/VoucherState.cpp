@@ -1,7 +1,7 @@
 #include "VoucherState.h"
 
+#include "../core/AdoRecordset.h"
 #include "../core/BasModule.h"
-#include "../core/ModuleError.h"
 #include "../core/SqlText.h"
 #include "../core/Values.h"
 
@@ -16,34 +16,62 @@ QString keyText(const QString& paymentId) {
     return QString::number(CLng(QVariant(paymentId)));
 }
 
+QString ofCompany() {
+    return QStringLiteral(" and phCompanyID=") + QString::number(GIntCompanyID);
+}
+
+// The condition that selects the company's live "HQPCP" journal entries of the
+// voucher's number and date.
+QString liveJournalEntries(const StoredVoucher& voucher) {
+    return QStringLiteral(" where referenceno='") + SqlEscape(voucher.number) +
+           QStringLiteral("' and Type='HQPCP' and JournalDate='") +
+           FormatDate(voucher.date, QStringLiteral("yyyymmdd")) +
+           QStringLiteral("' And Cancel = 0 AND companyid=") + QString::number(GIntCompanyID);
+}
+
+int journalEntryCount(const QString& condition) {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("select count(*) from KRVjournalheader") + condition, GAdoCon);
+    const int n = CLng(rs.Fields(0));
+    rs.Close();
+    return n;
+}
+
 }  // namespace
 
-void CancelVoucher(const QString& paymentId, const QString& reason) {
-    GAdoCon->Execute(
-        QStringLiteral("update aHqPettyCashPaymentHeader set phcancel=1,phcancelRemarks='") +
-        SqlEscape(reason) + QStringLiteral("' where phPaymentID='") + keyText(paymentId) +
-        QStringLiteral("' and phCompanyID=") + QString::number(GIntCompanyID));
+StoredVoucher Read(const QString& paymentId) {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("select phCancel, phPosted, phPaymentNo, phPaymentdate from "
+                           "aHqPettyCashPaymentHeader where phPaymentID=") +
+                keyText(paymentId) + ofCompany(),
+            GAdoCon);
+    StoredVoucher voucher;
+    if (!rs.Eof())
+        voucher = {true, CBool(rs.Fields(0)), CBool(rs.Fields(1)), Text(rs.Fields(2)),
+                   CDate(rs.Fields(3))};
+    rs.Close();
+    return voucher;
 }
 
-void CancelPosting(const QString& paymentId, const QString& paymentNo,
-                   const QDateTime& paymentDate) {
+bool CancelVoucher(const QString& paymentId, const QString& reason) {
+    return GAdoCon->Execute(
+               QStringLiteral("update aHqPettyCashPaymentHeader set phcancel=1,phcancelRemarks='") +
+               SqlEscape(reason) + QStringLiteral("' where phPaymentID='") + keyText(paymentId) +
+               QStringLiteral("'") + ofCompany() +
+               QStringLiteral(" and phCancel=0 and phPosted=0")) == 1;
+}
+
+Reversal CancelPosting(const QString& paymentId) {
     const QString key = keyText(paymentId);  // before anything is sent
-    GAdoCon->Execute(QStringLiteral("Update KRVjournalheader set cancel=1 where referenceno='") +
-                     SqlEscape(paymentNo) + QStringLiteral("' and Type='HQPCP' and JournalDate='") +
-                     FormatDate(paymentDate, QStringLiteral("yyyymmdd")) +
-                     QStringLiteral("' And Cancel = 0 AND companyid=") +
-                     QString::number(GIntCompanyID));
-    GAdoCon->Execute(
-        QStringLiteral("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=") + key +
-        QStringLiteral(" And phcompanyid =") + QString::number(GIntCompanyID));
-}
-
-QDateTime VoucherDate(const QString& cellText) {
-    const QDateTime date = ParseDate(cellText);
-    if (!date.isValid())
-        raise(kErrTypeMismatch, QStringLiteral("PettyCashPayments"),
-              QStringLiteral("Type mismatch"));
-    return date;
+    if (GAdoCon->Execute(
+            QStringLiteral("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=") +
+            key + ofCompany() + QStringLiteral(" and phPosted=1 and phCancel=0")) != 1)
+        return Reversal::NotPostedOrCancelled;
+    const QString entries = liveJournalEntries(Read(key));
+    if (journalEntryCount(entries) != 1 ||
+        GAdoCon->Execute(QStringLiteral("Update KRVjournalheader set cancel=1") + entries) != 1)
+        return Reversal::JournalEntryUnclear;
+    return Reversal::Done;
 }
 
 }  // namespace pcp::VoucherState

@@ -283,12 +283,16 @@ void FrmMaster::flexMaster_MouseMove() {
 void FrmMaster::flexMaster_EnterCell() {
     Handle("FrmMaster", "flexMaster_EnterCell", [&] {
         const int row = flexMaster->row();
-        if (flexMaster->textMatrix(row, 0).isEmpty() || flexMaster->textMatrix(row, 5) == u"Yes") {
+        const bool listed = !flexMaster->textMatrix(row, RegisterColumn::kKey).isEmpty();
+        const bool cancelled = flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"Yes";
+        // Cancel Posting needs no right: only a posted voucher that stands.
+        cmdUpdate->setEnabled(listed && !cancelled &&
+                              flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes");
+        if (!listed || cancelled) {
             CmdDelete->setEnabled(false);
             return;
         }
         CmdDelete->setEnabled(HasRight(QStringLiteral("D")));
-        if (flexMaster->textMatrix(row, 6) == u"Yes") cmdUpdate->setEnabled(true);
         const QDateTime date = ParseDate(flexMaster->textMatrix(row, 2));
         if (date.isValid() && IsDateFrozen(date)) CmdDelete->setEnabled(false);
     });

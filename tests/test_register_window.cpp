@@ -147,8 +147,12 @@ TEST_F(RegisterWindow, DeleteAndCancelPostingFollowTheCurrentRow) {
     clickRow(posted);
     EXPECT_EQ(buttonsOf(w), (Buttons{true, true, true, true}));
     EXPECT_EQ(grid()->foreColorSel(), kColorHighlightText);
+    QTest::keyClick(grid(), Qt::Key_Up);  // onto a voucher that is not posted
+    ASSERT_EQ(cell(grid()->row(), 6), "No");
+    EXPECT_FALSE(w->cmdUpdate->isEnabled());
+    clickRow(posted);
     clickRow(open_);
-    EXPECT_EQ(buttonsOf(w), (Buttons{true, true, true, true}));  // Cancel Posting stays available
+    EXPECT_EQ(buttonsOf(w), (Buttons{true, true, true, false}));
     clickRow(frozen);
     EXPECT_FALSE(w->CmdDelete->isEnabled());
 }

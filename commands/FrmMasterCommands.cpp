@@ -91,6 +91,7 @@ void showCancelled(FrmMaster& w, int row) {
     grid->setCol(1);
     w.CmdDelete->setEnabled(false);
     w.GridRowColor();
+    w.followCancelPosting();  // GridRowColor moved the current row
 }
 
 // The reason dialog, modal over the register; the accepted reason, or empty.

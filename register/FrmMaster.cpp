@@ -282,13 +282,9 @@ void FrmMaster::flexMaster_MouseMove() {
 
 void FrmMaster::flexMaster_EnterCell() {
     Handle("FrmMaster", "flexMaster_EnterCell", [&] {
+        followCancelPosting();
         const int row = flexMaster->row();
-        const bool listed = !flexMaster->textMatrix(row, RegisterColumn::kKey).isEmpty();
-        const bool cancelled = flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"Yes";
-        // Cancel Posting needs no right: only a posted voucher that stands.
-        cmdUpdate->setEnabled(listed && !cancelled &&
-                              flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes");
-        if (!listed || cancelled) {
+        if (flexMaster->textMatrix(row, 0).isEmpty() || flexMaster->textMatrix(row, 5) == u"Yes") {
             CmdDelete->setEnabled(false);
             return;
         }
@@ -296,6 +292,13 @@ void FrmMaster::flexMaster_EnterCell() {
         const QDateTime date = ParseDate(flexMaster->textMatrix(row, 2));
         if (date.isValid() && IsDateFrozen(date)) CmdDelete->setEnabled(false);
     });
+}
+
+void FrmMaster::followCancelPosting() {
+    const int row = flexMaster->row();
+    cmdUpdate->setEnabled(!flexMaster->textMatrix(row, RegisterColumn::kKey).isEmpty() &&
+                          flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"No" &&
+                          flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes");
 }
 
 // --- commands -------------------------------------------------------------

@@ -71,6 +71,8 @@ class FrmMaster : public VbForm {
     void GridColor();
     void flexMaster_EnterCell();
     void flexMaster_SelChange();
+    // Cancel Posting needs no right: it is enabled on a posted voucher that stands.
+    void followCancelPosting();
 
     // The register query of the module context; orderPiece closes the date literal.
     static QString RegisterQuery(qint32 previousDays, const QString& orderPiece);

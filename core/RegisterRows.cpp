@@ -44,6 +44,19 @@ class FlexGridRowsImpl final : public RegisterRows {
 
 }  // namespace
 
+int RegisterRows::rowOf(const QString& key) const {
+    for (int r = rowCount() - 1; r >= 1; --r)
+        if (cell(r, 0) == key) return r;
+    return 0;
+}
+
+void RegisterRows::putRow(const QStringList& cells) {
+    int row = rowOf(cells.value(0));
+    if (!row && rowCount() == 2 && cell(1, 0).isEmpty()) row = 1;
+    if (!row) return appendAndSelect(cells);
+    for (int c = 0; c < cells.size() && c < columnCount(); ++c) setCell(row, c, cells[c]);
+}
+
 std::unique_ptr<RegisterRows> FlexGridRows(FlexGrid* grid) {
     return std::make_unique<FlexGridRowsImpl>(grid);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the shared procedures may do to the register's rows: read and write a
-// cell of the current row, and add a voucher's row at the end. The register
+// cell, add a voucher's row at the end, or put it where its key is. The register
 // lends its grid through this interface; nothing below the windows holds the
 // widget itself.
 
@@ -27,6 +27,12 @@ class RegisterRows {
     virtual void selectRow(int row) = 0;
     // The grid control itself, for the layout component.
     virtual QObject* control() const = 0;
+
+    // The row whose key (column 0) is `key`; 0 when no row has it.
+    int rowOf(const QString& key) const;
+    // Puts a voucher's row (its key first) where it shows: over the row with
+    // that key, in an empty register's one blank row, or at the end.
+    void putRow(const QStringList& cells);
 };
 
 // The rows of a flex grid (the register's, or a test's).

@@ -3,6 +3,7 @@
 // fails at any of its statements leaving the database as it was.
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
@@ -79,14 +80,18 @@ class VoucherSave : public VoucherTest {
             .toInt();
     }
     int errorsLogged() { return scalar("select count(*) from aErrorLog").toInt(); }
-    // An open voucher (neither cancelled nor posted) that `user` keyed for
-    // Operations, without lines on the accounts `except`.
-    int openRowBy(const QString& user, const QString& except = QStringLiteral("0")) {
-        for (int r = grid()->rows() - 1; r >= 1; --r) {
+    // An open voucher (neither cancelled, posted nor frozen) that `user` keyed
+    // for Operations, without lines on the accounts `except`, above row `above`.
+    int openRowBy(const QString& user, const QString& except = QStringLiteral("0"), int above = 0) {
+        for (int r = (above ? above : grid()->rows()) - 1; r >= 1; --r) {
             if (grid()->textMatrix(r, 5) != "No" || grid()->textMatrix(r, 6) != "No") continue;
             const int id = grid()->textMatrix(r, 0).toInt();
             if (header(1, id, "phUserName").toString() != user) continue;
             if (header(1, id, "phDepartmentID").toInt() != 2) continue;
+            if (scalar("select count(*) from MiscSettings where AccountsFreezeDate >= '" +
+                       header(1, id, "phPaymentdate").toString() + "'")
+                    .toInt())
+                continue;  // frozen
             if (scalar(QStringLiteral("select count(*) from aHqPettyCashPaymentDetails where "
                                       "pdCompanyID=1 and pdPaymentID=%1 and pdDebitAccountID "
                                       "in (%2)")
@@ -180,6 +185,7 @@ TEST_F(VoucherSave, ANewVoucherIsStoredColumnByColumn) {
 }
 
 TEST_F(VoucherSave, AnEditKeepsItsIdentityAndNumbersItsLinesByLineNumber) {
+    exec("update MiscSettings set AccountsFreezeDate=null");
     open();
     const int row = openRowBy("clerk", "204, 208");
     ASSERT_GT(row, 0);
@@ -218,28 +224,131 @@ TEST_F(VoucherSave, AnEditKeepsItsIdentityAndNumbersItsLinesByLineNumber) {
               1);
 }
 
-TEST_F(VoucherSave, AVoucherPostedMeanwhileIsRefusedAndNothingIsWritten) {
+// Another workstation changes the stored voucher while it is open for edit here.
+TEST_F(VoucherSave, AnEditOfAVoucherChangedMeanwhileIsRefusedAndKeptOnScreen) {
     open();
+    const QString where = " where phCompanyID=1 and phPaymentID=%1";
+    const struct {
+        QString change, message;
+        int icon;
+    } cases[] = {
+        {"update aHqPettyCashPaymentHeader set phCancel=1, phCancelRemarks='Paid twice'" + where,
+         "This voucher has been cancelled since you opened it. Nothing was saved.", vbExclamation},
+        {"update aHqPettyCashPaymentHeader set phPosted=1" + where,
+         "The transaction has posted to the Journal. Please cancel post to edit", vbCritical},
+        {"delete from aHqPettyCashPaymentHeader" + where,
+         "This voucher is no longer in the database. Nothing was saved.", vbExclamation},
+        {"update MiscSettings set AccountsFreezeDate=(select phPaymentdate from "
+         "aHqPettyCashPaymentHeader" +
+             where + ")",
+         "The accounts are frozen up to %2: a voucher dated on or before it cannot be changed.",
+         vbExclamation},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        row = openRowBy("admin", "0", row);
+        ASSERT_GT(row, 0);
+        const QString id = grid()->textMatrix(row, 0), date = grid()->textMatrix(row, 2);
+        clickRow(row);
+        onEditVoucher([&](frmpayments& form) {
+            typeInto(form.txtPayee, "Changed meanwhile");
+            form.dtpDate->setDate(kProcessDate);  // out of the frozen period
+            exec(c.change.arg(id));
+            const QString before = dumpAll();
+            MessageScript messages;
+            messages.expect(QString(c.message).replace("%2", date));
+            QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+            ASSERT_EQ(messages.shown().size(), 1u) << c.change.toStdString();
+            EXPECT_EQ(messages.shown()[0].icon(), c.icon);
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(form.txtPayee->text(), "Changed meanwhile");
+            EXPECT_EQ(dumpAll(), before);
+            leaveUnsaved(form);
+        });
+    }
+}
+
+TEST_F(VoucherSave, ADateInTheFrozenPeriodOrOutsideTheYearIsRefused) {
+    open(1, 2);
+    exec("update MiscSettings set AccountsFreezeDate='20261120'");  // by another workstation
+    const QString before = dumpAll();
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        for (const auto& [date, message] :
+             {std::pair{QDate(2027, 1, 4),
+                        "The payment date must fall within the financial "
+                        "year, 01/01/2026 to 31/12/2026."},
+              {kProcessDate,
+               "The accounts are frozen up to 20/11/2026: a voucher dated on or "
+               "before it cannot be saved."}}) {
+            form.dtpDate->setDate(date);
+            MessageScript messages;
+            messages.expect(message);
+            QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(form.focusWidget(), form.dtpDate) << message;
+        }
+        leaveUnsaved(form);
+    });
+    EXPECT_EQ(dumpAll(), before);
+}
+
+// 10 dollars are 36.724 dirhams: the amount keeps the third decimal of its lines.
+TEST_F(VoucherSave, TheAmountIsTheExactSumOfTheConvertedLines) {
+    open(1, 2);
+    const int id = highestId(1) + 1;
+    onNewVoucher([&](frmpayments& form) {
+        fillIn(form);
+        addLine(form, "Site Fuel (USD)", "Diesel", "10");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+    });
+    const auto linesSum = [&] {
+        return scalar(
+                   QStringLiteral(
+                       "select printf('%.3f', sum(round(pdAmount * phExRate / pdExRate, 3))) from "
+                       "aHqPettyCashPaymentDetails join aHqPettyCashPaymentHeader "
+                       "on phCompanyID=pdCompanyID and phPaymentID=pdPaymentID "
+                       "where pdCompanyID=1 and pdPaymentID=%1")
+                       .arg(id))
+            .toString();
+    };
+    EXPECT_EQ(header(1, id, "phAmount").toString(), "94.224");
+    EXPECT_EQ(linesSum(), "94.224");
+    onEditVoucher([&](frmpayments& form) {  // the payee alone
+        typeInto(form.txtPayee, "Metro Fuel Station");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(header(1, id, "phPayee").toString(), "Metro Fuel Station");
+    EXPECT_EQ(header(1, id, "phAmount").toString(), "94.224");
+}
+
+// Whatever the register shows, the saved voucher becomes its current row.
+TEST_F(VoucherSave, TheRegisterSelectsTheSavedVoucher) {
+    exec("update MiscSettings set AccountsFreezeDate=null");
+    open(1, 2);
+    const auto saveNew = [&](const QDate& date) {
+        onNewVoucher([&](frmpayments& form) {
+            fillIn(form);
+            form.dtpDate->setDate(date);
+            QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+            EXPECT_FALSE(form.isVisible());
+        });
+        EXPECT_EQ(grid()->textMatrix(grid()->row(), 0), QString::number(highestId(1)));
+    };
+    searchAll("Payee", "Parking");  // a search that leaves the new voucher out
+    saveNew(kProcessDate);
+    reopen(1, 2);
+    saveNew(kProcessDate.addDays(-40));  // before the register's window
+    pickSort("Payee");
     const int row = openRowBy("admin");
-    ASSERT_GT(row, 0);
     const QString id = grid()->textMatrix(row, 0);
     clickRow(row);
     onEditVoucher([&](frmpayments& form) {
-        typeInto(form.txtPayee, "Changed after posting");
-        exec(
-            "update aHqPettyCashPaymentHeader set phPosted=1 where phCompanyID=1 and "
-            "phPaymentID=" +
-            id);  // another workstation posts it
-        const QString before = dumpAll();
-        MessageScript messages;
-        messages.expect("The transaction has posted to the Journal. Please cancel post to edit");
+        typeInto(form.txtPayee, "Zeta Stores");
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
-        ASSERT_EQ(messages.shown().size(), 1u);
-        EXPECT_EQ(messages.shown()[0].icon(), int(vbCritical));
-        EXPECT_TRUE(form.isVisible());
-        EXPECT_EQ(dumpAll(), before);
-        leaveUnsaved(form);
     });
+    EXPECT_EQ(grid()->textMatrix(grid()->row(), 0), id);
+    EXPECT_EQ(grid()->textMatrix(grid()->row(), 3), "Zeta Stores");
 }
 
 TEST_F(VoucherSave, AUserOfAllDepartmentsSavesForTheWarehouseOfTheSecondCompany) {

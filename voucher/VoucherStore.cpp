@@ -6,6 +6,7 @@
 #include "../core/ModuleError.h"
 #include "../core/SqlText.h"
 #include "../core/Values.h"
+#include "../core/ui/MessageBox.h"
 
 namespace pcp::VoucherStore {
 
@@ -14,6 +15,7 @@ using namespace BasModule;
 namespace {
 
 const QString kSource = QStringLiteral("PettyCashPayments.Voucher");
+const QString kDayMonthYear = QStringLiteral("dd/mm/yyyy");
 
 QString number(qint64 n) {
     return QString::number(n);
@@ -170,13 +172,56 @@ void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edite
     rs.Close();
 }
 
-bool IsPosted(const QString& paymentId) {
-    GObjVault.set("strTableName", QStringLiteral("aHqPettyCashPaymentHeader"));
-    const QVariant posted = GObjVault.call(
-        "fnReturnField", {QStringLiteral("phposted"),
-                          QStringLiteral("phPaymentid='") + SqlEscape(paymentId) +
-                              QStringLiteral("' and phcompanyid=") + number(GIntCompanyID)});
-    return CBool(posted);
+QString DateOutsideYear(const QDate& date) {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("select StartDate, EndDate from afinancialyear where FinancialId=") +
+                number(GIntFinancialID),
+            GAdoCon, adOpenStatic, adLockReadOnly);
+    QString refusal;
+    if (!rs.Eof() && !IsNull(rs.Fields(0)) && !IsNull(rs.Fields(1))) {
+        const QDateTime first = CDate(rs.Fields(0)), last = CDate(rs.Fields(1));
+        if (date < WallClock(first).date() || date > WallClock(last).date())
+            refusal = QStringLiteral("The payment date must fall within the financial year, ") +
+                      FormatDate(first, kDayMonthYear) + QStringLiteral(" to ") +
+                      FormatDate(last, kDayMonthYear) + u'.';
+    }
+    rs.Close();
+    return refusal;
+}
+
+QString DateFrozen(const QDateTime& date, const QString& action) {
+    if (!IsDateFrozen(date)) return QString();
+    return QStringLiteral("The accounts are frozen up to ") +
+           FormatDate(CDate(GetAccountsFreezeDate()), kDayMonthYear) +
+           QStringLiteral(": a voucher dated on or before it cannot be ") + action + u'.';
+}
+
+std::optional<SaveRefusal> EditRefusal(qint32 paymentId) {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("select phCancel, phPosted, phPaymentdate from ") + numberingTable() +
+                QStringLiteral(" where phPaymentID=") + number(paymentId) +
+                QStringLiteral(" and phCompanyID=") + number(GIntCompanyID),
+            GAdoCon, adOpenStatic, adLockReadOnly);
+    const bool stored = !rs.Eof();
+    const bool cancelled = stored && CBool(rs.Fields(0)), posted = stored && CBool(rs.Fields(1));
+    const QDateTime date = stored ? CDate(rs.Fields(2)) : QDateTime();
+    rs.Close();
+    if (!stored)
+        return SaveRefusal{
+            QStringLiteral("This voucher is no longer in the database. Nothing was saved."),
+            vbExclamation};
+    if (cancelled)
+        return SaveRefusal{
+            QStringLiteral(
+                "This voucher has been cancelled since you opened it. Nothing was saved."),
+            vbExclamation};
+    if (posted)
+        return SaveRefusal{QStringLiteral("The transaction has posted to the Journal. Please "
+                                          "cancel post to edit"),
+                           vbCritical};
+    const QString frozen = DateFrozen(date, QStringLiteral("changed"));
+    if (!frozen.isEmpty()) return SaveRefusal{frozen, vbExclamation};
+    return std::nullopt;
 }
 
 void SaveNewVoucher(VoucherHeader& header, const QVector<VoucherLine>& lines) {

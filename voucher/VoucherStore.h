@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 #include "../core/Decimal.h"
 
@@ -21,7 +22,7 @@ struct VoucherHeader {
     qint32 accountId = 0;  // the cash/bank account paid from
     QString payee;
     QString remarks;
-    QString amount;  // as the voucher shows it; the database reads it exactly
+    QString amount;  // the exact sum of the converted lines, as plain text
     QString exRate, depExRate, comExRate;
     QString userName;  // the creator
     bool edited = false;
@@ -32,6 +33,13 @@ struct VoucherLine {
     QString description;
     QString amount;
     QString exRate;
+};
+
+// A save that the stored voucher or the accounts refuse: the message that
+// says why, and the message box style it is shown with.
+struct SaveRefusal {
+    QString message;
+    int style = 0;
 };
 
 namespace VoucherStore {
@@ -71,8 +79,18 @@ inline constexpr int kSaveAttempts = 5;
 // goes to the caller.
 void SaveInTransaction(const std::function<void()>& steps);
 
-// Whether the voucher is posted now, as the database holds it.
-bool IsPosted(const QString& paymentId);
+// The refusal of a voucher date outside the module's financial year; empty
+// for a date inside it, or a year without its dates.
+QString DateOutsideYear(const QDate& date);
+
+// The refusal of a voucher dated on or before the accounts freeze date, which
+// "cannot be " + action; empty for a later date, or no freeze date.
+QString DateFrozen(const QDateTime& date, const QString& action);
+
+// What refuses an edit over the voucher as it is stored now: cancelled,
+// posted, no longer there, or dated on or before the freeze date. Read inside
+// the save's transaction, with the numbering's lock; empty when nothing does.
+std::optional<SaveRefusal> EditRefusal(qint32 paymentId);
 
 }  // namespace VoucherStore
 

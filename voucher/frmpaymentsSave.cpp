@@ -6,11 +6,14 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "../core/AdoConnection.h"
+#include "../core/AdoRecordset.h"
 #include "../core/BasModule.h"
 #include "../core/RegisterRows.h"
 #include "../core/Values.h"
+#include "../core/VoucherLines.h"
 #include "../core/ui/ListView.h"
 #include "../core/ui/MessageBox.h"
 #include "VoucherStore.h"
@@ -22,11 +25,38 @@ using namespace BasModule;
 
 namespace {
 
-// The id of the voucher the register is on: the one open for edit.
-QString currentRegisterId() {
-    RegisterRows* rows = RegisterGrid();
-    if (rows && rows->currentRow() > 0) return rows->cell(rows->currentRow(), 0);
-    return QString::number(GIntPaymentID);
+// The voucher's row in the register's columns, read by its id, whatever the
+// register's search or window of days leaves out.
+QStringList registerRowOf(qint32 paymentId) {
+    static const QRegularExpression filter(QStringLiteral("\\s(where|order\\s+by)\\s"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch found = filter.match(GStrSql);
+    AdoRecordset rs;
+    rs.Open((found.hasMatch() ? GStrSql.left(found.capturedStart()) : GStrSql) +
+                QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID) +
+                QStringLiteral(" and phPaymentID=") + QString::number(paymentId),
+            GAdoCon, adOpenStatic, adLockReadOnly);
+    QStringList cells;
+    for (int i = 0; !rs.Eof() && i < rs.FieldCount(); ++i) cells << Text(rs.Fields(i)).trimmed();
+    rs.Close();
+    return cells;
+}
+
+// The id the voucher is saved under: its own on an edit, the new one otherwise.
+qint32 savedPaymentId(const frmpayments& form) {
+    return GStrMasterNewEditFlag == u"E" ? GIntPaymentID : form.lngNewPaymentID;
+}
+
+// A date inside the financial year and after the accounts freeze date; any
+// other is refused, with the focus on the date.
+bool dateAllowed(QDateEdit* dtpDate) {
+    const QDateTime date(dtpDate->date(), QTime(0, 0), Qt::UTC);
+    QString refusal = VoucherStore::DateOutsideYear(date.date());
+    if (refusal.isEmpty()) refusal = VoucherStore::DateFrozen(date, QStringLiteral("saved"));
+    if (refusal.isEmpty()) return true;
+    ModuleMsgBox(refusal, vbInformation);
+    dtpDate->setFocus();
+    return false;
 }
 
 QVector<VoucherLine> linesOf(const ListView* list) {
@@ -46,15 +76,12 @@ void frmpayments::cmdOk_Click() {
         QStringLiteral("Nothing was saved; the voucher is still on screen as you entered it.");
     HandleTelling("frmpayments", "cmdOk_Click", nothingSaved, [&] {
         const bool edit = GStrMasterNewEditFlag == u"E";
-        if (edit && VoucherStore::IsPosted(currentRegisterId())) {
-            ModuleMsgBox(QStringLiteral("The transaction has posted to the Journal. Please "
-                                        "cancel post to edit"),
-                         vbCritical);
-            return;
-        }
         if (!ValidateVoucher()) return;
         try {
             VoucherStore::SaveInTransaction([&] { saveInTransaction(edit); });
+        } catch (const SaveRefusal& refusal) {
+            ModuleMsgBox(refusal.message, refusal.style);
+            return;
         } catch (...) {
             // Numbers of a save that did not happen are nobody's.
             if (!edit) forgetNewNumbers();
@@ -73,19 +100,25 @@ void frmpayments::showSavedInRegister() {
     LateObject layout = CreateObject(QStringLiteral("Plover.clsLayout"));
     layout.call("fnLayoutPrefs", {GIntUserID, GIntCompanyID, ObjectArg(rows->control()),
                                   ObjectArg(GAdoCon.get()), true});
-    rows->selectRow(rows->rowCount() - 1);
+    const int row = rows->rowOf(QString::number(savedPaymentId(*this)));
+    if (row > 0) rows->selectRow(row);
 }
 
-// Reference, number and id, header, lines, register row and audit record: the
-// steps of one attempt inside the save's transaction.
+// The stored voucher's state, reference, number and id, header, lines,
+// register row and audit record: the steps of one attempt inside the save's
+// transaction. A refused edit throws its refusal before anything is written.
 void frmpayments::saveInTransaction(bool edit) {
+    if (edit)
+        if (std::optional<SaveRefusal> refusal = VoucherStore::EditRefusal(GIntPaymentID))
+            throw *refusal;
     if (!edit) MakeReferenceNo();
     SortListView(lvwAccounts, 1, 0, 1);
     SaveHeader();
     SaveDetails();
-    const qint32 id = edit ? GIntPaymentID : lngNewPaymentID;
-    RefreshRegisterRow(QStringLiteral(" phPaymentID=") + QString::number(id),
-                       edit ? 0 : lngNewPaymentID);
+    const qint32 id = savedPaymentId(*this);
+    RegisterRows* rows = RegisterGrid();
+    const QStringList row = rows ? registerRowOf(id) : QStringList();
+    if (!row.isEmpty()) GAdoCon->runAfterCommit([rows, row] { rows->putRow(row); });
     GObjTrail.call("SaveTrailInfo", {id, edit ? txtpaymentNo->text() : StrNewPaymentNo, true,
                                      GStrMasterNewEditFlag, ObjectArg(this)});
 }
@@ -126,7 +159,7 @@ bool frmpayments::ValidateVoucher() {
         cboAccName->setFocus();
         return false;
     }
-    return true;
+    return dateAllowed(dtpDate);
 }
 
 void frmpayments::MakeReferenceNo() {
@@ -154,7 +187,7 @@ void frmpayments::SaveHeader() {
     h.accountId = cboAccName->currentData().toInt();
     h.payee = txtPayee->text();
     h.remarks = txtRemarks->text();
-    h.amount = txtTotal->text();
+    h.amount = LinesTotal(lvwAccounts, txtAccExRates->text()).toString();
     h.exRate = txtAccExRates->text();
     h.depExRate = txtDepExRates->text();
     h.comExRate = txtComExRates->text();

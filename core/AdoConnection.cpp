@@ -118,6 +118,17 @@ bool IsDuplicateKey(const ModuleError& error) {
            error.description().contains(u"Cannot insert duplicate key");
 }
 
+bool IsDatabaseBusy(const ModuleError& error) {
+    bool number = false;
+    const int code = error.nativeCode().toInt(&number);
+    if (error.number() != kErrDbCommand || !number) return false;
+    constexpr int kSqliteBusy = 5, kSqlServerLockTimeout = 1222;
+    // The embedded driver's codes are SQLite's, whose extended codes keep the
+    // primary one in their low byte; through ODBC they are the server's.
+    if (error.source() == u"SQLite") return (code & 0xff) == kSqliteBusy;
+    return code == kSqlServerLockTimeout;
+}
+
 void AdoConnection::setLiveReader(AdoRecordset* rs) {
     finishLiveReader();
     liveReader_ = rs;

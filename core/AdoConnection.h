@@ -104,6 +104,11 @@ class ModuleError;
 // numbered at the same moment on another workstation causes.
 bool IsDuplicateKey(const ModuleError& error);
 
+// The database stayed locked by another workstation's transaction for longer
+// than the connection waits (SQLite's SQLITE_BUSY, SQL Server's lock time-out
+// 1222): nothing is wrong but the moment.
+bool IsDatabaseBusy(const ModuleError& error);
+
 // A transaction for a scope: begun on construction, rolled back when the
 // scope is left without Commit (an error included), so no handler can leave
 // one open.

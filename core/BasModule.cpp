@@ -78,6 +78,7 @@ struct ToldFailure {
     QString form, procedure, description;
     qint32 number = 0;
     QString consequence;
+    bool busy = false;  // another workstation held the database's lock
     bool operator==(const ToldFailure&) const = default;
 };
 std::optional<ToldFailure> g_lastTold;
@@ -98,16 +99,25 @@ bool alreadyTold(const ToldFailure& failure) {
     return runsOnEveryKey(failure.procedure) && g_lastTold && *g_lastTold == failure;
 }
 
+// A lock held by another workstation is no fault: the user hears what
+// happened in plain words and that trying again will do.
+QString failureText(const ToldFailure& failure) {
+    if (failure.busy)
+        return QStringLiteral(
+            "Another workstation is saving to the database just now. Please try again in a "
+            "moment.");
+    return QStringLiteral("An error occurred in ") + failure.form + QStringLiteral(" (") +
+           failure.procedure.trimmed() + QStringLiteral(").\r\n\r\nError ") +
+           QString::number(failure.number) + QStringLiteral(": ") + failure.description;
+}
+
 void tellUser(const ToldFailure& failure) {
     g_lastTold = failure;
     g_telling = true;
-    ModuleMsgBox(
-        QStringLiteral("An error occurred in ") + failure.form + QStringLiteral(" (") +
-            failure.procedure.trimmed() + QStringLiteral(").\r\n\r\nError ") +
-            QString::number(failure.number) + QStringLiteral(": ") + failure.description +
-            (failure.consequence.isEmpty() ? QString()
-                                           : QStringLiteral("\r\n\r\n") + failure.consequence),
-        vbCritical);
+    ModuleMsgBox(failureText(failure) + (failure.consequence.isEmpty()
+                                             ? QString()
+                                             : QStringLiteral("\r\n\r\n") + failure.consequence),
+                 failure.busy ? vbExclamation : vbCritical);
     g_telling = false;
 }
 
@@ -287,7 +297,7 @@ void setIfPresent(const LateObject& object, const char* property, const QVariant
 void recordIncident(const QString& formName, qint16 userId, const QString& procedureName,
                     qint32& errorNumber, const QString& errorSource,
                     const QString& errorDescription, const QString& extra, const QString& statement,
-                    const QString& consequence = QString()) {
+                    const QString& consequence = QString(), bool busy = false) {
     rollBackOpenTransaction();
     const QString digits = QString::number(errorNumber);
     if (digits.size() > 5) errorNumber = digits.right(5).toInt();
@@ -306,7 +316,8 @@ void recordIncident(const QString& formName, qint16 userId, const QString& proce
             << errorNumber << errorDescription;
     }
     // The user learns that the step did not happen; the details stay in the log.
-    const ToldFailure failure{formName, procedureName, errorDescription, errorNumber, consequence};
+    const ToldFailure failure{formName,    procedureName, errorDescription,
+                              errorNumber, consequence,   busy};
     if (!alreadyTold(failure)) tellUser(failure);
 }
 
@@ -325,14 +336,16 @@ void ReportCaught(const QString& formName, const QString& procedureName,
     QString source = QStringLiteral("PettyCashPayments");
     QString description = QString::fromLocal8Bit(error.what());
     QString statement;
+    bool busy = false;
     if (const auto* m = dynamic_cast<const ModuleError*>(&error)) {
         number = m->number();
         source = m->source();
         description = m->description();
         statement = m->statement();
+        busy = IsDatabaseBusy(*m);
     }
     recordIncident(formName, GIntUserID, procedureName, number, source, description,
-                   GStrMasterNewEditFlag, statement, consequence);
+                   GStrMasterNewEditFlag, statement, consequence, busy);
 }
 
 void HandlerSucceeded(const char* formName, const char* procedureName) {

@@ -72,8 +72,9 @@ class SqliteDialect final : public SqlDialect {
     QString waitLimitStatement(int ms) const override {
         return QStringLiteral("PRAGMA busy_timeout=%1").arg(ms);
     }
-    // A writer on another workstation is waited for rather than failed.
-    int usualWaitLimit() const override { return 10000; }
+    // A writer on another workstation is waited for rather than failed, but
+    // only for moments: a clerk is told that it is busy instead of waiting on.
+    int usualWaitLimit() const override { return 3000; }
 
     // IMMEDIATE takes the write lock at once, so what a transaction reads
     // (the next number, say) cannot change under it before it writes.

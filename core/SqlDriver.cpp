@@ -41,9 +41,16 @@ ConnectionSettings ParseConnectionString(const QString& connectionString) {
 
 namespace {
 
+// A failure keeps the statement and the database's own error code (another
+// workstation's lock is told apart by it).
 void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
     QSqlQuery q(db);
-    if (!q.exec(sql)) raise(kErrDbCommand, source, q.lastError().text());
+    if (q.exec(sql)) return;
+    const QSqlError error = q.lastError();
+    throw ModuleError(kErrDbCommand, source,
+                      error.databaseText().isEmpty() ? error.text() : error.databaseText())
+        .withStatement(sql)
+        .withNativeCode(error.nativeErrorCode());
 }
 
 // ---------------------------------------------------------------------------
@@ -66,7 +73,7 @@ class SqliteDriver final : public SqlDriver {
             readOnly_ = settings.readOnly || !SqliteFileWritable(path);
         }
         // Several workstations may share one file: wait for a writer instead of failing.
-        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
+        QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(dialect_->usualWaitLimit());
         bool uri = false;
         db.setDatabaseName(readOnly_ ? SqliteReadOnlyName(path, &uri) : path);
         if (readOnly_) options += QStringLiteral(";QSQLITE_OPEN_READONLY");

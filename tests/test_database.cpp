@@ -1,5 +1,6 @@
 // The database layer on the embedded database: transactions, updatable
-// recordsets, forward-only reading, errors and the statement log.
+// recordsets, forward-only reading, errors, the statement log, and a save
+// that meets another workstation's lock.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,7 +10,7 @@
 #include "core/Decimal.h"
 #include "core/SqlDriver.h"
 #include "core/Values.h"
-#include "support/Fixtures.h"
+#include "support/VoucherFixture.h"
 
 using namespace pcp;
 using namespace pcp::test;
@@ -255,4 +256,52 @@ TEST_F(Database, AmountsReadBackExactlyAtTheirColumnsScale) {
     EXPECT_EQ(Format(first, "0.00"), "833.33");
     EXPECT_EQ(NumberText(second), "580.45");
     EXPECT_EQ(Text(QVariant::fromValue(first + second)), "1413.775");
+}
+
+// Another workstation holds the write lock while the clerk saves: the clerk is
+// told so in plain words, the voucher stays on screen and nothing is stored.
+// The error record follows once the lock is gone, and OK again saves.
+class BusyDatabase : public VoucherTest {};
+
+TEST_F(BusyDatabase, ASaveMeetingAnotherWorkstationsLockSaysSoAndOkAgainSaves) {
+    const QString vouchers = "select count(*) from aHqPettyCashPaymentHeader";
+    const int before = scalar(vouchers).toInt();
+    open(1, 2);
+    AdoConnection otherWorkstation;
+    otherWorkstation.Open("Provider=SQLite;Data Source=" + dbPath());
+    otherWorkstation.BeginTrans();
+    onNewVoucher([&](frmpayments& form) {
+        typeInto(form.txtPayee, "City Taxi Service");
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        typeInto(form.txtRemarks, "Airport run");
+        addLine(form, "Travel and Conveyance", "Taxi fare", "45.5");
+        {
+            MessageScript messages;
+            messages.expect(
+                "Another workstation is saving to the database just now. Please try again in a "
+                "moment.\r\n\r\nNothing was saved; the voucher is still on screen as you "
+                "entered it.");
+            QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        }
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.txtPayee->text(), "City Taxi Service");
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 2), QStringList{"Travel and Conveyance"});
+        EXPECT_EQ(scalar(vouchers).toInt(), before);
+
+        otherWorkstation.RollbackTrans();
+        const auto errorRecords = [&] {
+            return scalar(
+                       "select group_concat(ProcedureName || ': ' || ErrorDescription) from "
+                       "aErrorLog")
+                .toString();
+        };
+        for (QDeadlineTimer wait(10000); errorRecords().isEmpty() && !wait.hasExpired();)
+            QTest::qWait(50);
+        EXPECT_EQ(errorRecords(), "cmdOk_Click: database is locked");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+        if (form.isVisible()) form.done(QDialog::Rejected);  // never hangs the run
+    });
+    EXPECT_EQ(scalar(vouchers).toInt(), before + 1);
+    EXPECT_EQ(scalar("select count(*) from aErrorLog").toInt(), 1);
 }

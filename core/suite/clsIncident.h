@@ -1,7 +1,10 @@
 #pragma once
 // Marlin.clsIncident: error logging. Each error goes to the application log,
 // to the error table of the database when a connection is given (adocon), and
-// to an in-process list that tests read. It shows nothing itself.
+// to an in-process list that tests read. It shows nothing itself. While
+// another workstation holds the database's write lock, the record is kept and
+// written as soon as the database takes it (tried again every few seconds and
+// before the next record).
 
 #include <QDateTime>
 #include <QList>
@@ -39,6 +42,9 @@ class clsIncident : public QObject {
                                 const QString& description, const QString& extra, bool flag);
 
     static QList<Incident>& recorded();
+    // Writes the records kept back, oldest first, until the database refuses
+    // one for another workstation's lock; true when the newest is in the table.
+    static bool storePending();
 
   private:
     bool store(const Incident& incident);

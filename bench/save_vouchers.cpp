@@ -2,8 +2,12 @@
 // that several of these running at once show whether numbering holds up
 // between workstations (scripts/concurrency runs two).
 //
-//   pcp_save_vouchers DATABASE COUNT
+//   pcp_save_vouchers [--second-connection] DATABASE COUNT
 //   pcp_save_vouchers --create-demo DATABASE   writes a demo database first
+//
+// With --second-connection a second connection to the database is opened and
+// closed between saves, as a Preview opens the report's own: the saves must
+// reach the file all the same.
 //
 // Each voucher gets its reference, number and id, header, two lines and an
 // audit record in one transaction, renumbered when it meets a clash. Prints
@@ -46,6 +50,13 @@ VoucherHeader VoucherNumber(int i) {
     return h;
 }
 
+// Another connection to the file in this process, opened and closed again.
+void OpenAndCloseAnother(const QString& connectionString) {
+    AdoConnection other;
+    other.Open(connectionString);
+    other.Close();
+}
+
 bool SaveOne(int i) {
     VoucherHeader h = VoucherNumber(i);
     const QVector<VoucherLine> lines = {{201, QStringLiteral("Pens"), QStringLiteral("10"), "1"},
@@ -74,19 +85,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo database not made: %s\n", qPrintable(error));
         return 1;
     }
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: pcp_save_vouchers DATABASE COUNT\n");
+    const bool secondConnection = argc == 4 && qstrcmp(argv[1], "--second-connection") == 0;
+    if (argc != 3 && !secondConnection) {
+        std::fprintf(stderr, "usage: pcp_save_vouchers [--second-connection] DATABASE COUNT\n");
         return 2;
     }
+    const QString source =
+        QStringLiteral("Provider=SQLite;Data Source=") + QString::fromLocal8Bit(argv[argc - 2]);
     int saved = 0, failed = 0;
     try {
         AdoConnection connection;
-        connection.Open(QStringLiteral("Provider=SQLite;Data Source=") +
-                        QString::fromLocal8Bit(argv[1]));
+        connection.Open(source);
         connection.log().setEnabled(false);
         connection.UsualWaitLimit();  // wait for the other process's transaction
         SetContext(&connection);
-        for (int i = 0; i < std::atoi(argv[2]); ++i) (SaveOne(i) ? saved : failed)++;
+        for (int i = 0; i < std::atoi(argv[argc - 1]); ++i) {
+            (SaveOne(i) ? saved : failed)++;
+            if (secondConnection) OpenAndCloseAnother(source);
+        }
         ResetContext();
     } catch (const ModuleError& e) {
         std::fprintf(stderr, "database: %s (%s)\n", qPrintable(e.description()),

@@ -13,12 +13,14 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "core/AdoRecordset.h"
 #include "core/ModuleError.h"
 #include "core/ui/FlexGrid.h"
 #include "db/DemoDatabase.h"
 #include "support/RegisterFixture.h"
+#include "voucher/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::test;
@@ -228,32 +230,6 @@ TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem)
     }
 }
 
-// Another connection to the file in this process (the report's own, opened
-// read-write or read-only) must leave the first one's hold on the file alone:
-// otherwise the next program to close the file takes itself for the last
-// user, folds the write-ahead log away and the first one's later writes are lost.
-TEST_F(DatabaseFiles, WritesSurviveASecondConnectionAndAnotherProgramOpeningTheFile) {
-    const QString file = demoCopy("shared.db");
-    AdoConnection first;
-    first.Open(sqliteSource(file));
-    const QString write =
-        "insert into aGridLayout (UserID, CompanyID, GridName, ColumnIndex, WidthTwips) values "
-        "(1, 1, 'probe', %1, 100)";
-    int written = 0;
-    first.Execute(write.arg(++written));
-    for (const QString options : {"", ";Mode=ReadOnly"}) {
-        AdoConnection second;
-        second.Open(sqliteSource(file) + options);
-        second.Close();
-        otherProgram(file, "select count(*) from aUsers");
-        first.Execute(write.arg(++written));
-    }
-    EXPECT_EQ(otherProgram(file,
-                           "select group_concat(ColumnIndex) from aGridLayout where "
-                           "GridName='probe'"),
-              "1,2,3");
-}
-
 TEST(ConnectionMode, ReadOnlyIsAnOptionOfTheEmbeddedConnectionString) {
     EXPECT_TRUE(ParseConnectionString("Provider=SQLite;Data Source=a.db;Mode=ReadOnly").readOnly);
     EXPECT_TRUE(ParseConnectionString("Provider=SQLite;Data Source=a.db;mode=read").readOnly);
@@ -377,4 +353,47 @@ TEST_F(ReadOnlyDatabase, AFolderTheUserMayNotWriteOpensReadOnly) {
     EXPECT_EQ(contents(copy), before);
     EXPECT_FALSE(sideFilesExist(copy));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// --- one file, several connections ------------------------------------------
+
+// Another connection to the file in this process (read-write, read-only, the
+// report's own behind Preview) must leave the module connection's hold on the
+// file alone: otherwise the next program to close the file takes itself for
+// its last user, folds the write-ahead log away, and later saves are lost.
+class SharedFile : public RegisterTest {};
+
+TEST_F(SharedFile, VouchersSavedAroundOtherConnectionsReachOtherPrograms) {
+    open();
+    clickRow(1);
+    QStringList saved;
+    const auto saveVoucher = [&] {
+        VoucherHeader h{.departmentId = 1,
+                        .paymentDate = QDateTime(kProcessDate, QTime(), Qt::UTC),
+                        .accountId = 101,
+                        .payee = "Payee",
+                        .remarks = "Remarks",
+                        .amount = "10"};
+        VoucherStore::SaveInTransaction([&] {
+            VoucherStore::SaveNewVoucher(h, {{201, "Pens", "10", "1"}});
+        });
+        saved << QString::number(h.paymentId);
+    };
+    const auto openAndClose = [&](const QString& options) {
+        AdoConnection(nullptr).Open(sqliteSource(dbPath()) + options);
+    };
+    const std::function<void()> otherConnections[] = {
+        [&] { QTest::mouseClick(window_->cmdPreview, Qt::LeftButton); }, [&] { openAndClose(""); },
+        [&] { openAndClose(";Mode=ReadOnly"); }};
+    saveVoucher();
+    for (const auto& otherConnection : otherConnections) {
+        otherConnection();
+        otherProgram(dbPath(), "select count(*) from aUsers");
+        saveVoucher();
+    }
+    EXPECT_EQ(otherProgram(dbPath(),
+                           "select count(*) from aHqPettyCashPaymentHeader where "
+                           "phCompanyID=1 and phPaymentID in (" +
+                               saved.join(u',') + ")"),
+              QString::number(saved.size()));
 }

@@ -23,7 +23,6 @@
 #include "core/ui/Modal.h"
 #include "core/ui/Pointer.h"
 #include "support/RegisterFixture.h"
-#include "voucher/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::test;
@@ -58,15 +57,6 @@ QString pdfText(const QString& file) {
     p.start("pdftotext", {"-layout", file, "-"});
     EXPECT_TRUE(p.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
     return QString::fromUtf8(p.readAllStandardOutput()).simplified();
-}
-
-// The sqlite3 shell as another program on the file: it opens it, runs the
-// statement and closes it again.
-QString otherProgram(const QString& file, const QString& sql) {
-    QProcess shell;
-    shell.start("sqlite3", {file, sql});
-    EXPECT_TRUE(shell.waitForFinished(20000)) << "the sqlite3 shell is needed";
-    return QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
 }
 
 }  // namespace
@@ -244,37 +234,6 @@ TEST_F(Report, PreviewShowsTheCurrentVoucherWithTheFormulaAndParameterAsTheRegis
     EXPECT_FALSE(MousePointer::isHourglass());
     EXPECT_EQ(OpenModalCount(), 0);
     p->action("actClose")->trigger();
-}
-
-// The report's own connection leaves the register's hold on the file alone:
-// a voucher saved after a Preview reaches every other program on the file.
-TEST_F(Report, VouchersSavedAroundAPreviewReachOtherPrograms) {
-    const auto saveVoucher = [] {
-        VoucherHeader h;
-        h.departmentId = 1;
-        h.accountId = 101;
-        h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-        h.payee = h.remarks = "Saved around a preview";
-        h.amount = "10";
-        h.userName = "admin";
-        VoucherStore::SaveInTransaction([&] {
-            VoucherStore::SaveNewVoucher(h, {{201, "Pens", "10", "1"}});
-        });
-        return h.paymentId;
-    };
-    open();
-    clickRow(rowOf("57"));
-    const int before = saveVoucher();
-    clickPreview();
-    ASSERT_NE(preview(), nullptr);
-    preview()->action("actClose")->trigger();
-    otherProgram(dbPath(), "select count(*) from aUsers");
-    const int after = saveVoucher();
-    EXPECT_EQ(otherProgram(dbPath(), QString("select count(*) from aHqPettyCashPaymentHeader "
-                                             "where phCompanyID=1 and phPaymentID in (%1, %2)")
-                                         .arg(before)
-                                         .arg(after)),
-              "2");
 }
 
 TEST_F(Report, AVoucherIdOfAnotherCompanyIsNeverPrinted) {

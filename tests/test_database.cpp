@@ -81,18 +81,10 @@ TEST_F(Database, AddNewStoresTextIntoTypedColumns) {
     rs.SetField("phPosted", 0);
     rs.Update();
     rs.Close();
-    EXPECT_DOUBLE_EQ(
-        scalar("select phAmount from aHqPettyCashPaymentHeader where phPaymentID=500").toDouble(),
-        1234.5);
-    EXPECT_EQ(scalar("select typeof(phAmount) from aHqPettyCashPaymentHeader where phPaymentID=500")
+    EXPECT_EQ(scalar("select phAmount || '|' || typeof(phAmount) || '|' || phPaymentdate || '|' "
+                     "|| phPayee from aHqPettyCashPaymentHeader where phPaymentID=500")
                   .toString(),
-              "real");
-    EXPECT_EQ(scalar("select phPaymentdate from aHqPettyCashPaymentHeader where phPaymentID=500")
-                  .toString(),
-              "20261120");
-    EXPECT_EQ(
-        scalar("select phPayee from aHqPettyCashPaymentHeader where phPaymentID=500").toString(),
-        "O'Brien Supplies");
+              "1234.5|real|20261120|O'Brien Supplies");
 
     AdoRecordset back;
     back.Open(
@@ -105,13 +97,6 @@ TEST_F(Database, AddNewStoresTextIntoTypedColumns) {
     EXPECT_TRUE(IsNull(back.Fields(2)));
 }
 
-TEST_F(Database, ReadOnlyRecordsetRefusesNewRows) {
-    AdoRecordset rs;
-    rs.Open("select * from aHqPettyCashPaymentHeader where 1=2", con(), adOpenForwardOnly,
-            adLockReadOnly);
-    EXPECT_THROW(rs.AddNew(), ModuleError);
-}
-
 TEST_F(Database, ForwardOnlyReaderIsFinishedBeforeTheNextStatement) {
     AdoRecordset reader;
     reader.Open(
@@ -119,6 +104,7 @@ TEST_F(Database, ForwardOnlyReaderIsFinishedBeforeTheNextStatement) {
         "phPaymentID",
         con(), adOpenForwardOnly, adLockReadOnly);
     EXPECT_EQ(reader.RecordCount(), -1);
+    EXPECT_THROW(reader.AddNew(), ModuleError);  // it reads only
     ASSERT_FALSE(reader.Eof());
     EXPECT_EQ(reader.Fields(0).toInt(), 1);
     reader.MoveNext();
@@ -285,19 +271,15 @@ TEST_F(BusyDatabase, ASaveMeetingAnotherWorkstationsLockSaysSoAndOkAgainSaves) {
         }
         EXPECT_TRUE(form.isVisible());
         EXPECT_EQ(form.txtPayee->text(), "City Taxi Service");
-        EXPECT_EQ(lineTexts(form.lvwAccounts, 2), QStringList{"Travel and Conveyance"});
+        EXPECT_EQ(form.lvwAccounts->count(), 1);
         EXPECT_EQ(scalar(vouchers).toInt(), before);
 
         otherWorkstation.RollbackTrans();
-        const auto errorRecords = [&] {
-            return scalar(
-                       "select group_concat(ProcedureName || ': ' || ErrorDescription) from "
-                       "aErrorLog")
-                .toString();
-        };
-        for (QDeadlineTimer wait(10000); errorRecords().isEmpty() && !wait.hasExpired();)
+        const QString records =
+            "select group_concat(ProcedureName || ': ' || ErrorDescription) from aErrorLog";
+        for (QDeadlineTimer wait(10000); scalar(records).isNull() && !wait.hasExpired();)
             QTest::qWait(50);
-        EXPECT_EQ(errorRecords(), "cmdOk_Click: database is locked");
+        EXPECT_EQ(scalar(records).toString(), "cmdOk_Click: database is locked");
         QTest::mouseClick(form.cmdOk, Qt::LeftButton);
         EXPECT_FALSE(form.isVisible());
         if (form.isVisible()) form.done(QDialog::Rejected);  // never hangs the run

@@ -77,20 +77,22 @@ enum class Stored { Yes, Later, Never };
 
 // One record, waiting only a moment for another workstation's lock.
 Stored tryToStore(AdoConnection* connection, const Incident& incident) {
+    Stored stored = Stored::Yes;
     try {
         connection->SetWaitLimit(kWriteWaitMs);
         write(connection, incident);
-        connection->UsualWaitLimit();
-        return Stored::Yes;
-    } catch (const ModuleError& e) {
-        try {
-            connection->UsualWaitLimit();
-        } catch (const std::exception&) {
-        }
-        if (IsDatabaseBusy(e)) return Stored::Later;
-        qCWarning(lcIncident) << "could not store the error:" << e.what();
-        return Stored::Never;
+    } catch (const std::exception& e) {
+        const auto* error = dynamic_cast<const ModuleError*>(&e);
+        stored = error && IsDatabaseBusy(*error) ? Stored::Later : Stored::Never;
+        if (stored == Stored::Never)
+            qCWarning(lcIncident) << "could not store the error:" << e.what();
     }
+    try {
+        connection->UsualWaitLimit();
+    } catch (const std::exception& e) {
+        qCWarning(lcIncident) << "the usual wait for locks not set again:" << e.what();
+    }
+    return stored;
 }
 
 }  // namespace

@@ -82,8 +82,11 @@ class SqliteDialect final : public SqlDialect {
     // BEGIN IMMEDIATE already holds the whole file for the transaction.
     QString lockingRead(const QString& table) const override { return table; }
 
-    // Several workstations may share one file: readers go on beside a writer.
+    // Several workstations may share one file: readers go on beside a writer,
+    // and a writer waits for another only as long as the usual bound (the
+    // SQLite ODBC driver would wait far longer).
     void prepare(QSqlDatabase& db, const QString& source, bool readOnly) const override {
+        execOrThrow(db, waitLimitStatement(usualWaitLimit()), source);
         if (readOnly) return;
         if (db.databaseName() != u":memory:")
             execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), source);

@@ -3,7 +3,9 @@
 // whether it is a petty cash database at all, and whether this user may write
 // it. The check only reads the file: it never creates one, writes no journal
 // and leaves no -wal or -shm file behind, so a file it refuses stays exactly
-// as it was.
+// as it was. It reads the file through SQLite alone, as everything in the
+// module must while a connection to the file may be open: closing any other
+// handle on the file drops every lock this process holds on it.
 
 #include <QSqlDatabase>
 #include <QString>

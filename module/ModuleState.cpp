@@ -20,6 +20,7 @@ void ResetModuleState() {
     BasModule::ResetContext();
     SetHelpFile(QString());
     clsIncident::recorded().clear();
+    clsIncident::forgetPending();
     ComRegistry::instance().clearOverrides();
     SetMessagePresenter({});
     SetModalHook({});

@@ -154,4 +154,8 @@ bool clsIncident::storePending() {
     return last == Stored::Yes;
 }
 
+void clsIncident::forgetPending() {
+    pendingRecords().clear();
+}
+
 }  // namespace pcp

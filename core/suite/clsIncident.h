@@ -45,6 +45,9 @@ class clsIncident : public QObject {
     // Writes the records kept back, oldest first, until the database refuses
     // one for another workstation's lock; true when the newest is in the table.
     static bool storePending();
+    // Drops the records kept back (a reset of the module's process-wide state;
+    // each is in the application log already).
+    static void forgetPending();
 
   private:
     bool store(const Incident& incident);

@@ -75,30 +75,20 @@ class Numbering : public DemoDatabaseTest {
 
 }  // namespace
 
-TEST_F(Numbering, ANewPrefixStartsAtOneAndTheHighestNumberIsReadAsANumber) {
-    exec(
-        "update aPrefix set Prefix='PCP' where InterfaceID=7517 and DepartmentId=3 and "
-        "FinancialId=2");
-    clearDepartment(3);
-    setContext(1, 1, 3);
-    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "PCP1");
-    const int id = nextFreeId();
-    addVoucher(1, id, 3, "PCP1", 101, "x1");
-    addVoucher(1, id + 1, 3, "PCP2", 101, "x2");
-    addVoucher(1, id + 2, 3, "PCP10", 101, "x3");
-    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "PCP11");
-}
-
-TEST_F(Numbering, WithoutAPrefixTheNumbersArePlain) {
-    exec("delete from aPrefix where InterfaceID=7517 and DepartmentId=3");
-    clearDepartment(3);
-    setContext(1, 1, 3);
-    const int id = nextFreeId();
-    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "1");
-    addVoucher(1, id, 3, "1", 101, "x1");
-    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "2");
-    addVoucher(1, id + 1, 3, "2", 101, "x2");
-    EXPECT_EQ(VoucherStore::NextPaymentNo(3), "3");
+// Under a new prefix, or none, numbering starts at 1 and follows the highest number.
+TEST_F(Numbering, NumbersStartAtOneAndFollowTheHighestReadAsANumber) {
+    for (const QString prefix : {"PCP", ""}) {
+        exec(prefix.isEmpty() ? "delete from aPrefix where InterfaceID=7517 and DepartmentId=3"
+                              : "update aPrefix set Prefix='PCP' where InterfaceID=7517 and "
+                                "DepartmentId=3 and FinancialId=2");
+        clearDepartment(3);
+        setContext(1, 1, 3);
+        EXPECT_EQ(VoucherStore::NextPaymentNo(3), prefix + "1");
+        const int id = nextFreeId();
+        for (const int n : {1, 2, 10})
+            addVoucher(1, id + n, 3, prefix + QString::number(n), 101, "x" + QString::number(n));
+        EXPECT_EQ(VoucherStore::NextPaymentNo(3), prefix + "11");
+    }
 }
 
 TEST_F(Numbering, TheIdIsOneMoreThanTheCompanysHighest) {

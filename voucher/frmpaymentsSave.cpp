@@ -117,7 +117,7 @@ void frmpayments::saveInTransaction(bool edit) {
     SaveDetails();
     const qint32 id = savedPaymentId(*this);
     RegisterRows* rows = RegisterGrid();
-    const QStringList row = rows ? registerRowOf(id) : QStringList();
+    const QStringList row = rows && !GStrSql.isEmpty() ? registerRowOf(id) : QStringList();
     if (!row.isEmpty()) GAdoCon->runAfterCommit([rows, row] { rows->putRow(row); });
     GObjTrail.call("SaveTrailInfo", {id, edit ? txtpaymentNo->text() : StrNewPaymentNo, true,
                                      GStrMasterNewEditFlag, ObjectArg(this)});

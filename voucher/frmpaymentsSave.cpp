@@ -16,6 +16,7 @@
 #include "../core/VoucherLines.h"
 #include "../core/ui/ListView.h"
 #include "../core/ui/MessageBox.h"
+#include "../core/ui/Pointer.h"
 #include "VoucherStore.h"
 #include "frmpayments.h"
 
@@ -78,6 +79,8 @@ void frmpayments::cmdOk_Click() {
         const bool edit = GStrMasterNewEditFlag == u"E";
         if (!ValidateVoucher()) return;
         try {
+            // While the database is busy the save waits a moment; gone before any message.
+            HourglassScope hourglass;
             VoucherStore::SaveInTransaction([&] { saveInTransaction(edit); });
         } catch (const SaveRefusal& refusal) {
             ModuleMsgBox(refusal.message, refusal.style);

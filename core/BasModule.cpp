@@ -425,61 +425,43 @@ void SetListViewSort(ListView* list, qint32 order, qint16 key) {
 
 namespace {
 
+// Numbers and dates sort by their values, given to the list as sort values:
+// the texts stay as they are, every decimal of an amount included.
 void sortByNumber(ListView* list, qint16 column, qint32 order) {
-    int longest = 0;
     for (int i = 1; i <= list->count(); ++i) {
         const QString t = list->columnValue(i, column);
-        if (!t.isEmpty()) longest = std::max(longest, int(NumberText(std::floor(CDbl(t))).size()));
-    }
-    list->setVisible(false);
-    for (int i = 1; i <= list->count(); ++i) {
-        const QString t = list->columnValue(i, column);
-        if (t.isEmpty()) {
-            list->setColumnValue(i, column, QStringLiteral("0"));
-        } else {
-            const int len = int(NumberText(std::floor(CDbl(t))).size());
-            if (len < longest) list->setColumnValue(i, column, QString(longest - len, u'0') + t);
-        }
+        list->setSortValue(i, column, (t.isEmpty() ? Decimal() : CDec(t)).units());
     }
     SetListViewSort(list, order, qint16(column - 1));
-    for (int i = 1; i <= list->count(); ++i) {
-        const double v = CDbl(list->columnValue(i, column));
-        if (column == 1)
-            list->setColumnValue(i, column, v == 0.0 ? QString() : NumberText(v));
-        else
-            list->setColumnValue(i, column, Format(v, QStringLiteral("0.00")));
-    }
 }
 
 void sortByDate(ListView* list, qint16 column, qint32 order) {
-    auto dateOf = [&](int i) {
+    for (int i = 1; i <= list->count(); ++i) {
         const QDateTime d = ParseDate(list->columnValue(i, column));
         if (!d.isValid())
             raise(kErrTypeMismatch, QStringLiteral("PettyCashPayments"),
                   QStringLiteral("Type mismatch"));
-        return d;
-    };
-    list->setVisible(false);
-    for (int i = 1; i <= list->count(); ++i)
-        list->setColumnValue(i, column,
-                             FormatDate(dateOf(i), QStringLiteral("YYYY MM DD hh:mm:ss")));
+        list->setSortValue(i, column, d);
+    }
     SetListViewSort(list, order, qint16(column - 1));
-    for (int i = 1; i <= list->count(); ++i)
-        list->setColumnValue(i, column, FormatDate(dateOf(i), QStringLiteral("dd/mm/yyyy")));
+}
+
+// A sort by text: values left by an earlier sort of the column do not count.
+void sortByText(ListView* list, qint16 column, qint32 order) {
+    for (int i = 1; i <= list->count(); ++i) list->setSortValue(i, column, QVariant());
+    SetListViewSort(list, order, qint16(column - 1));
 }
 
 }  // namespace
 
 bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind) {
-    const bool wasShown = !list->isHidden();
     try {
         switch (kind) {
-            case 0: SetListViewSort(list, order, qint16(column - 1)); return true;
+            case 0: sortByText(list, column, order); break;
             case 1: sortByNumber(list, column, order); break;
             case 2: sortByDate(list, column, order); break;
-            default: return true;
+            default: break;
         }
-        list->setVisible(wasShown);
         return true;
     } catch (const std::exception& e) {
         qint32 number = 51;
@@ -491,7 +473,6 @@ bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind) {
         MsgBox(QStringLiteral("ERROR IN SORT ROUTINE:") + QStringLiteral("\r\n") +
                    QString::number(number) + u'\t' + description,
                vbOKOnly);
-        list->setVisible(wasShown);  // never leave the lines hidden
         return false;
     }
 }

@@ -1,6 +1,9 @@
 #include "VoucherLines.h"
 
+#include <algorithm>
+
 #include "BasModule.h"
+#include "ModuleError.h"
 #include "Values.h"
 #include "ui/ListView.h"
 
@@ -24,8 +27,63 @@ QString AmountText(const Decimal& amount) {
     return Format(amount, QStringLiteral("0.00"));
 }
 
-QString LineAmountText(const QString& typed) {
-    return Format(ValDecimal(typed).value_or(Decimal()), QStringLiteral("#0.00"));
+QString LineAmountText(const Decimal& amount) {
+    return Format(amount, QStringLiteral("0.00#"));
+}
+
+namespace {
+
+bool allDigits(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// The whole part's groups: one group of digits, or groups separated by commas,
+// the first of one to three digits and the others of three; the last may still
+// be short while it is being typed (`open`).
+bool wholeGroupsFit(QStringView whole, bool open, int wholeDigits) {
+    const QList<QStringView> groups = whole.split(u',');
+    qsizetype digits = 0;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const QStringView g = groups[i];
+        if (!allDigits(g)) return false;
+        digits += g.size();
+        if (groups.size() == 1) break;
+        const bool fits = i == 0
+                              ? !g.isEmpty() && g.size() <= 3
+                              : g.size() == 3 || (open && i == groups.size() - 1 && g.size() < 3);
+        if (!fits) return false;
+    }
+    return digits <= wholeDigits;
+}
+
+}  // namespace
+
+bool BeginsAmount(QStringView text, int wholeDigits, int decimals) {
+    const qsizetype point = text.indexOf(u'.');
+    if (point < 0) return wholeGroupsFit(text, true, wholeDigits);
+    const QStringView fraction = text.mid(point + 1);
+    return decimals > 0 && fraction.size() <= decimals && allDigits(fraction) &&
+           wholeGroupsFit(text.left(point), false, wholeDigits);
+}
+
+std::optional<Decimal> EnteredAmount(QStringView text, int wholeDigits, int decimals) {
+    text = text.trimmed();
+    if (!BeginsAmount(text, wholeDigits, decimals)) return std::nullopt;
+    return Decimal::parse(text);  // refuses what is only begun: "", ".", "1,23"
+}
+
+QString VoucherRate(qint32 id, const QString& kind) {
+    const QString rate = BasModule::GetSellingRate(id, kind);
+    const std::optional<Decimal> value = Decimal::parse(rate);
+    if (!value || value->sign() <= 0) {
+        const QString of = kind == u"A" ? QStringLiteral("account")
+                                        : (kind == u"D" ? QStringLiteral("department")
+                                                        : QStringLiteral("company"));
+        raise(
+            kErrInvalidUseOfNull, QStringLiteral("PettyCashPayments"),
+            QStringLiteral("There is no exchange rate for the currency of %1 %2.").arg(of).arg(id));
+    }
+    return rate;
 }
 
 }  // namespace pcp

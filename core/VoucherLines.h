@@ -4,6 +4,7 @@
 // account's rate into the cash/bank account's rate, summed exactly.
 
 #include <QString>
+#include <optional>
 
 #include "Decimal.h"
 
@@ -29,10 +30,33 @@ Decimal ConvertedLine(const ListView* lines, int index, const Decimal& accountRa
 // The sum of every line converted at the rate text of the cash/bank account.
 Decimal LinesTotal(const ListView* lines, const QString& accountRateText);
 
-// A payment amount as the voucher shows and stores it: two decimals, no grouping.
+// The payment amount as the voucher shows it, as the register does: two
+// decimals, no grouping.
 QString AmountText(const Decimal& amount);
 
-// A typed amount as a line keeps it: "#0.00".
-QString LineAmountText(const QString& typed);
+// A line's amount as the list keeps it: two decimals, or three when it has them
+// (a converted amount), never fewer than it has.
+QString LineAmountText(const Decimal& amount);
+
+// An amount as a clerk enters it, typed, pasted or dropped: digits without a
+// sign, thousands either not separated or separated by commas in whole groups
+// of three ("1234.50", "1,234.50"), at most `wholeDigits` whole digits and
+// `decimals` decimals.
+// True while the text is such an amount or can become one by typing on
+// ("", "1,", "1,23", "12.").
+bool BeginsAmount(QStringView text, int wholeDigits, int decimals);
+// The amount the text states by that rule (blanks around it allowed); empty
+// when it states none.
+std::optional<Decimal> EnteredAmount(QStringView text, int wholeDigits, int decimals);
+
+// The amount box of a line: twelve whole digits and two decimals.
+inline constexpr int kEnteredWholeDigits = 12;
+inline constexpr int kEnteredDecimals = 2;
+
+// The selling rate a voucher takes for an account ("A"), a department ("D") or
+// the company ("C"): GetSellingRate's, but an error when the currency has none
+// (no rate, or no positive number), so that nothing is converted or stored at
+// a rate that is not there.
+QString VoucherRate(qint32 id, const QString& kind);
 
 }  // namespace pcp

@@ -2,6 +2,7 @@
 // loads the current row's voucher into it (read-only when cancelled, not
 // saveable when posted), and after either the register follows its current row.
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include "../core/AdoRecordset.h"
 #include "../core/BasModule.h"
 #include "../core/Values.h"
+#include "../core/VoucherLines.h"
 #include "../core/ui/FlexGrid.h"
 #include "../core/ui/ListView.h"
 #include "../core/ui/MessageBox.h"
@@ -23,20 +25,20 @@ using namespace BasModule;
 
 namespace {
 
+// A text column never written reads as empty: the voucher still opens.
 QString textOf(const AdoRecordset& rs, const char* field) {
-    const QVariant v = rs.Fields(QLatin1String(field));
-    if (IsNull(v))
-        raise(kErrInvalidUseOfNull, QStringLiteral("PettyCashPayments"),
-              QStringLiteral("Invalid use of Null"));
-    return Text(v);
+    return Text(rs.Fields(QLatin1String(field)));
 }
 
+// Nothing changes the voucher: no field, and no line command (F10, F11 and
+// the pop-up menu ask the menu whether they may).
 void showReadOnly(frmpayments& form) {
     for (QWidget* w : std::initializer_list<QWidget*>{
              form.cmdOk, form.txtpaymentNo, form.dtpDate, form.txtPayee, form.txtRefNo,
              form.txtAccExRates, form.cboDepartment, form.cboAccName, form.txtRemarks,
              form.lvwAccounts, form.txtTotal})
         w->setEnabled(false);
+    for (QAction* command : {form.mnuAdd, form.mnuEdit, form.mnuDelete}) command->setEnabled(false);
 }
 
 }  // namespace
@@ -80,8 +82,7 @@ void FrmMaster::CmdEdit_Click() {
                        QStringLiteral("The voucher is no longer in the database."));
         fillVoucherForEdit(header);
         LoadVoucherLines();
-        form.txtTotal->setText(
-            Format(CDec(header.Fields(QStringLiteral("phAmount"))), QStringLiteral("0.00")));
+        form.txtTotal->setText(AmountText(CDec(header.Fields(QStringLiteral("phAmount")))));
         ShowModal(&form, this);
         header.Close();
     });
@@ -96,16 +97,15 @@ void FrmMaster::fillVoucherForEdit(const AdoRecordset& header) {
     form.dtpDate->setDate(CDate(header.Fields(QStringLiteral("phPaymentdate"))).date());
     form.txtPayee->setText(textOf(header, "phPayee"));
     form.txtRefNo->setText(textOf(header, "phReferenceno"));
-    form.txtAccExRates->setText(Text(header.Fields(QStringLiteral("phExRate"))));
-    GObjUtility.call("SelectComboItemByValue", {ObjectArg(form.cboDepartment),
-                                                header.Fields(QStringLiteral("phDepartmentID"))});
-    GObjUtility.call("SelectComboItemByValue",
-                     {ObjectArg(form.cboAccName), header.Fields(QStringLiteral("phAccountID"))});
+    // The voucher's own rates, not today's: its lines were converted at them.
+    form.showStoredChoices(header.Fields(QStringLiteral("phDepartmentID")),
+                           header.Fields(QStringLiteral("phAccountID")),
+                           textOf(header, "phExRate"));
     form.txtRemarks->setText(textOf(header, "phRemarks"));
     form.txtusername->setText(textOf(header, "phUserName"));
     // Rates are numbers: one that was never stored reads as no rate.
-    form.txtDepExRates->setText(Text(header.Fields(QStringLiteral("phDepExRate"))));
-    form.txtComExRates->setText(Text(header.Fields(QStringLiteral("phComExRate"))));
+    form.txtDepExRates->setText(textOf(header, "phDepExRate"));
+    form.txtComExRates->setText(textOf(header, "phComExRate"));
 }
 
 // The stored lines, numbered 1..n in detail order whatever their stored ids.

@@ -3,12 +3,15 @@
 // close question, and Edit of stored vouchers.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QToolButton>
 
 #include "core/Values.h"
+#include "core/VoucherLines.h"
 #include "core/ui/FlexGrid.h"
 #include "support/VoucherFixture.h"
 
@@ -50,6 +53,56 @@ class VoucherEntry : public VoucherTest {
         for (int r = grid()->rows() - 1; r >= 1; --r)
             if (grid()->textMatrix(r, column) == text) return r;
         return 0;
+    }
+    // Voucher 60, open for changes, with lines of these amounts on account 201
+    // at rate 1, as the register's current row.
+    void storeVoucher60(const QStringList& amounts, const QString& total) {
+        exec("delete from aHqPettyCashPaymentDetails where pdCompanyID=1 and pdPaymentID=60");
+        for (int i = 1; i <= amounts.size(); ++i)
+            exec(QString("insert into aHqPettyCashPaymentDetails values (1, 0, 60, %1, 201, "
+                         "'Line %1', %2, 1)")
+                     .arg(i)
+                     .arg(amounts[i - 1]));
+        exec("update aHqPettyCashPaymentHeader set phAmount=" + total +
+             ", phCancel=0, phPosted=0 where phCompanyID=1 and phPaymentID=60");
+        open();
+        clickRow(rowWhere(0, "60"));
+        ASSERT_EQ(grid()->textMatrix(grid()->row(), 0), "60");
+    }
+    QString stored60(const QString& columns) {
+        return scalar("select " + columns +
+                      " from aHqPettyCashPaymentHeader where phCompanyID=1 and phPaymentID=60")
+            .toString();
+    }
+    // OK, which saves and closes the window; one that stays is left unsaved.
+    static void clickOk(frmpayments& form) {
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        if (!form.isVisible()) return;
+        ADD_FAILURE() << "the voucher was not saved";
+        form.Unload();
+    }
+    static void saveAs(frmpayments& form, const QString& payee) {
+        typeInto(form.txtPayee, payee);
+        typeInto(form.txtRemarks, "Keyed in by a test");
+        clickOk(form);
+    }
+    QString newestVoucher(const QString& columns) {
+        return scalar("select " + columns +
+                      " from aHqPettyCashPaymentHeader where phCompanyID=1 order by "
+                      "phPaymentID desc limit 1")
+            .toString();
+    }
+    QString newestLines(const QString& columns) {
+        return scalar("select group_concat(" + columns +
+                      ", ',') from (select * from aHqPettyCashPaymentDetails where "
+                      "pdCompanyID=1 and pdPaymentID=(select max(phPaymentID) from "
+                      "aHqPettyCashPaymentHeader where phCompanyID=1) order by pdDetailID)")
+            .toString();
+    }
+    static void closeUnsaved(frmpayments& form) {
+        MessageScript messages;
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
     }
 };
 
@@ -146,8 +199,11 @@ TEST_F(VoucherEntry, ACancelledVoucherOpensReadOnlyAndAPostedOneCannotBeSaved) {
                  form.txtRemarks, form.lvwAccounts, form.txtTotal})
             EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
         EXPECT_TRUE(form.cmdClose->isEnabled());
-        key(&form, Qt::Key_F5);                            // nothing happens
-        QTest::mouseClick(form.cmdClose, Qt::LeftButton);  // no question
+        const QStringList lines = lineTexts(form.lvwAccounts, LineColumn::kAmount);
+        for (const Qt::Key k : {Qt::Key_F5, Qt::Key_F10, Qt::Key_F11}) key(&form, k);
+        for (QAction* command : {form.mnuAdd, form.mnuEdit, form.mnuDelete}) command->trigger();
+        EXPECT_EQ(lineTexts(form.lvwAccounts, LineColumn::kAmount), lines);  // nothing happened
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);                    // no question
     });
 
     int posted = 0;
@@ -314,49 +370,44 @@ TEST_F(VoucherEntry, TheTotalFollowsTheAccountsCurrencyExactly) {
     });
 }
 
-TEST_F(VoucherEntry, TwentyFiveLinesOfThirtyThreePointThreeThreeThreeTotalExactly) {
+TEST_F(VoucherEntry, StoredAmountsKeepEveryDecimalThroughSortingAndSaving) {
     // Stored lines of three decimals, as another currency's conversion leaves them.
-    exec("delete from aHqPettyCashPaymentDetails where pdCompanyID=1 and pdPaymentID=60");
-    for (int i = 1; i <= 25; ++i)
-        exec(QString("insert into aHqPettyCashPaymentDetails values (1, 0, 60, %1, 201, "
-                     "'Line %1', 33.333, 1)")
-                 .arg(i));
-    exec(
-        "update aHqPettyCashPaymentHeader set phAmount=833.325, phCancel=0, phPosted=0 where "
-        "phCompanyID=1 and phPaymentID=60");
-    open();
-    clickRow(rowOf(grid()->textMatrix(grid()->rows() - 1, 1)));
-    for (int r = 1; r < grid()->rows(); ++r)
-        if (grid()->textMatrix(r, 0) == "60") clickRow(r);
-    ASSERT_EQ(grid()->textMatrix(grid()->row(), 0), "60");
+    QStringList amounts(25, "33.333");
+    amounts[1] = "5.5";
+    amounts[2] = "100.126";
+    storeVoucher60(amounts, "872.285");
     onEditVoucher([&](frmpayments& form) {
-        EXPECT_EQ(form.lvwAccounts->count(), 25);
-        EXPECT_EQ(form.txtTotal->text(), "833.33");
+        EXPECT_EQ(form.txtTotal->text(), "872.29");  // half away from zero, as the register
         EXPECT_TRUE(form.fnTotal());
-        EXPECT_EQ(Format(form.dblLineTotal, "0.00"), "833.33");
-        EXPECT_EQ(NumberText(form.dblLineTotal), "833.325");
-        form.RecomputeTotal();
-        EXPECT_EQ(form.txtTotal->text(), "833.33");
-        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+        EXPECT_EQ(NumberText(form.dblLineTotal), "872.285");
+        emit form.lvwAccounts->columnClicked(LineColumn::kAmount);
+        const QStringList sorted = lineTexts(form.lvwAccounts, LineColumn::kAmount);
+        EXPECT_EQ(sorted.first(), "5.50");
+        EXPECT_EQ(sorted.last(), "100.126");
+        EXPECT_EQ(sorted.count("33.333"), 23);
+        typeInto(form.txtPayee, "Sorted, then saved");
+        clickOk(form);
     });
+    EXPECT_EQ(scalar("select group_concat(printf('%.3f', pdAmount), ',') from (select pdAmount "
+                     "from aHqPettyCashPaymentDetails where pdCompanyID=1 and pdPaymentID=60 "
+                     "and pdDetailID<=3 order by pdDetailID)")
+                  .toString(),
+              "33.333,5.500,100.126");
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentDetails where pdPaymentID=60 and "
+                     "pdCompanyID=1 and pdAmount=33.333")
+                  .toInt(),
+              23);
+    EXPECT_EQ(stored60("phPayee"), "Sorted, then saved");
 }
 
 TEST_F(VoucherEntry, StoredDetailIdsWithGapsOpenAsLinesOneToN) {
-    exec("delete from aHqPettyCashPaymentDetails where pdCompanyID=1 and pdPaymentID=60");
-    for (const int detail : {1, 2, 5})
-        exec(QString("insert into aHqPettyCashPaymentDetails values (1, 0, 60, %1, 201, "
-                     "'Detail %1', %1, 1)")
-                 .arg(detail));
+    storeVoucher60({"1", "2", "5"}, "8");
     exec(
-        "update aHqPettyCashPaymentHeader set phCancel=0, phPosted=0 where phCompanyID=1 and "
-        "phPaymentID=60");
-    open();
-    for (int r = 1; r < grid()->rows(); ++r)
-        if (grid()->textMatrix(r, 0) == "60") clickRow(r);
+        "update aHqPettyCashPaymentDetails set pdDetailID=5, pdDescription='Line 5' where "
+        "pdCompanyID=1 and pdPaymentID=60 and pdDetailID=3");
     onEditVoucher([&](frmpayments& form) {
         EXPECT_EQ(lineTexts(form.lvwAccounts, 1), (QStringList{"1", "2", "3"}));
-        EXPECT_EQ(lineTexts(form.lvwAccounts, 3),
-                  (QStringList{"Detail 1", "Detail 2", "Detail 5"}));
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"Line 1", "Line 2", "Line 5"}));
         EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"1.00", "2.00", "5.00"}));
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);
     });
@@ -364,23 +415,43 @@ TEST_F(VoucherEntry, StoredDetailIdsWithGapsOpenAsLinesOneToN) {
 
 // --- the line dialog ----------------------------------------------------------------
 
-TEST_F(VoucherEntry, AmountsAreShownWithTwoDecimalsAndRefusedWhenEmptyOrNil) {
+TEST_F(VoucherEntry, AmountsTypedPastedOrDroppedFollowOneRuleOrChangeNothing) {
+    const QString rule = "Enter the amount as a positive number, such as 1234.50 or 1,234.50.";
     open(1, 2);
     onNewVoucher([&](frmpayments& form) {
         pick(form.cboAccName, "Petty Cash - Head Office");
         inLineDialog([&](frmDebitEntry& dialog) {
+            QLineEdit* amount = dialog.txtSettleAmt;
             pick(dialog.cboAccounts, "Refreshments");
             MessageScript messages;
-            for (const QString amount : {"0", "0.00", "", "abc"}) {
-                dialog.txtSettleAmt->setText(amount);  // letters cannot even be typed
-                messages.expect("Enter Amount");
+            for (const QString text : {"0", "0.00", "", "-5", "abc"}) {
+                amount->setText(text);  // as the program may show it
+                messages.expect(text == "-5" || text == "abc" ? rule : "Enter Amount");
                 QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
             }
-            typeInto(dialog.txtSettleAmt, "12ab34.5");
-            EXPECT_EQ(dialog.txtSettleAmt->text(), "1234.5");
+            typeInto(amount, "12ab34.5");
+            EXPECT_EQ(amount->text(), "1234.5");
+            for (const QString text : {"-5", "12.345", "1,23.4"}) {
+                amount->selectAll();
+                QApplication::clipboard()->setText(text);
+                messages.expect(rule);
+                QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+            }
+            QMimeData dropped;
+            dropped.setText("-99");
+            QDragEnterEvent drag(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+            messages.expect(rule);
+            QApplication::sendEvent(amount, &drag);
+            QApplication::sendEvent(amount, &drop);
+            EXPECT_EQ(amount->text(), "1234.5");
+            amount->selectAll();
+            QApplication::clipboard()->setText(" 1,234.50\n");
+            QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(amount->text(), "1,234.50");
             QHelpEvent hover(QEvent::Enter, QPoint(2, 2), QPoint(2, 2));
-            QApplication::sendEvent(dialog.txtSettleAmt, &hover);
-            EXPECT_EQ(dialog.txtSettleAmt->toolTip(), "1,234.50");
+            QApplication::sendEvent(amount, &hover);
+            EXPECT_EQ(amount->toolTip(), "1,234.50");
             dialog.cboAccounts->setEditText("No such account");
             messages.expect("Select Valid Account");
             QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
@@ -390,10 +461,32 @@ TEST_F(VoucherEntry, AmountsAreShownWithTwoDecimalsAndRefusedWhenEmptyOrNil) {
         });
         form.mnuAdd->trigger();
         EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"1234.50"}));
-        form.lvwAccounts->clearItems();
+        saveAs(form, "Pasted amounts");
+    });
+    EXPECT_EQ(newestVoucher("phPayee || ' ' || printf('%.3f', phAmount)"),
+              "Pasted amounts 1234.500");
+    EXPECT_EQ(newestLines("printf('%.3f', pdAmount)"), "1234.500");
+}
+
+TEST_F(VoucherEntry, ATypedDateIsTakenWholeOrRefusedWithTheReason) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
         MessageScript messages;
-        messages.expect("Save Changes?", vbNo);
-        form.Unload();
+        form.dtpDate->setFocus();
+        type(form.dtpDate, "15/02/2026");
+        key(form.dtpDate, Qt::Key_Tab);
+        EXPECT_EQ(form.dtpDate->date(), QDate(2026, 2, 15));
+        form.dtpDate->setFocus();
+        type(form.dtpDate, "31/02/2026");
+        messages.expect("31/02/2026 is not a date.");
+        key(form.dtpDate, Qt::Key_Return);
+        EXPECT_EQ(form.dtpDate->date(), QDate(2026, 2, 15));
+        EXPECT_EQ(focused(), form.dtpDate);  // to be corrected
+        type(form.dtpDate, "5-3-2026");
+        key(form.dtpDate, Qt::Key_Return);
+        EXPECT_EQ(form.dtpDate->date(), QDate(2026, 3, 5));
+        EXPECT_EQ(form.dtpDate->text(), "05/03/2026");
+        closeUnsaved(form);
     });
 }
 
@@ -465,31 +558,31 @@ TEST_F(VoucherEntry, NavigationFollowsItsTableWithOneAndThreeLines) {
 }
 
 TEST_F(VoucherEntry, AVoucherIdBeyondSixteenBitsOpensForEdit) {
-    exec(
-        "update aHqPettyCashPaymentDetails set pdPaymentID=40000 where pdCompanyID=1 and "
-        "pdPaymentID=60");
-    exec(
-        "update aHqPettyCashPaymentHeader set phPaymentID=40000, phCancel=0, phPosted=0 where "
-        "phCompanyID=1 and phPaymentID=60");
-    open();
-    for (int r = 1; r < grid()->rows(); ++r)
-        if (grid()->textMatrix(r, 0) == "40000") clickRow(r);
-    ASSERT_EQ(grid()->textMatrix(grid()->row(), 0), "40000");
+    storeVoucher60({"1"}, "1");
+    exec("update aHqPettyCashPaymentDetails set pdPaymentID=40000 where pdPaymentID=60");
+    exec("update aHqPettyCashPaymentHeader set phPaymentID=40000 where phPaymentID=60");
+    reopen();
+    clickRow(rowWhere(0, "40000"));
     onEditVoucher([&](frmpayments& form) {
         EXPECT_EQ(GIntPaymentID, 40000);
-        EXPECT_GT(form.lvwAccounts->count(), 0);
+        EXPECT_EQ(form.lvwAccounts->count(), 1);
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);
     });
     EXPECT_TRUE(modal.allSeen());
 }
 
-TEST_F(VoucherEntry, AnEditThatFailsPartWayLeavesNoHalfFilledWindow) {
+TEST_F(VoucherEntry, NullTextsOpenEmptyAndAnEditThatFailsPartWayLeavesNoWindow) {
+    storeVoucher60({"1"}, "1");
     exec(
-        "update aHqPettyCashPaymentHeader set phRemarks=NULL, phCancel=0, phPosted=0 where "
-        "phCompanyID=1 and phPaymentID=60");
-    open();
-    for (int r = 1; r < grid()->rows(); ++r)
-        if (grid()->textMatrix(r, 0) == "60") clickRow(r);
+        "update aHqPettyCashPaymentHeader set phPayee=NULL, phReferenceno=NULL, "
+        "phRemarks=NULL, phUserName=NULL where phCompanyID=1 and phPaymentID=60");
+    onEditVoucher([&](frmpayments& form) {
+        for (QLineEdit* text : {form.txtPayee, form.txtRefNo, form.txtRemarks, form.txtusername})
+            EXPECT_EQ(text->text(), "") << text->objectName().toStdString();
+        EXPECT_EQ(form.lvwAccounts->count(), 1);
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+    exec("update aHqPettyCashPaymentHeader set phPaymentdate='no date' where phPaymentID=60");
     MessageScript messages;
     messages.expectStartingWith("An error occurred in FrmMaster (CmdEdit_Click).");
     QTest::mouseClick(window_->CmdEdit, Qt::LeftButton);
@@ -501,4 +594,102 @@ TEST_F(VoucherEntry, AnEditThatFailsPartWayLeavesNoHalfFilledWindow) {
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);
     });
     EXPECT_TRUE(modal.allSeen());
+}
+
+// --- which account and rate a line takes ------------------------------------------
+
+TEST_F(VoucherEntry, ALinePointsAtTheAccountChosen) {
+    // A line whose account is not in the department's list shows none, so OK stops.
+    storeVoucher60({"10", "10"}, "20");
+    exec(
+        "update aHqPettyCashPaymentDetails set pdDebitAccountID=203 where pdCompanyID=1 and "
+        "pdPaymentID=60 and pdDetailID=2");
+    exec("update aHqPettyCashPaymentHeader set phDepartmentID=2 where phPaymentID=60");
+    onEditVoucher([&](frmpayments& form) {
+        form.lvwAccounts->setSelectedIndex(1);
+        inLineDialog([&](frmDebitEntry& d) {
+            d.cmdNext_Click();
+            EXPECT_EQ(d.cboAccounts->currentText(), "");
+            MessageScript messages;
+            messages.expect("Select Valid Account");
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuEdit->trigger();
+        EXPECT_EQ(lineTexts(form.lvwAccounts, LineColumn::kAccountId), (QStringList{"201", "203"}));
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+    // Of two accounts with one name, the one chosen is the one stored.
+    exec("update aAccountMaster set AccountDesc='Refreshments' where AccountID=208");
+    reopen(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        inLineDialog([&](frmDebitEntry& d) {
+            d.cboAccounts->setCurrentIndex(d.cboAccounts->findData(208));
+            typeInto(d.txtSettleAmt, "8");
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuAdd->trigger();
+        saveAs(form, "The second Refreshments");
+    });
+    EXPECT_EQ(newestVoucher("phPayee"), "The second Refreshments");
+    EXPECT_EQ(newestLines("pdDebitAccountID"), "208");
+}
+
+TEST_F(VoucherEntry, AFailedRateLookupChangesNothing) {
+    open(1, 0);
+    onNewVoucher([&](frmpayments& form) {
+        pick(form.cboDepartment, "Operations");
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        addLine(form, "Refreshments", "Tea", "20");
+        exec("delete from ExchangeRateDetail where CompanyID=1 and CurrencyID=2");
+        MessageScript messages;
+        const QString failed = "An error occurred in ";
+        messages.expectStartingWith(failed + "frmDebitEntry (cmdOk_Click).");
+        addLine(form, "Site Fuel (USD)", "Fuel", "5");  // a new line
+        form.lvwAccounts->setSelectedIndex(1);
+        messages.expectStartingWith(failed + "frmDebitEntry (cmdOk_Click).");
+        inLineDialog([&](frmDebitEntry& d) {  // a changed line
+            pick(d.cboAccounts, "Site Fuel (USD)");
+            QTest::mouseClick(d.cmdOk, Qt::LeftButton);
+            QTest::mouseClick(d.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuEdit->trigger();
+        EXPECT_EQ(lineTexts(form.lvwAccounts, LineColumn::kAccountName),
+                  QStringList{"Refreshments"});
+        EXPECT_EQ(lineTexts(form.lvwAccounts, LineColumn::kAccountId), QStringList{"207"});
+        EXPECT_EQ(lineTexts(form.lvwAccounts, LineColumn::kRate), QStringList{"1"});
+        // The header's choice goes back to the one whose rates are shown.
+        messages.expectStartingWith(failed + "frmpayments (cboAccName_Click).");
+        pick(form.cboAccName, "Petty Cash - USD Float");
+        EXPECT_EQ(form.cboAccName->currentText(), "Petty Cash - Head Office");
+        EXPECT_EQ(form.lblTotalAmt->text(), "Pmt Amount (AED):");
+        EXPECT_EQ(form.txtAccExRates->text(), "1");
+        EXPECT_EQ(form.txtTotal->text(), "20.00");
+        messages.expectStartingWith(failed + "frmpayments (cboDepartment_Click).");
+        pick(form.cboDepartment, "Projects");
+        EXPECT_EQ(form.cboDepartment->currentText(), "Operations");
+        EXPECT_EQ(form.txtDepExRates->text(), "1");
+        closeUnsaved(form);
+    });
+}
+
+TEST_F(VoucherEntry, AnEditKeepsTheVouchersRates) {
+    storeVoucher60({"100"}, "100");
+    exec(
+        "update aHqPettyCashPaymentDetails set pdDebitAccountID=206, pdExRate=0.2723 where "
+        "pdCompanyID=1 and pdPaymentID=60");
+    exec(
+        "update aHqPettyCashPaymentHeader set phAccountID=103, phExRate=0.2723, "
+        "phDepExRate=0.5, phComExRate=0.75 where phCompanyID=1 and phPaymentID=60");
+    exec("update ExchangeRateDetail set SellingRate=0.25 where CompanyID=1");  // today's
+    onEditVoucher([&](frmpayments& form) {
+        EXPECT_EQ(form.lblTotalAmt->text(), "Pmt Amount (USD):");
+        typeInto(form.txtPayee, "Only the payee changed");
+        clickOk(form);
+    });
+    EXPECT_EQ(stored60("phPayee || printf(' %.3f %.4f %.2f %.2f', phAmount, phExRate, "
+                       "phDepExRate, phComExRate)"),
+              "Only the payee changed 100.000 0.2723 0.50 0.75");
 }

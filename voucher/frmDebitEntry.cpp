@@ -1,18 +1,27 @@
 #include "frmDebitEntry.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QValidator>
+#include <memory>
 
 #include "../core/BasModule.h"
 #include "../core/Values.h"
@@ -33,6 +42,32 @@ qint16 frmDebitEntry::intDupExist = 0;
 namespace {
 
 enum class Arrow { First, Previous, Next, Last };
+
+const char* const kAmountRule =
+    "Enter the amount as a positive number, such as 1234.50 or 1,234.50.";
+
+// The amount box takes from a paste or a drop what it takes from typed keys:
+// an entered amount, blanks around it dropped, or nothing at all.
+class EnteredAmountValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override {
+        const QString trimmed = input.trimmed();
+        if (trimmed.size() != input.size()) {
+            input = trimmed;
+            pos = std::min(pos, int(trimmed.size()));
+        }
+        if (!BeginsAmount(input, kEnteredWholeDigits, kEnteredDecimals)) return Invalid;
+        return EnteredAmount(input, kEnteredWholeDigits, kEnteredDecimals) ? Acceptable
+                                                                           : Intermediate;
+    }
+};
+
+// What the amount box holds: an entered amount, or the amount of a stored line
+// shown for a change, which may have a third decimal.
+std::optional<Decimal> amountIn(const QLineEdit* box) {
+    return EnteredAmount(box->text(), kEnteredWholeDigits, kAmountScale);
+}
 
 // The navigation buttons' pictures: a triangle, with a bar for the ends.
 QIcon arrowIcon(Arrow arrow, const QColor& colour) {
@@ -103,7 +138,8 @@ void frmDebitEntry::buildControls() {
     txtDescription->setMaxLength(240);
     txtSettleAmt = new QLineEdit(fraBills);
     txtSettleAmt->setObjectName(QStringLiteral("txtSettleAmt"));
-    txtSettleAmt->setMaxLength(17);
+    // The amount rule bounds the length; a maximum length would cut a paste short.
+    txtSettleAmt->setValidator(new EnteredAmountValidator(txtSettleAmt));
     txtSettleAmt->setAlignment(Qt::AlignRight);
     txtSettleAmt->setProperty("mandatory", true);
     txtSettleAmt->setMouseTracking(true);
@@ -177,6 +213,9 @@ bool frmDebitEntry::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this] { txtSettleAmt_GotFocus(); });
         else if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
             txtSettleAmt_MouseMove();
+        else if (event->type() == QEvent::KeyPress || event->type() == QEvent::Drop ||
+                 event->type() == QEvent::ContextMenu)
+            return txtSettleAmt_Paste(event);
     }
     return VbForm::eventFilter(watched, event);
 }
@@ -241,8 +280,51 @@ void frmDebitEntry::cboAccounts_KeyPress(int& keyAscii) {
 void frmDebitEntry::txtSettleAmt_KeyPress(int& keyAscii) {
     Handle("frmDebitEntry", "txtSettleAmt_KeyPress", [&] {
         EnterToTab(keyAscii);
-        keyAscii =
-            utility_.call("TextValidateNum", {ObjectArg(txtSettleAmt), keyAscii, 12, 2}).toInt();
+        keyAscii = utility_
+                       .call("TextValidateNum", {ObjectArg(txtSettleAmt), keyAscii,
+                                                 kEnteredWholeDigits, kEnteredDecimals})
+                       .toInt();
+    });
+}
+
+// A paste (keys or the box's menu) or a drop goes through the rule typed keys
+// follow: the text it makes is an amount, or begins one, or nothing changes
+// and the clerk is told what is accepted.
+bool frmDebitEntry::txtSettleAmt_Paste(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) return false;
+        pasteAmount(QGuiApplication::clipboard()->text());
+    } else if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasText()) return false;
+        txtSettleAmt->setCursorPosition(txtSettleAmt->cursorPositionAt(drop->position().toPoint()));
+        pasteAmount(drop->mimeData()->text());
+        drop->acceptProposedAction();
+    } else {
+        std::unique_ptr<QMenu> menu(txtSettleAmt->createStandardContextMenu());
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() != u"edit-paste") continue;
+            disconnect(action, &QAction::triggered, txtSettleAmt, nullptr);
+            connect(action, &QAction::triggered, this,
+                    [this] { pasteAmount(QGuiApplication::clipboard()->text()); });
+        }
+        menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+    }
+    return true;
+}
+
+void frmDebitEntry::pasteAmount(const QString& text) {
+    Handle("frmDebitEntry", "txtSettleAmt_Paste", [&] {
+        const QString pasted = text.trimmed();
+        const QString box = txtSettleAmt->text();
+        const int start = txtSettleAmt->hasSelectedText() ? txtSettleAmt->selectionStart()
+                                                          : txtSettleAmt->cursorPosition();
+        const int end = start + int(txtSettleAmt->selectedText().size());
+        if (BeginsAmount(box.left(start) + pasted + box.mid(end), kEnteredWholeDigits,
+                         kEnteredDecimals))
+            txtSettleAmt->insert(pasted);
+        else
+            ModuleMsgBox(QString::fromLatin1(kAmountRule), vbInformation);
     });
 }
 
@@ -254,22 +336,37 @@ void frmDebitEntry::txtSettleAmt_GotFocus() {
 // The amount in readable form, with thousands separators.
 void frmDebitEntry::txtSettleAmt_MouseMove() {
     Handle("frmDebitEntry", "txtSettleAmt_MouseMove", [&] {
-        const Decimal amount = ValDecimal(txtSettleAmt->text()).value_or(Decimal());
+        const Decimal amount = amountIn(txtSettleAmt).value_or(Decimal());
         txtSettleAmt->setToolTip(Format(amount, QStringLiteral("###,###,##0.00######")));
     });
 }
 
 // --- OK ---------------------------------------------------------------------
 
-// A typed account is valid only as an entry of the list; it then becomes the
-// selected entry.
+// A typed account is valid only as an entry of the list. The entry chosen
+// stays chosen while its text is shown: another account may have the same name.
 bool frmDebitEntry::accountIsValid() {
     const QString typed = cboAccounts->currentText();
     if (typed.isEmpty()) return false;
+    const int chosen = cboAccounts->currentIndex();
+    if (chosen >= 0 && cboAccounts->itemText(chosen).compare(typed, Qt::CaseInsensitive) == 0)
+        return true;
     const int entry = cboAccounts->findText(typed, Qt::MatchFixedString);
     if (entry < 0) return false;
-    if (cboAccounts->currentIndex() != entry) cboAccounts->setCurrentIndex(entry);
+    cboAccounts->setCurrentIndex(entry);
     return true;
+}
+
+// Empty or nil asks for an amount; anything else that is no positive amount
+// is refused with what is accepted.
+std::optional<Decimal> frmDebitEntry::lineAmount() {
+    const std::optional<Decimal> amount = amountIn(txtSettleAmt);
+    const bool missing = txtSettleAmt->text().trimmed().isEmpty() || (amount && amount->isZero());
+    if (!missing && amount) return amount;
+    ModuleMsgBox(missing ? QStringLiteral("Enter Amount") : QString::fromLatin1(kAmountRule),
+                 vbInformation);
+    txtSettleAmt->setFocus();
+    return std::nullopt;
 }
 
 void frmDebitEntry::cmdOk_Click() {
@@ -281,24 +378,24 @@ void frmDebitEntry::cmdOk_Click() {
             if (cboAccounts->isEnabled()) cboAccounts->setFocus();
             return;
         }
-        if (ValDecimal(txtSettleAmt->text()).value_or(Decimal()).isZero()) {
-            ModuleMsgBox(QStringLiteral("Enter Amount"), vbInformation);
-            txtSettleAmt->setFocus();
-            return;
-        }
+        const std::optional<Decimal> amount = lineAmount();
+        if (!amount) return;
         const bool adding = form.StrNewEditFlag == u"N";
         if (adding) intRowCount = qint16(lines->count() + 1);
+        const qint32 account = cboAccounts->currentData().toInt();
         if (lines->count() > 0) {
-            ListDuplicateCheck(cboAccounts->currentData().toInt());
+            ListDuplicateCheck(account);
             if (intDupExist == 1) return;
         }
+        // The rate first: a line never takes an account without its rate.
+        const QString rate = VoucherRate(account, QStringLiteral("A"));
         if (!adding) {
             const int selected = lines->selectedIndex();
             intRowCount = CInt(lines->itemText(selected));
-            writeLine(selected);
+            writeLine(selected, *amount, rate);
             lines->setSelectedIndex(selected);
         } else {
-            writeLine(lines->add(QString::number(intRowCount)));
+            writeLine(lines->add(QString::number(intRowCount)), *amount, rate);
         }
         form.blnItemChange = true;
         if (lines->count() >= 2) setNavigation(true, true, true, true);
@@ -318,15 +415,14 @@ void frmDebitEntry::cmdOk_Click() {
     });
 }
 
-void frmDebitEntry::writeLine(int index) {
+void frmDebitEntry::writeLine(int index, const Decimal& amount, const QString& rate) {
     ListView* lines = voucher().lvwAccounts;
-    const qint32 account = cboAccounts->currentData().toInt();
     lines->setItemText(index, QString::number(intRowCount));
     lines->setSubItem(index, 1, cboAccounts->currentText());
     lines->setSubItem(index, 2, txtDescription->text());
-    lines->setSubItem(index, 3, LineAmountText(txtSettleAmt->text()));
-    lines->setSubItem(index, 4, QString::number(account));
-    lines->setSubItem(index, 5, GetSellingRate(account, QStringLiteral("A")));
+    lines->setSubItem(index, 3, LineAmountText(amount));
+    lines->setSubItem(index, 4, QString::number(cboAccounts->currentData().toInt()));
+    lines->setSubItem(index, 5, rate);
     lines->setSubItem(index, 6, QStringLiteral("0"));
 }
 

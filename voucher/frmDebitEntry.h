@@ -5,7 +5,10 @@
 // stays open for the next line; in edit mode it walks forward through the
 // lines. frmDebitEntryNavigation.cpp holds First, Previous, Next and Last.
 
+#include <optional>
+
 #include "../core/ComRegistry.h"
+#include "../core/Decimal.h"
 #include "../core/ui/VbForm.h"
 
 class QComboBox;
@@ -67,12 +70,15 @@ class frmDebitEntry : public VbForm {
     void connectHandlers();
     void Form_Load();
     void fillAccounts();
-    void writeLine(int index);
+    void writeLine(int index, const Decimal& amount, const QString& rate);
     void clearFields();
     void setNavigation(bool first, bool previous, bool next, bool last);
     void txtSettleAmt_KeyPress(int& keyAscii);
     void txtSettleAmt_GotFocus();
     void txtSettleAmt_MouseMove();
+    bool txtSettleAmt_Paste(QEvent* event);
+    void pasteAmount(const QString& text);
+    std::optional<Decimal> lineAmount();
     void cboAccounts_KeyPress(int& keyAscii);
     bool accountIsValid();
     frmpayments& voucher() const;

@@ -22,9 +22,13 @@ void frmDebitEntry::setNavigation(bool first, bool previous, bool next, bool las
     cmdLast->setEnabled(last);
 }
 
+// A line whose account is not in the list shows no account: OK then asks for
+// one instead of writing the account shown before onto this line.
 void frmDebitEntry::ShowLine(int n) {
     ListView* lines = voucher().lvwAccounts;
     lines->setSelectedIndex(n);
+    cboAccounts->setCurrentIndex(-1);
+    cboAccounts->clearEditText();
     utility_.call("SelectComboItemByValue", {ObjectArg(cboAccounts), lines->subItem(n, 4)});
     txtDescription->setText(lines->subItem(n, 2));
     txtSettleAmt->setText(lines->subItem(n, 3));

@@ -12,8 +12,10 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "../core/BasModule.h"
 #include "../core/Values.h"
@@ -50,6 +52,96 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent) {
     label->setBuddy(buddy);
     return label;
 }
+
+// Typing a date from its start takes the typed text whole once the clerk moves
+// on (Tab, Enter, another key, or leaving the field): the date written, or a
+// refusal that names it. Left to itself the picker takes each part as it comes
+// and keeps the rest from the date shown, so "15/02/2026" typed over 20/11/2026
+// would not give 15/02/2026.
+class WholeDateTyping : public QObject {
+  public:
+    explicit WholeDateTyping(QDateEdit* picker)
+        : QObject(picker), picker_(picker), text_(picker->findChild<QLineEdit*>()) {
+        picker->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) return keyPress(static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::KeyRelease) return swallowsRelease(*event);
+        if (event->type() == QEvent::FocusOut && !typed_.isEmpty()) take();
+        return false;
+    }
+
+  private:
+    bool keyPress(const QKeyEvent* key) {
+        const QString c = key->text();
+        const bool dateKey = c.size() == 1 && (c[0].isDigit() || c[0] == u'/' || c[0] == u'-') &&
+                             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        const bool fromStart =
+            c.size() == 1 && c[0].isDigit() && picker_->currentSectionIndex() == 0;
+        if (dateKey && (!typed_.isEmpty() || fromStart)) {
+            if (typed_.size() < 10) typed_ += c;
+            show(typed_);
+            return true;
+        }
+        if (typed_.isEmpty()) return false;
+        if (key->key() == Qt::Key_Backspace) {
+            typed_.chop(1);
+            show(typed_.isEmpty() ? shownDate() : typed_);
+            return true;
+        }
+        if (take()) return false;     // the key goes on: Tab or Enter moves on
+        swallowEnterRelease_ = true;  // refused: the clerk stays to correct it
+        return true;
+    }
+
+    bool swallowsRelease(const QEvent& event) {
+        const int key = static_cast<const QKeyEvent&>(event).key();
+        if (!swallowEnterRelease_ || (key != Qt::Key_Return && key != Qt::Key_Enter)) return false;
+        swallowEnterRelease_ = false;
+        return true;
+    }
+
+    // "ddmmyyyy" or a date with separators, as the module reads dates.
+    static QDate dateOf(QString typed) {
+        if (typed.size() == 8 && !typed.contains(u'/') && !typed.contains(u'-'))
+            typed = typed.left(2) + u'/' + typed.mid(2, 2) + u'/' + typed.mid(4);
+        return ParseDate(typed).date();
+    }
+
+    bool take() {
+        const QString typed = std::exchange(typed_, QString());
+        const QDate date = dateOf(typed);
+        const bool taken =
+            date.isValid() && date >= picker_->minimumDate() && date <= picker_->maximumDate();
+        show(shownDate());
+        if (taken) {
+            picker_->setDate(date);
+            // The whole date is in: Tab, or Enter, leaves the field, not a part of it.
+            picker_->setCurrentSectionIndex(picker_->sectionCount() - 1);
+            return true;
+        }
+        ModuleMsgBox(typed + QStringLiteral(" is not a date."), vbInformation);
+        picker_->setFocus();
+        return false;
+    }
+
+    QString shownDate() const { return picker_->date().toString(picker_->displayFormat()); }
+    // Shown, not read: the picker neither hears of it nor checks it part by part.
+    void show(const QString& text) {
+        const QSignalBlocker quiet(text_);
+        const QValidator* check = text_->validator();
+        text_->setValidator(nullptr);
+        text_->setText(text);
+        text_->setValidator(check);
+    }
+
+    QDateEdit* picker_;
+    QLineEdit* text_;
+    QString typed_;
+    bool swallowEnterRelease_ = false;
+};
 
 // A hidden box that carries a rate or the creator's name for the save.
 QLineEdit* hiddenBox(QWidget* parent, const char* name) {
@@ -266,6 +358,7 @@ void frmpayments::connectHandlers() {
               {.keyDown = hotkeys, .keyPress = [this](int& k) { lvwAccounts_KeyPress(k); }});
     keys_->on(txtTotal, {.keyPress = [this](int& k) { txtTotal_KeyPress(k); }});
     keys_->attach();
+    new WholeDateTyping(dtpDate);  // after the router: it sees the date's keys first
 }
 
 // --- load, activation, keys ---------------------------------------------------

@@ -9,6 +9,7 @@
 // (PaymentsForm) and unloaded after every close.
 
 #include <QString>
+#include <QVariant>
 
 #include "../core/Decimal.h"
 #include "../core/ui/VbForm.h"
@@ -40,7 +41,8 @@ class frmpayments : public VbForm {
     // Given to a new voucher when it is saved.
     qint32 lngNewPaymentID = 0;
     QString StrNewPaymentNo;
-    // The total last computed by fnTotal.
+    // The total last computed by fnTotal: the lines' exact sum in the cash
+    // account's currency, which is the payment amount.
     Decimal dblLineTotal;
 
     QLineEdit* txtpaymentNo = nullptr;
@@ -70,11 +72,16 @@ class frmpayments : public VbForm {
     // F5 saves, F10 adds a line, F11 changes the selected one. The key is
     // swallowed (set to 0) when it did something.
     void CheckHotkey(int& KeyCode);
-    // Recomputes the lines' total into dblLineTotal; true when the payment
-    // amount shows the same at two decimals.
+    // Recomputes the lines' exact total into dblLineTotal; true when the
+    // payment amount shows that total (AmountText, two decimals).
     bool fnTotal();
     // Rewrites the payment amount from the lines (after a line changed).
     void RecomputeTotal();
+    // Shows a stored voucher's department and account as chosen with the
+    // voucher's own account rate; the caller writes the department and company
+    // rates. Only a voucher stored without its account rate takes today's.
+    void showStoredChoices(const QVariant& departmentId, const QVariant& accountId,
+                           const QString& accountRate);
 
     // The line menu's commands (F10, F11, the pop-up menu, the list's keys).
     void mnuAdd_Click();
@@ -120,6 +127,9 @@ class frmpayments : public VbForm {
     void ClearColumnIcons(int except);
 
     bool blnFirstActivate = true;
+    // The entries whose rates the window holds.
+    int chosenDepartment_ = -1;
+    int chosenAccount_ = -1;
     KeyRouter* keys_ = nullptr;
 };
 

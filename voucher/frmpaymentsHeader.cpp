@@ -1,10 +1,12 @@
 // The voucher header's choices: the department brings its own and the
 // company's exchange rates; the cash/bank account brings its rate and
-// currency symbol and turns the payment amount into its currency.
+// currency symbol and turns the payment amount into its currency. Today's
+// rates come only with the user's choice: a stored voucher keeps its own.
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "../core/BasModule.h"
 #include "../core/VoucherLines.h"
@@ -20,6 +22,17 @@ qint32 selectedId(const QComboBox* box) {
     return box->currentData().toInt();
 }
 
+QString amountCaption(qint32 account) {
+    return QStringLiteral("Pmt Amount (") + GetCurrencySymbol(account, QStringLiteral("A")) +
+           QStringLiteral("):");
+}
+
+// Back to the entry whose rates the window holds, without choosing it again.
+void restoreChoice(QComboBox* box, int index) {
+    const QSignalBlocker quiet(box);
+    box->setCurrentIndex(index);
+}
+
 }  // namespace
 
 bool frmpayments::departmentChosen() {
@@ -30,24 +43,53 @@ bool frmpayments::accountChosen() {
     return cboAccName->currentIndex() >= 0;
 }
 
+// Both rates are fetched before either is written; a lookup that fails leaves
+// the department shown with its rates.
 void frmpayments::cboDepartment_Click() {
-    Handle("frmpayments", "cboDepartment_Click", [&] {
+    const bool taken = Handle("frmpayments", "cboDepartment_Click", [&] {
         if (!departmentChosen()) return;
-        txtDepExRates->setText(GetSellingRate(selectedId(cboDepartment), QStringLiteral("D")));
-        txtComExRates->setText(GetSellingRate(GIntCompanyID, QStringLiteral("C")));
+        const QString department = VoucherRate(selectedId(cboDepartment), QStringLiteral("D"));
+        const QString company = VoucherRate(GIntCompanyID, QStringLiteral("C"));
+        txtDepExRates->setText(department);
+        txtComExRates->setText(company);
+        chosenDepartment_ = cboDepartment->currentIndex();
     });
+    if (!taken) restoreChoice(cboDepartment, chosenDepartment_);
 }
 
+// The currency, the rate and the amount in it are all found before any is
+// shown; a lookup that fails leaves the account shown with its own.
 void frmpayments::cboAccName_Click() {
-    Handle("frmpayments", "cboAccName_Click", [&] {
+    const bool taken = Handle("frmpayments", "cboAccName_Click", [&] {
         if (!accountChosen()) return;
         const qint32 account = selectedId(cboAccName);
-        lblTotalAmt->setText(QStringLiteral("Pmt Amount (") +
-                             GetCurrencySymbol(account, QStringLiteral("A")) +
-                             QStringLiteral("):"));
-        txtAccExRates->setText(GetSellingRate(account, QStringLiteral("A")));
-        if (!txtTotal->text().isEmpty()) RecomputeTotal();
+        const QString caption = amountCaption(account);
+        const QString rate = VoucherRate(account, QStringLiteral("A"));
+        const bool hasTotal = !txtTotal->text().isEmpty();
+        const QString total = hasTotal ? AmountText(LinesTotal(lvwAccounts, rate)) : QString();
+        lblTotalAmt->setText(caption);
+        txtAccExRates->setText(rate);
+        if (hasTotal) txtTotal->setText(total);
+        chosenAccount_ = cboAccName->currentIndex();
     });
+    if (!taken) restoreChoice(cboAccName, chosenAccount_);
+}
+
+void frmpayments::showStoredChoices(const QVariant& departmentId, const QVariant& accountId,
+                                    const QString& accountRate) {
+    {
+        const QSignalBlocker department(cboDepartment), account(cboAccName);
+        GObjUtility.call("SelectComboItemByValue", {ObjectArg(cboDepartment), departmentId});
+        GObjUtility.call("SelectComboItemByValue", {ObjectArg(cboAccName), accountId});
+    }
+    chosenDepartment_ = cboDepartment->currentIndex();
+    chosenAccount_ = cboAccName->currentIndex();
+    if (accountRate.isEmpty()) {
+        cboAccName_Click();  // stored without it: today's, as when the account is chosen
+        return;
+    }
+    if (accountChosen()) lblTotalAmt->setText(amountCaption(selectedId(cboAccName)));
+    txtAccExRates->setText(accountRate);
 }
 
 }  // namespace pcp

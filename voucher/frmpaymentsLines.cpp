@@ -98,10 +98,12 @@ void frmpayments::RecomputeTotal() {
     txtTotal->setText(AmountText(LinesTotal(lvwAccounts, txtAccExRates->text())));
 }
 
+// The amount shown is the exact total at the two decimals it is shown with;
+// both are exact values, rounded once, half away from zero.
 bool frmpayments::fnTotal() {
     dblLineTotal = LinesTotal(lvwAccounts, txtAccExRates->text());
-    const Decimal shown = ValDecimal(txtTotal->text()).value_or(Decimal());
-    return Format(shown, QStringLiteral("0.00")) == Format(dblLineTotal, QStringLiteral("0.00"));
+    const std::optional<Decimal> shown = Decimal::parse(txtTotal->text());
+    return shown && *shown == dblLineTotal.round(2);
 }
 
 void frmpayments::ClearColumnIcons(int except) {

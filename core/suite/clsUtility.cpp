@@ -5,6 +5,7 @@
 
 #include "../ModuleError.h"
 #include "../Values.h"
+#include "../VoucherLines.h"
 
 namespace pcp {
 
@@ -24,14 +25,9 @@ void clsUtility::SelectComboItemByValue(QObject* control, const QVariant& value)
 
 bool clsUtility::AcceptsKey(const QString& text, int selStart, int selLength, QChar key,
                             int wholeDigits, int decimals) {
-    if (key != u'.' && !key.isDigit()) return false;
+    if (key != u'.' && key != u',' && !(key >= u'0' && key <= u'9')) return false;
     const QString result = text.left(selStart) + key + text.mid(selStart + selLength);
-    const int dot = result.indexOf(u'.');
-    if (dot >= 0 && result.indexOf(u'.', dot + 1) >= 0) return false;  // one point at most
-    if (dot >= 0 && decimals <= 0) return false;
-    const QString whole = dot < 0 ? result : result.left(dot);
-    const QString fraction = dot < 0 ? QString() : result.mid(dot + 1);
-    return whole.size() <= wholeDigits && fraction.size() <= decimals;
+    return BeginsAmount(result, wholeDigits, decimals);
 }
 
 int clsUtility::TextValidateNum(QObject* control, int keyAscii, int wholeDigits, int decimals) {

@@ -18,8 +18,9 @@ class clsUtility : public QObject {
 
     // Key filter for an amount box holding at most wholeDigits digits before the
     // point and decimals after it: returns the key, or 0 when it is refused.
-    // Control keys pass; a digit or point passes only when the text it makes
-    // stays within the limits.
+    // Control keys pass; a digit, point or thousands comma passes only when the
+    // text it makes is, or can become, an amount by the rule of entered amounts
+    // (BeginsAmount), the rule pastes and drops follow too.
     Q_INVOKABLE int TextValidateNum(QObject* control, int keyAscii, int wholeDigits, int decimals);
 
     // The rule itself, on the text, the selection it replaces and the caret.

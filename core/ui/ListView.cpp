@@ -14,6 +14,16 @@ namespace pcp {
 namespace {
 const QString kSource = QStringLiteral("MSComctlLib.ListView");
 constexpr int kCheckedRole = Qt::UserRole + 1;
+constexpr int kSortValueRole = Qt::UserRole + 2;
+
+// Sort values where both cells have one, else the texts.
+int compareCells(const QTreeWidgetItem* a, const QTreeWidgetItem* b, int column) {
+    const QVariant x = a->data(column, kSortValueRole), y = b->data(column, kSortValueRole);
+    if (!x.isValid() || !y.isValid())
+        return QString::compare(a->text(column), b->text(column), Qt::CaseInsensitive);
+    const QPartialOrdering order = QVariant::compare(x, y);
+    return order == QPartialOrdering::Less ? -1 : (order == QPartialOrdering::Greater ? 1 : 0);
+}
 [[noreturn]] void badIndex() {
     raise(35600, kSource, QStringLiteral("Index out of bounds"));
 }
@@ -98,7 +108,7 @@ QString ListView::itemText(int index) const {
     return itemAt(index)->text(0);
 }
 void ListView::setItemText(int index, const QString& text) {
-    itemAt(index)->setText(0, text);
+    setColumnValue(index, 1, text);
 }
 
 QString ListView::subItem(int index, int sub) const {
@@ -108,7 +118,7 @@ QString ListView::subItem(int index, int sub) const {
 
 void ListView::setSubItem(int index, int sub, const QString& text) {
     if (sub < 1 || sub >= columnCount()) badIndex();
-    itemAt(index)->setText(sub, text);
+    setColumnValue(index, sub + 1, text);
 }
 
 QString ListView::columnValue(int index, int column) const {
@@ -116,10 +126,15 @@ QString ListView::columnValue(int index, int column) const {
 }
 
 void ListView::setColumnValue(int index, int column, const QString& text) {
-    if (column == 1)
-        setItemText(index, text);
-    else
-        setSubItem(index, column - 1, text);
+    if (column < 1 || column > columnCount()) badIndex();
+    QTreeWidgetItem* item = itemAt(index);
+    item->setText(column - 1, text);
+    item->setData(column - 1, kSortValueRole, QVariant());
+}
+
+void ListView::setSortValue(int index, int column, const QVariant& value) {
+    if (column < 1 || column > columnCount()) badIndex();
+    itemAt(index)->setData(column - 1, kSortValueRole, value);
 }
 
 bool ListView::checked(int index) const {
@@ -167,7 +182,7 @@ void ListView::applySort() {
     const int key = sortKey_;
     const bool descending = sortOrder_ == lvwDescending;
     std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-        const int cmp = QString::compare(a->text(key), b->text(key), Qt::CaseInsensitive);
+        const int cmp = compareCells(a, b, key);
         return descending ? cmp > 0 : cmp < 0;
     });
     addTopLevelItems(items);

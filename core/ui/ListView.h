@@ -1,8 +1,9 @@
 #pragma once
 // The voucher window's list view in report view: items with a text and
 // sub-items, a selected item, a check state, column headers that carry an
-// "up" or "down" icon, and sorting by one column's text (key and order),
-// switched on and off. Items and columns are counted from 1.
+// "up" or "down" icon, and sorting by one column (key and order), switched on
+// and off: by the cells' sort values where given, else by their texts. Items
+// and columns are counted from 1.
 
 #include <QTreeWidget>
 
@@ -39,8 +40,11 @@ class ListView : public QTreeWidget {
     // The text of a column (1 = item text, n = sub-item n - 1).
     QString columnValue(int index, int column) const;
     void setColumnValue(int index, int column, const QString& text);
+    // What a cell sorts by in place of its text (a number, a date), so that
+    // sorting never rewrites what the cell shows; dropped when its text changes.
+    void setSortValue(int index, int column, const QVariant& value);
 
-    // Sorting by the text of column sortKey + 1
+    // Sorting by column sortKey + 1
     int sortKey() const { return sortKey_; }
     void setSortKey(int key);
     int sortOrder() const { return sortOrder_; }

@@ -76,10 +76,10 @@ class WholeDateTyping : public QObject {
   private:
     bool keyPress(const QKeyEvent* key) {
         const QString c = key->text();
-        const bool dateKey = c.size() == 1 && (c[0].isDigit() || c[0] == u'/' || c[0] == u'-') &&
+        const bool digit = c.size() == 1 && c[0] >= u'0' && c[0] <= u'9';
+        const bool dateKey = (digit || c == u"/" || c == u"-") &&
                              !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-        const bool fromStart =
-            c.size() == 1 && c[0].isDigit() && picker_->currentSectionIndex() == 0;
+        const bool fromStart = digit && picker_->currentSectionIndex() == 0;
         if (dateKey && (!typed_.isEmpty() || fromStart)) {
             if (typed_.size() < 10) typed_ += c;
             show(typed_);

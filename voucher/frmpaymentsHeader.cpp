@@ -83,11 +83,11 @@ void frmpayments::showStoredChoices(const QVariant& departmentId, const QVariant
         GObjUtility.call("SelectComboItemByValue", {ObjectArg(cboAccName), accountId});
     }
     chosenDepartment_ = cboDepartment->currentIndex();
-    chosenAccount_ = cboAccName->currentIndex();
     if (accountRate.isEmpty()) {
         cboAccName_Click();  // stored without it: today's, as when the account is chosen
         return;
     }
+    chosenAccount_ = cboAccName->currentIndex();
     if (accountChosen()) lblTotalAmt->setText(amountCaption(selectedId(cboAccName)));
     txtAccExRates->setText(accountRate);
 }

@@ -109,11 +109,17 @@ void frmpayments::showSavedInRegister() {
 
 // The stored voucher's state, reference, number and id, header, lines,
 // register row and audit record: the steps of one attempt inside the save's
-// transaction. A refused edit throws its refusal before anything is written.
+// transaction. A refused edit, or a date frozen meanwhile, throws its refusal
+// before anything is written.
 void frmpayments::saveInTransaction(bool edit) {
     if (edit)
         if (std::optional<SaveRefusal> refusal = VoucherStore::EditRefusal(GIntPaymentID))
             throw *refusal;
+    // The freeze date as stored now: another workstation may have moved it
+    // since the checks before the transaction.
+    const QString frozen = VoucherStore::DateFrozen(
+        QDateTime(dtpDate->date(), QTime(0, 0), Qt::UTC), QStringLiteral("saved"));
+    if (!frozen.isEmpty()) throw SaveRefusal{frozen, vbInformation};
     if (!edit) MakeReferenceNo();
     SortListView(lvwAccounts, 1, 0, 1);
     SaveHeader();

@@ -124,9 +124,10 @@ bool IsDatabaseBusy(const ModuleError& error) {
     if (error.number() != kErrDbCommand || !number) return false;
     constexpr int kSqliteBusy = 5, kSqlServerLockTimeout = 1222;
     // The embedded driver's codes are SQLite's, whose extended codes keep the
-    // primary one in their low byte; through ODBC they are the server's.
+    // primary one in their low byte; through ODBC they are the driver's: the
+    // SQLite driver's are SQLite's primary codes (SQL Server has no error 5).
     if (error.source() == u"SQLite") return (code & 0xff) == kSqliteBusy;
-    return code == kSqlServerLockTimeout;
+    return code == kSqliteBusy || code == kSqlServerLockTimeout;
 }
 
 void AdoConnection::setLiveReader(AdoRecordset* rs) {

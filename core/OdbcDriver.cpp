@@ -14,6 +14,7 @@
 
 #include "Decimal.h"
 #include "ModuleError.h"
+#include "SqlDialect.h"
 
 namespace pcp {
 
@@ -81,7 +82,7 @@ class OdbcDriver final : public SqlDriver {
     QString qtDriverName() const override { return QStringLiteral("QODBC"); }
 
     void configure(QSqlDatabase& db, const ConnectionSettings& settings) override {
-        db.setDatabaseName(WithSqliteFunctions(settings.dataSource, libraryFolder()));
+        db.setDatabaseName(ForSqliteOdbcDriver(settings.dataSource, libraryFolder()));
     }
 
     void prepareOpened(QSqlDatabase& db) override {
@@ -156,8 +157,8 @@ QString OdbcDbmsName(const QSqlDatabase& db) {
     return QString::fromUtf8(reinterpret_cast<const char*>(name));
 }
 
-QString WithSqliteFunctions(const QString& connectionString, const QString& folder) {
-    bool sqliteDriver = false, hasLoadExt = false;
+QString ForSqliteOdbcDriver(const QString& connectionString, const QString& folder) {
+    bool sqliteDriver = false, hasLoadExt = false, hasTimeout = false;
     for (const QString& part : connectionString.split(u';', Qt::SkipEmptyParts)) {
         const int eq = part.indexOf(u'=');
         if (eq < 0) continue;
@@ -165,12 +166,16 @@ QString WithSqliteFunctions(const QString& connectionString, const QString& fold
         if (key.compare(u"Driver", Qt::CaseInsensitive) == 0)
             sqliteDriver = part.mid(eq + 1).contains(u"sqlite", Qt::CaseInsensitive);
         if (key.compare(u"LoadExt", Qt::CaseInsensitive) == 0) hasLoadExt = true;
+        if (key.compare(u"Timeout", Qt::CaseInsensitive) == 0) hasTimeout = true;
     }
-    if (!sqliteDriver || hasLoadExt) return connectionString;
+    if (!sqliteDriver || (hasLoadExt && hasTimeout)) return connectionString;
     QString out = connectionString.trimmed();
     if (!out.endsWith(u';')) out += u';';
-    return out + QStringLiteral("LoadExt=") +
-           QDir(folder).filePath(QLatin1String(kSqliteFunctionsFile));
+    if (!hasLoadExt)
+        out += QStringLiteral("LoadExt=") +
+               QDir(folder).filePath(QLatin1String(kSqliteFunctionsFile)) + u';';
+    if (!hasTimeout) out += QStringLiteral("Timeout=%1;").arg(kSqliteWaitLimitMs);
+    return out;
 }
 
 QString HexTextLiterals(const QString& sql) {

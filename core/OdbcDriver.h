@@ -23,9 +23,11 @@ std::unique_ptr<SqlDriver> MakeOdbcDriver();
 // (SQL_DBMS_NAME): "Microsoft SQL Server", "SQLite", ...; empty if it won't say.
 QString OdbcDbmsName(const QSqlDatabase& db);
 
-// A connection string naming the SQLite ODBC driver, without a LoadExt of its
-// own, gets LoadExt=<folder>/pcp_sqlite_functions.so; others stay as they are.
-QString WithSqliteFunctions(const QString& connectionString, const QString& folder);
+// A connection string naming the SQLite ODBC driver gets, unless it sets them
+// itself, LoadExt=<folder>/pcp_sqlite_functions.so and the driver's lock wait
+// (Timeout, which its own transactions use whatever the connection's pragma
+// says) bounded as on the embedded driver; others stay as they are.
+QString ForSqliteOdbcDriver(const QString& connectionString, const QString& folder);
 
 // Text literals holding other than ASCII characters, as SQLite hex text
 // (CAST(X'...' AS TEXT)) of their UTF-8 bytes.

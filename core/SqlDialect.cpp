@@ -74,7 +74,7 @@ class SqliteDialect final : public SqlDialect {
     }
     // A writer on another workstation is waited for rather than failed, but
     // only for moments: a clerk is told that it is busy instead of waiting on.
-    int usualWaitLimit() const override { return 3000; }
+    int usualWaitLimit() const override { return kSqliteWaitLimitMs; }
 
     // IMMEDIATE takes the write lock at once, so what a transaction reads
     // (the next number, say) cannot change under it before it writes.

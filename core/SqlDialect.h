@@ -12,6 +12,10 @@
 
 namespace pcp {
 
+// How long a statement on a SQLite database waits for another workstation's
+// write lock (milliseconds): moments, so that a clerk is told it is busy.
+inline constexpr int kSqliteWaitLimitMs = 3000;
+
 class SqlDialect {
   public:
     virtual ~SqlDialect() = default;

@@ -130,17 +130,18 @@ TEST(OdbcDialect, ChosenFromTheDbmsName) {
     }
 }
 
-TEST(OdbcConnectionString, TheSqliteDriverGetsTheFunctionsExtension) {
-    EXPECT_EQ(WithSqliteFunctions("Driver=/usr/lib/odbc/libsqlite3odbc.so;Database=/tmp/a.db",
+TEST(OdbcConnectionString, TheSqliteDriverGetsTheFunctionsExtensionAndAShortLockWait) {
+    EXPECT_EQ(ForSqliteOdbcDriver("Driver=/usr/lib/odbc/libsqlite3odbc.so;Database=/tmp/a.db",
                                   "/opt/pcp"),
               "Driver=/usr/lib/odbc/libsqlite3odbc.so;Database=/tmp/a.db;"
-              "LoadExt=/opt/pcp/pcp_sqlite_functions.so");
-    EXPECT_EQ(WithSqliteFunctions("DRIVER={SQLite3};Database=a.db;", "/opt/pcp"),
-              "DRIVER={SQLite3};Database=a.db;LoadExt=/opt/pcp/pcp_sqlite_functions.so");
-    const QString own = "Driver=SQLite3;Database=a.db;loadext=/x/y.so";
-    EXPECT_EQ(WithSqliteFunctions(own, "/opt/pcp"), own);
+              "LoadExt=/opt/pcp/pcp_sqlite_functions.so;Timeout=3000;");
+    EXPECT_EQ(ForSqliteOdbcDriver("DRIVER={SQLite3};Database=a.db;timeout=500", "/opt/pcp"),
+              "DRIVER={SQLite3};Database=a.db;timeout=500;"
+              "LoadExt=/opt/pcp/pcp_sqlite_functions.so;");
+    const QString own = "Driver=SQLite3;Database=a.db;loadext=/x/y.so;Timeout=10";
+    EXPECT_EQ(ForSqliteOdbcDriver(own, "/opt/pcp"), own);
     const QString tds = "Driver=FreeTDS;Server=h;Database=sqlite_copy;UID=u";
-    EXPECT_EQ(WithSqliteFunctions(tds, "/opt/pcp"), tds);
+    EXPECT_EQ(ForSqliteOdbcDriver(tds, "/opt/pcp"), tds);
 }
 
 TEST(OdbcStatementText, LiteralsBeyondAsciiGoAsHexText) {
@@ -181,7 +182,8 @@ TEST_F(Odbc, TheDbmsNameChoosesTheSqliteDialectAndItsFunctions) {
     EXPECT_EQ(odbc()->driver().dialect().name(), "SQLite");
     // the extension built beside the module library (the test programs share its folder)
     EXPECT_TRUE(odbc()->database().databaseName().endsWith(
-        ";LoadExt=" + QCoreApplication::applicationDirPath() + "/pcp_sqlite_functions.so"))
+        ";LoadExt=" + QCoreApplication::applicationDirPath() +
+        "/pcp_sqlite_functions.so;Timeout=3000;"))
         << odbc()->database().databaseName().toStdString();
 
     odbc()->log().clear();
@@ -306,7 +308,7 @@ TEST_F(Odbc, CommitKeepsRollbackDiscards) {
     EXPECT_EQ(scalar(days).toInt(), 12);
 }
 
-TEST_F(Odbc, ATransactionTakesTheWriteLockAtOnce) {
+TEST_F(Odbc, ATransactionTakesTheWriteLockAtOnceAndALockedDatabaseIsBusy) {
     odbc()->BeginTrans();
     {
         // another workstation on the embedded driver, not willing to wait
@@ -317,11 +319,23 @@ TEST_F(Odbc, ATransactionTakesTheWriteLockAtOnce) {
         QSqlQuery q(other);
         EXPECT_FALSE(q.exec("BEGIN IMMEDIATE"));
         EXPECT_TRUE(q.exec("select count(*) from asettings"));  // readers go on
+        odbc()->RollbackTrans();
+
+        // the other way round: the wait for the other's lock ends as a busy database,
+        // which the user is told in plain words
+        ASSERT_TRUE(q.exec("BEGIN IMMEDIATE"));
+        try {
+            odbc()->BeginTrans();
+            ADD_FAILURE() << "the transaction began under another's lock";
+        } catch (const ModuleError& e) {
+            EXPECT_TRUE(IsDatabaseBusy(e))
+                << e.nativeCode().toStdString() << " " << e.description().toStdString();
+        }
+        q.exec("ROLLBACK");
         q.finish();
         other.close();
     }
     QSqlDatabase::removeDatabase("pcp-test-writer");
-    odbc()->RollbackTrans();
 }
 
 TEST_F(Odbc, DatesReadBackAsTheSameCalendarDay) {

@@ -37,6 +37,21 @@ int journalEntryCount(const QString& condition) {
     return n;
 }
 
+// Posted vouchers of the company that still stand and share the voucher's
+// number and date (the voucher itself is no longer posted by now): the one
+// live journal entry may be theirs.
+int otherPostedVouchers(const StoredVoucher& voucher) {
+    AdoRecordset rs;
+    rs.Open(QStringLiteral("select count(*) from aHqPettyCashPaymentHeader where phPaymentNo='") +
+                SqlEscape(voucher.number) + QStringLiteral("' and phPaymentdate='") +
+                FormatDate(voucher.date, QStringLiteral("yyyymmdd")) +
+                QStringLiteral("' and phPosted=1 and phCancel=0") + ofCompany(),
+            GAdoCon);
+    const int n = CLng(rs.Fields(0));
+    rs.Close();
+    return n;
+}
+
 }  // namespace
 
 StoredVoucher Read(const QString& paymentId) {
@@ -67,8 +82,9 @@ Reversal CancelPosting(const QString& paymentId) {
             QStringLiteral("Update aHqPettyCashPaymentHeader set phposted=0 where phPaymentid=") +
             key + ofCompany() + QStringLiteral(" and phPosted=1 and phCancel=0")) != 1)
         return Reversal::NotPostedOrCancelled;
-    const QString entries = liveJournalEntries(Read(key));
-    if (journalEntryCount(entries) != 1 ||
+    const StoredVoucher voucher = Read(key);
+    const QString entries = liveJournalEntries(voucher);
+    if (journalEntryCount(entries) != 1 || otherPostedVouchers(voucher) > 0 ||
         GAdoCon->Execute(QStringLiteral("Update KRVjournalheader set cancel=1") + entries) != 1)
         return Reversal::JournalEntryUnclear;
     return Reversal::Done;

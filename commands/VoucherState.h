@@ -35,12 +35,9 @@ enum class Reversal { Done, NotPostedOrCancelled, JournalEntryUnclear };
 // Marks the voucher not posted while it is posted and not cancelled, and
 // cancels its live journal entry of type "HQPCP" (same number, same date,
 // this company). The journal knows no department or voucher id, so the
-// entry is cancelled only when exactly one matches; otherwise the caller
+// entry is cancelled only when exactly one matches and no other posted
+// voucher of the company has the same number and date; otherwise the caller
 // must roll back.
 Reversal CancelPosting(const QString& paymentId);
-
-// The date of a register row's date cell; raises a type mismatch when the
-// text is not a date.
-QDateTime VoucherDate(const QString& cellText);
 
 }  // namespace pcp::VoucherState

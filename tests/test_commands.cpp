@@ -502,6 +502,14 @@ TEST_F(CancelPosting, AVoucherChangedMeanwhileOrAnUnclearJournalEntryReversesNot
     const QString unidentified =
         "The journal entry of '{no}' could not be identified: nothing was changed.";
     const Case cases[] = {
+        // another department's posted voucher of the same number and date: the live entry
+        // may be its own
+        {"insert into aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
+         "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phReferenceno, phAmount, "
+         "phPosted) select 9000, phCompanyID, phFinancialID, phDepartmentID + 100, phPaymentNo, "
+         "phPaymentdate, phAccountID, 'elsewhere', phAmount, 1 from aHqPettyCashPaymentHeader" +
+             voucher,
+         unidentified, "No", "Yes"},
         {"update aHqPettyCashPaymentHeader set phCancel=1" + voucher,
          "'{no}' was cancelled on another workstation meanwhile: its posting was not cancelled.",
          "Yes", "Yes"},

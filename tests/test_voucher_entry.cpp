@@ -3,6 +3,7 @@
 // close question, and Edit of stored vouchers.
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QHelpEvent>
@@ -444,23 +445,79 @@ TEST_F(VoucherEntry, AmountsTypedPastedOrDroppedFollowOneRuleOrChangeNothing) {
 }
 
 TEST_F(VoucherEntry, ATypedDateIsTakenWholeOrRefusedWithTheReason) {
+    const QString refused = " is not a date. Type it as dd/mm/yyyy, for example 15/02/2026.";
+    // Keys typed over 20/11/2026 from its day, month or year part ("^" a lone
+    // Shift, the next key shifted; "<" Backspace; "@" Ctrl+A), the key that ends the
+    // typing, and the date taken (none: refused).
+    struct Typed {
+        QDateTimeEdit::Section part;
+        const char* keys;
+        Qt::Key end;
+        const char* taken;
+    };
+    const Typed cases[] = {
+        {QDateTimeEdit::DaySection, "15^/02^/2026", Qt::Key_Tab, "15/02/2026"},
+        {QDateTimeEdit::MonthSection, "@15/02/2027<6", Qt::Key_Tab, "15/02/2026"},
+        {QDateTimeEdit::YearSection, "15022026", Qt::Key_Up, "15/02/2026"},
+        {QDateTimeEdit::DaySection, "^15", Qt::Key_Tab, "15/11/2026"},
+        {QDateTimeEdit::MonthSection, "3", Qt::Key_Down, "20/03/2026"},
+        {QDateTimeEdit::YearSection, "2025", Qt::Key_Return, "20/11/2025"},
+        {QDateTimeEdit::DaySection, "31", Qt::Key_Tab, nullptr},  // November has 30 days
+        {QDateTimeEdit::DaySection, "5-3-2026", Qt::Key_Return, "05/03/2026"},
+        {QDateTimeEdit::DaySection, "31/02/2026", Qt::Key_Return, nullptr},
+        {QDateTimeEdit::YearSection, "15/02/26", Qt::Key_Tab, nullptr},
+    };
     open(1, 2);
     onNewVoucher([&](frmpayments& form) {
+        QDateEdit* date = form.dtpDate;
         MessageScript messages;
-        form.dtpDate->setFocus();
-        type(form.dtpDate, "15/02/2026");
-        key(form.dtpDate, Qt::Key_Tab);
-        EXPECT_EQ(form.dtpDate->date(), QDate(2026, 2, 15));
-        form.dtpDate->setFocus();
-        type(form.dtpDate, "31/02/2026");
-        messages.expect("31/02/2026 is not a date.");
-        key(form.dtpDate, Qt::Key_Return);
-        EXPECT_EQ(form.dtpDate->date(), QDate(2026, 2, 15));
-        EXPECT_EQ(focused(), form.dtpDate);  // to be corrected
-        type(form.dtpDate, "5-3-2026");
-        key(form.dtpDate, Qt::Key_Return);
-        EXPECT_EQ(form.dtpDate->date(), QDate(2026, 3, 5));
-        EXPECT_EQ(form.dtpDate->text(), "05/03/2026");
+        for (const Typed& c : cases) {
+            SCOPED_TRACE(c.keys);
+            date->setDate({2026, 11, 20});
+            date->setFocus();
+            date->setCurrentSection(c.part);
+            for (const char* k = c.keys; *k; ++k) {
+                const bool shifted = k > c.keys && k[-1] == '^';
+                if (*k == '^')
+                    key(date, Qt::Key_Shift, Qt::ShiftModifier);
+                else if (*k == '<')
+                    key(date, Qt::Key_Backspace);
+                else if (*k == '@')
+                    key(date, Qt::Key_A, Qt::ControlModifier);
+                else
+                    QTest::keyClicks(date, QString(*k),
+                                     shifted ? Qt::ShiftModifier : Qt::NoModifier);
+            }
+            if (!c.taken) messages.expect(c.keys + refused);
+            key(date, c.end);
+            EXPECT_EQ(date->date().toString("dd/MM/yyyy"), c.taken ? c.taken : "20/11/2026");
+            // Tab or Enter moves on once the date is in; Up or Down only takes it.
+            const bool movesOn = c.taken && c.end != Qt::Key_Up && c.end != Qt::Key_Down;
+            EXPECT_EQ(focused() == date, !movesOn);
+        }
+        // Left by a click or when the window loses the focus, a date is taken
+        // quietly, anything else stays as typed until OK refuses it.
+        for (const char* typed : {"15/02/2026", "31/12/20"}) {
+            date->setFocus();
+            type(date, typed);
+            QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QApplication::sendEvent(date, &away);
+            QTest::mouseClick(form.txtPayee, Qt::LeftButton);
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(date->date(), QDate(2026, 2, 15));
+        EXPECT_EQ(date->text(), "31/12/20");
+        messages.expect(QString("31/12/20") + refused);
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_EQ(focused(), date);
+        EXPECT_EQ(date->text(), "15/02/2026");
+        // The calendar drops what was typed; the date picked from it is taken.
+        type(date, "31/02");
+        QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 4, date->height() / 2));
+        date->calendarWidget()->setSelectedDate({2026, 11, 3});
+        key(focused(), Qt::Key_Return);
+        QTest::mouseClick(form.txtPayee, Qt::LeftButton);
+        EXPECT_EQ(date->text(), "03/11/2026");
         closeUnsaved(form);
     });
 }

@@ -27,6 +27,7 @@ namespace pcp {
 
 class KeyRouter;
 class ListView;
+class WholeDateTyping;
 
 class frmpayments : public VbForm {
     Q_OBJECT
@@ -122,6 +123,9 @@ class frmpayments : public VbForm {
     void lvwAccounts_KeyPress(int& keyAscii);
     void lvwAccounts_MouseDown(const QPoint& globalPos);
     void txtTotal_KeyPress(int& keyAscii);
+    // A date typed into the date field but not yet taken is taken now; false
+    // when the text is no date (the clerk is told, and the field has the focus).
+    bool takeTypedDate();
     bool departmentChosen();
     bool accountChosen();
     void ClearColumnIcons(int except);
@@ -131,6 +135,7 @@ class frmpayments : public VbForm {
     int chosenDepartment_ = -1;
     int chosenAccount_ = -1;
     KeyRouter* keys_ = nullptr;
+    WholeDateTyping* dateTyping_ = nullptr;
 };
 
 // The one voucher window, loaded on first touch.

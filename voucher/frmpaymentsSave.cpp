@@ -140,6 +140,7 @@ void frmpayments::forgetNewNumbers() {
 
 // The first failing check tells the user and leads them to what to correct.
 bool frmpayments::ValidateVoucher() {
+    if (!takeTypedDate()) return false;  // the date the clerk sees is the one saved
     struct Check {
         bool failed;
         const char* message;

@@ -66,10 +66,25 @@ bool BeginsAmount(QStringView text, int wholeDigits, int decimals) {
            wholeGroupsFit(text.left(point), false, wholeDigits);
 }
 
+bool BeginsKeyedAmount(QStringView text, int wholeDigits, int decimals) {
+    const qsizetype point = text.indexOf(u'.');
+    QString ungrouped = (point < 0 ? text : text.left(point)).toString().remove(u',');
+    if (point >= 0) ungrouped += text.mid(point);
+    return BeginsAmount(ungrouped, wholeDigits, decimals);
+}
+
 std::optional<Decimal> EnteredAmount(QStringView text, int wholeDigits, int decimals) {
     text = text.trimmed();
     if (!BeginsAmount(text, wholeDigits, decimals)) return std::nullopt;
     return Decimal::parse(text);  // refuses what is only begun: "", ".", "1,23"
+}
+
+QString EnteredAmountRule() {
+    return QStringLiteral(
+               "Enter the amount as a positive number with at most %1 digits before the point "
+               "and %2 after it, such as 1234.50 or 1,234.50.")
+        .arg(kEnteredWholeDigits)
+        .arg(kEnteredDecimals);
 }
 
 QString VoucherRate(qint32 id, const QString& kind) {

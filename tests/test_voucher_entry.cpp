@@ -392,7 +392,9 @@ TEST_F(VoucherEntry, StoredDetailIdsWithGapsOpenAsLinesOneToN) {
 // --- the line dialog ----------------------------------------------------------------
 
 TEST_F(VoucherEntry, AmountsTypedPastedOrDroppedFollowOneRuleOrChangeNothing) {
-    const QString rule = "Enter the amount as a positive number, such as 1234.50 or 1,234.50.";
+    const QString rule =
+        "Enter the amount as a positive number with at most 12 digits before the point and 2 "
+        "after it, such as 1234.50 or 1,234.50.";
     open(1, 2);
     onNewVoucher([&](frmpayments& form) {
         pick(form.cboAccName, "Petty Cash - Head Office");
@@ -405,7 +407,18 @@ TEST_F(VoucherEntry, AmountsTypedPastedOrDroppedFollowOneRuleOrChangeNothing) {
                 messages.expect(text == "-5" || text == "abc" ? rule : "Enter Amount");
                 QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
             }
-            typeInto(amount, "12ab34.5");
+            // A digit deleted from its group is let be while typing; OK holds to the rule.
+            QApplication::processEvents();  // the box selects all as it takes the focus
+            amount->setText("1,234,567");
+            amount->setCursorPosition(4);
+            key(amount, Qt::Key_Backspace);
+            type(amount, "9");
+            EXPECT_EQ(amount->text(), "1,294,567");
+            amount->setCursorPosition(4);
+            key(amount, Qt::Key_Delete);
+            messages.expect(rule);
+            QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            typeInto(amount, ",12ab34.5");
             EXPECT_EQ(amount->text(), "1234.5");
             for (const QString text : {"-5", "12.345", "1,23.4"}) {
                 amount->selectAll();

@@ -43,11 +43,8 @@ namespace {
 
 enum class Arrow { First, Previous, Next, Last };
 
-const char* const kAmountRule =
-    "Enter the amount as a positive number, such as 1234.50 or 1,234.50.";
-
-// The amount box takes from a paste or a drop what it takes from typed keys:
-// an entered amount, blanks around it dropped, or nothing at all.
+// The amount box holds an amount being typed or corrected, blanks around it
+// dropped; pastes and drops are checked against the whole rule before.
 class EnteredAmountValidator : public QValidator {
   public:
     using QValidator::QValidator;
@@ -57,7 +54,7 @@ class EnteredAmountValidator : public QValidator {
             input = trimmed;
             pos = std::min(pos, int(trimmed.size()));
         }
-        if (!BeginsAmount(input, kEnteredWholeDigits, kEnteredDecimals)) return Invalid;
+        if (!BeginsKeyedAmount(input, kEnteredWholeDigits, kEnteredDecimals)) return Invalid;
         return EnteredAmount(input, kEnteredWholeDigits, kEnteredDecimals) ? Acceptable
                                                                            : Intermediate;
     }
@@ -287,9 +284,9 @@ void frmDebitEntry::txtSettleAmt_KeyPress(int& keyAscii) {
     });
 }
 
-// A paste (keys or the box's menu) or a drop goes through the rule typed keys
-// follow: the text it makes is an amount, or begins one, or nothing changes
-// and the clerk is told what is accepted.
+// A paste (keys or the box's menu) or a drop holds to the whole rule, groups
+// of three included: the text it makes is an amount, or begins one, or
+// nothing changes and the clerk is told what is accepted.
 bool frmDebitEntry::txtSettleAmt_Paste(QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) return false;
@@ -324,7 +321,7 @@ void frmDebitEntry::pasteAmount(const QString& text) {
                          kEnteredDecimals))
             txtSettleAmt->insert(pasted);
         else
-            ModuleMsgBox(QString::fromLatin1(kAmountRule), vbInformation);
+            ModuleMsgBox(EnteredAmountRule(), vbInformation);
     });
 }
 
@@ -363,8 +360,7 @@ std::optional<Decimal> frmDebitEntry::lineAmount() {
     const std::optional<Decimal> amount = amountIn(txtSettleAmt);
     const bool missing = txtSettleAmt->text().trimmed().isEmpty() || (amount && amount->isZero());
     if (!missing && amount) return amount;
-    ModuleMsgBox(missing ? QStringLiteral("Enter Amount") : QString::fromLatin1(kAmountRule),
-                 vbInformation);
+    ModuleMsgBox(missing ? QStringLiteral("Enter Amount") : EnteredAmountRule(), vbInformation);
     txtSettleAmt->setFocus();
     return std::nullopt;
 }

@@ -25,9 +25,12 @@ void clsUtility::SelectComboItemByValue(QObject* control, const QVariant& value)
 
 bool clsUtility::AcceptsKey(const QString& text, int selStart, int selLength, QChar key,
                             int wholeDigits, int decimals) {
-    if (key != u'.' && key != u',' && !(key >= u'0' && key <= u'9')) return false;
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (key != u'.' && key != u',' && !digit(key)) return false;
+    // A comma typed stands after a digit; one a deletion left elsewhere is let be.
+    if (key == u',' && (selStart == 0 || !digit(text[selStart - 1]))) return false;
     const QString result = text.left(selStart) + key + text.mid(selStart + selLength);
-    return BeginsAmount(result, wholeDigits, decimals);
+    return BeginsKeyedAmount(result, wholeDigits, decimals);
 }
 
 int clsUtility::TextValidateNum(QObject* control, int keyAscii, int wholeDigits, int decimals) {

@@ -461,6 +461,7 @@ TEST_F(VoucherEntry, ATypedDateIsTakenWholeOrRefusedWithTheReason) {
         {QDateTimeEdit::DaySection, "^15", Qt::Key_Tab, "15/11/2026"},
         {QDateTimeEdit::MonthSection, "3", Qt::Key_Down, "20/03/2026"},
         {QDateTimeEdit::YearSection, "2025", Qt::Key_Return, "20/11/2025"},
+        {QDateTimeEdit::DaySection, "01/12/2026", Qt::Key_Backtab, "01/12/2026"},
         {QDateTimeEdit::DaySection, "31", Qt::Key_Tab, nullptr},  // November has 30 days
         {QDateTimeEdit::DaySection, "5-3-2026", Qt::Key_Return, "05/03/2026"},
         {QDateTimeEdit::DaySection, "31/02/2026", Qt::Key_Return, nullptr},

@@ -130,6 +130,8 @@ class WholeDateTyping : public QObject {
         const bool taken = take();
         // Up or Down would step the date just taken.
         if (steps(key->key())) return true;
+        // Shift+Tab, like Tab, leaves the field rather than going back a part.
+        if (taken && key->key() == Qt::Key_Backtab) picker_->setCurrentSectionIndex(0);
         // Refused: the clerk stays to correct it, and Enter's release must not move on.
         swallowEnterRelease_ =
             !taken && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);

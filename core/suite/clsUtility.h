@@ -19,8 +19,10 @@ class clsUtility : public QObject {
     // Key filter for an amount box holding at most wholeDigits digits before the
     // point and decimals after it: returns the key, or 0 when it is refused.
     // Control keys pass; a digit, point or thousands comma passes only when the
-    // text it makes is, or can become, an amount by the rule of entered amounts
-    // (BeginsAmount), the rule pastes and drops follow too.
+    // text it makes is, or can become, an amount as it is keyed
+    // (BeginsKeyedAmount: commas in the whole part are ignored while typing or
+    // deleting, and a typed comma follows a digit); pastes, drops and the line's
+    // OK hold to full groups of three (BeginsAmount, EnteredAmount).
     Q_INVOKABLE int TextValidateNum(QObject* control, int keyAscii, int wholeDigits, int decimals);
 
     // The rule itself, on the text, the selection it replaces and the caret.

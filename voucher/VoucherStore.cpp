@@ -14,7 +14,6 @@ using namespace BasModule;
 
 namespace {
 
-const QString kSource = QStringLiteral("PettyCashPayments.Voucher");
 const QString kDayMonthYear = QStringLiteral("dd/mm/yyyy");
 
 QString number(qint64 n) {

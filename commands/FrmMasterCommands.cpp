@@ -244,6 +244,8 @@ void FrmMaster::cmdPreview_Click() {
         crptReport->setWindowShowPageCount(true);
         crptReport->setWindowShowRefreshBtn(false);
         crptReport->setWindowTitle(QStringLiteral("Petty Cash Payment"));
+        crptReport->setExportFileName(QStringLiteral("Payment ") +
+                                      flexMaster->textMatrix(row, RegisterColumn::kNumber));
         crptReport->setReportFileName(ModuleFolder() + QStringLiteral("/reports/rptPCPayment.rpt"));
         crptReport->setParameterFields(
             0, QStringLiteral("strUserName;") + userName + QStringLiteral(";True"));

@@ -5,12 +5,15 @@
 // way a run can fail.
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTest>
 
 #include "core/ModulePath.h"
@@ -179,6 +182,36 @@ class Report : public RegisterTest {
         QTest::mouseClick(window_->cmdPreview, Qt::LeftButton);
         QApplication::processEvents();
     }
+    ReportPreview* previewOf(const QString& id) {
+        open();
+        clickRow(rowOf(id));
+        clickPreview();
+        return preview();
+    }
+    // The voucher as the control writes it to a PDF file, and the file's text.
+    QString printToPdf(int id, const QString& name) {
+        ReportControl control(nullptr);
+        const ReportLogon logon = ReportDataSources::Load().logon();
+        control.LogOnServer(logon.driver, logon.dataSource, logon.database, logon.user,
+                            logon.password);
+        control.setWindowTitle("Petty Cash Payment");
+        control.setReportFileName(reportFile());
+        control.setParameterFields(0, "strUserName;Administrator;True");
+        control.setReplaceSelectionFormula(
+            QString(" {vwPCPaymentCheckList.phPaymentID}= %1").arg(id));
+        control.setCompany(1);
+        control.setEmbeddedDatabase(con()->connectionString());
+        control.setDestination(crptToFile);
+        const QString pdf = dir_.filePath(name);
+        control.setPrintFileName(pdf);
+        control.setAction(1);
+        EXPECT_TRUE(QFile::exists(pdf));
+        if (const QString sample = qEnvironmentVariable("PCP_VOUCHER_SAMPLE"); !sample.isEmpty()) {
+            QFile::remove(sample);
+            QFile::copy(pdf, sample);
+        }
+        return pdfText(pdf);
+    }
 
     QByteArray savedSettings_;
 };
@@ -313,26 +346,7 @@ TEST_F(Report, AVoucherInTwoCurrenciesPrintsAsAVoucherACashierSigns) {
     ASSERT_EQ(column(doc, "CashCurrency").front(), "AED");
     ASSERT_TRUE(column(doc, "DebitCurrency").contains("USD"));
 
-    ReportControl control(nullptr);
-    const ReportLogon logon = ReportDataSources::Load().logon();
-    control.LogOnServer(logon.driver, logon.dataSource, logon.database, logon.user, logon.password);
-    control.setWindowTitle("Petty Cash Payment");
-    control.setReportFileName(reportFile());
-    control.setParameterFields(0, "strUserName;Administrator;True");
-    control.setReplaceSelectionFormula(" {vwPCPaymentCheckList.phPaymentID}= 2");
-    control.setCompany(1);
-    control.setEmbeddedDatabase(con()->connectionString());
-    control.setDestination(crptToFile);
-    const QString pdf = dir_.filePath("voucher.pdf");
-    control.setPrintFileName(pdf);
-    control.setAction(1);
-    ASSERT_TRUE(QFile::exists(pdf));
-    if (const QString sample = qEnvironmentVariable("PCP_VOUCHER_SAMPLE"); !sample.isEmpty()) {
-        QFile::remove(sample);
-        QFile::copy(pdf, sample);
-    }
-
-    const QString text = pdfText(pdf);
+    const QString text = printToPdf(2, "voucher.pdf");
     const Decimal total = CDec(doc.data.rows.front().value(doc.data.column("phAmount")));
     for (const QString& expected :
          {QString("Harbourside Trading LLC"), QString("Voucher No. PRJ/1"),
@@ -361,6 +375,29 @@ TEST_F(Report, AVoucherInTwoCurrenciesPrintsAsAVoucherACashierSigns) {
     }
 }
 
+// The largest amounts a line takes print whole, each clear of its neighbours.
+TEST_F(Report, LargeAmountsInTwoCurrenciesPrintWhole) {
+    exec(
+        "update aHqPettyCashPaymentDetails set pdAmount = case pdDetailID when 3 then "
+        "999999999999.99 else 999999999.999 end where pdCompanyID=1 and pdPaymentID=2");
+    const ReportDocument doc = ReadReport(request(2));
+    QStringList expected{"USD 999,999,999.999", "AED 999,999,999.999", "EUR 999,999,999,999.99"};
+    Decimal total;
+    for (const QVariantList& row : doc.data.rows) {
+        const auto v = [&](const char* name) { return CDec(row.value(doc.data.column(name))); };
+        const Decimal cash = v("pdAmount") * v("phExRate") / v("pdExRate");
+        total += cash;
+        expected << Format(cash, "#,##0.00");
+    }
+    exec("update aHqPettyCashPaymentHeader set phAmount=" + total.toString() +
+         " where phCompanyID=1 and phPaymentID=2");
+    expected << "TOTAL AED " + Format(total, "#,##0.00");
+    const QString text = printToPdf(2, "large.pdf");
+    for (const QString& amount : expected)
+        EXPECT_TRUE(text.contains(" " + amount + " "))
+            << amount.toStdString() << "\nin: " << text.toStdString();
+}
+
 TEST_F(Report, ManyLinesGoOnFurtherPagesUnderTheirHeadingsWithTheTotalAtTheEnd) {
     for (int n = 10; n < 50; ++n)
         exec(QString("insert into aHqPettyCashPaymentDetails values (1, 0, 57, %1, 201, "
@@ -383,6 +420,21 @@ TEST_F(Report, ManyLinesGoOnFurtherPagesUnderTheirHeadingsWithTheTotalAtTheEnd) 
     for (const ReportPage& p : pages)
         for (const QString& t : p.texts()) shown += t.startsWith("Extra line") ? 1 : 0;
     EXPECT_EQ(shown, 40);
+
+    // The preview's page count follows the page shown, by its buttons and by scrolling.
+    ReportPreview* p = previewOf("57");
+    ASSERT_NE(p, nullptr);
+    p->view()->updatePreview();
+    const int n = int(pages.size());
+    const auto shows = [&](int page) { return QString("Page %1 of %2").arg(page).arg(n); };
+    for (const auto& [action, page] : std::vector<std::pair<const char*, int>>{
+             {"actNext", 2}, {"actLast", n}, {"actPrevious", n - 1}, {"actFirst", 1}}) {
+        p->action(action)->trigger();
+        EXPECT_EQ(p->pageText(), shows(page)) << action;
+    }
+    QScrollBar* scroll = p->view()->findChild<QGraphicsView*>()->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
+    EXPECT_EQ(p->pageText(), shows(n));
 }
 
 TEST_F(Report, TheEngineSeesOnlyCommittedData) {
@@ -395,32 +447,29 @@ TEST_F(Report, TheEngineSeesOnlyCommittedData) {
     EXPECT_FALSE(column(doc, "phPayee").contains("Not Yet Committed"));
 }
 
-TEST_F(Report, ThePreviewSavesTheVoucherAsAPdfFile) {
-    QWidget owner;
-    ReportControl control(&owner);
-    const ReportLogon logon = ReportDataSources::Load().logon();
-    control.LogOnServer(logon.driver, logon.dataSource, logon.database, logon.user, logon.password);
-    control.setWindowTitle("Petty Cash Payment");
-    control.setReportFileName(reportFile());
-    control.setParameterFields(0, "strUserName;Administrator;True");
-    control.setReplaceSelectionFormula(kFormula57);
-    control.setCompany(1);
-    control.setEmbeddedDatabase(con()->connectionString());
-    control.setAction(1);
-    ReportPreview* p = control.lastPreview();
+TEST_F(Report, ThePreviewSavesTheVoucherAsAPdfFileNamedAfterIt) {
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", dir_.path().toUtf8());
+    const QString documents = dir_.filePath("Documents");
+    ASSERT_TRUE(QDir().mkpath(documents));
+    ReportPreview* p = previewOf("57");
     ASSERT_NE(p, nullptr);
     const QString pdf = dir_.filePath("saved.pdf");
     ModalScript modal;
     modal.expect("rptExportDialog", [&](QDialog* d) {
         auto* files = qobject_cast<QFileDialog*>(d);
         ASSERT_NE(files, nullptr);
-        // Typed into the name box, as a person saves under a name of their own.
+        // The voucher's number is offered, in the documents folder ("/" cannot be in a name).
+        EXPECT_EQ(files->directory().absolutePath(), documents);
         auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "Payment ADM-19.pdf");
+        // Typed into the name box, as a person saves under a name of their own.
         name->setText(pdf);
         d->accept();  // Save
     });
     p->action("actExport")->trigger();
+    qputenv("HOME", home);
     EXPECT_TRUE(modal.allSeen());
     QFile f(pdf);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -52,6 +52,8 @@ class ReportControl : public QObject {
     void setWindowShowPageCount(bool on) { window_.pageCount = on; }
     void setWindowShowRefreshBtn(bool on) { window_.refreshBtn = on; }
     void setWindowTitle(const QString& title) { window_.title = title; }
+    // The file name Save as PDF offers, without its folder and ".pdf".
+    void setExportFileName(const QString& name) { window_.exportName = name; }
 
     void setReportFileName(const QString& file) { request_.reportFile = file; }
     void setParameterFields(int index, const QString& field);

@@ -240,13 +240,13 @@ class DefinitionReader {
         e.line = int(xml_.lineNumber());
         const QString n = xml_.name().toString();
         if (n == u"text") {
-            allowOnly({"x",       "y",      "w",
-                       "h",       "align",  "valign",
-                       "font",    "size",   "letter-spacing",
-                       "bold",    "italic", "color",
-                       "fill",    "border", "wrap",
-                       "grow",    "rotate", "opacity",
-                       "padding", "when"});
+            allowOnly({"x",       "y",       "w",
+                       "h",       "align",   "valign",
+                       "font",    "size",    "letter-spacing",
+                       "bold",    "italic",  "color",
+                       "fill",    "border",  "wrap",
+                       "grow",    "shrink",  "rotate",
+                       "opacity", "padding", "when"});
             e.kind = ReportElement::Text;
         } else if (n == u"line") {
             allowOnly({"x1", "y1", "x2", "y2", "width", "color", "style", "when"});
@@ -297,6 +297,7 @@ class DefinitionReader {
         e.wrap = flag("wrap", false);
         e.grow = flag("grow", false);
         if (e.grow) e.wrap = true;
+        e.shrink = flag("shrink", false);
         e.rotate = number("rotate", 0);
         e.opacity = number("opacity", 1);
         e.padding = number("padding", 0);

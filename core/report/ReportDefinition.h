@@ -49,6 +49,7 @@ struct ReportElement {
     double size = 0;     // points; 0: the page's size
     double spacing = 0;  // extra points between letters
     bool bold = false, italic = false, wrap = false, grow = false;
+    bool shrink = false;  // one line made smaller, not cut, when it is wider than its box
     QColor color = Qt::black;
     QColor fill;        // invalid: none
     double stroke = 0;  // line or border width in millimetres; 0: none (text) or 0.2 (line, box)

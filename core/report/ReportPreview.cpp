@@ -1,11 +1,14 @@
 #include "ReportPreview.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QToolBar>
 
 #include "../ModuleError.h"
@@ -78,13 +81,13 @@ void ReportPreview::buildToolBar(const ReportWindowSettings& s) {
     add("actPageSetup", QStringLiteral("Page &Setup..."), s.printSetupBtn, [this] { pageSetup(); });
     add("actExport", QStringLiteral("Save as P&DF..."), s.exportBtn, [this] { exportAsPdf(); });
     bar->addSeparator();
-    add("actFirst", QStringLiteral("|<"), s.navigationCtls, [this] { view_->setCurrentPage(1); });
+    add("actFirst", QStringLiteral("|<"), s.navigationCtls, [this] { showPage(1); });
     add("actPrevious", QStringLiteral("<"), s.navigationCtls,
-        [this] { view_->setCurrentPage(view_->currentPage() - 1); });
+        [this] { showPage(view_->currentPage() - 1); });
     add("actNext", QStringLiteral(">"), s.navigationCtls,
-        [this] { view_->setCurrentPage(view_->currentPage() + 1); });
+        [this] { showPage(view_->currentPage() + 1); });
     add("actLast", QStringLiteral(">|"), s.navigationCtls,
-        [this] { view_->setCurrentPage(view_->pageCount()); });
+        [this] { showPage(view_->pageCount()); });
     pageLabel_ = new QLabel(this);
     pageLabel_->setObjectName(QStringLiteral("lblPage"));
     pageLabel_->setContentsMargins(8, 0, 8, 0);
@@ -104,6 +107,13 @@ QAction* ReportPreview::action(const QString& name) const {
 
 QString ReportPreview::pageText() const {
     return pageLabel_->text();
+}
+
+// The view tells of a page reached by scrolling, but not of one it was asked
+// to show, so the page count is brought in step here.
+void ReportPreview::showPage(int page) {
+    view_->setCurrentPage(page);
+    updatePageText();
 }
 
 void ReportPreview::updatePageText() {
@@ -151,9 +161,20 @@ void ReportPreview::exportAsPdf() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    dialog.selectFile(settings_.title + QStringLiteral(".pdf"));
+    dialog.selectFile(suggestedPdfPath());
     if (ShowModal(&dialog, this) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     exportPdf(dialog.selectedFiles().front());
+}
+
+// The report's own name in the user's documents folder; a voucher number's
+// "/" and the other characters file systems refuse become "-".
+QString ReportPreview::suggestedPdfPath() const {
+    static const QRegularExpression refused(QStringLiteral(R"([/\\:*?"<>|[:cntrl:]])"));
+    QString name = settings_.exportName.isEmpty() ? settings_.title : settings_.exportName;
+    name = name.replace(refused, QStringLiteral("-")).trimmed();
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    return QDir(folder).filePath(name + QStringLiteral(".pdf"));
 }
 
 void ReportPreview::exportPdf(const QString& file) {

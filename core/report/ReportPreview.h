@@ -27,6 +27,7 @@ struct ReportWindowSettings {
     bool controlBox = true, minButton = true, maxButton = true;
     bool closeBtn = true, printBtn = true, printSetupBtn = true, exportBtn = true;
     bool navigationCtls = true, zoomCtl = true, pageCount = true, refreshBtn = true;
+    QString exportName;  // the name Save as PDF offers; empty: the title
 };
 
 class ReportPreview : public QMainWindow {
@@ -57,7 +58,9 @@ class ReportPreview : public QMainWindow {
     void print();
     void pageSetup();
     void exportAsPdf();
+    QString suggestedPdfPath() const;
     void refresh();
+    void showPage(int page);
     void updatePageText();
     void showFailure(const QString& what, const std::exception& e);
 

@@ -237,15 +237,29 @@ class Layouter {
         const double h = (e.hToBottom || e.grow) ? bandHeight - e.y : e.h;
         it.rect = QRectF(left + e.x, top + e.y, e.w, h);
         if (e.kind != ReportElement::Text) return it;
-        it.font = fontOf(def_, e);
-        it.text = shown(e, text(e, row, page));
+        const QString t = text(e, row, page);
+        it.font = fitted(e, t);
+        it.text = shown(e, it.font, t);
         return it;
     }
 
+    // A figure must be read whole: a shrinking line too wide for its box is
+    // drawn smaller, down to half its size, before it is cut.
+    QFont fitted(const ReportElement& e, const QString& t) const {
+        QFont f = fontOf(def_, e);
+        if (!e.shrink || e.wrap) return f;
+        const double room = toPx(std::max(1.0, e.w - 2 * e.padding)), smallest = f.pointSizeF() / 2;
+        for (double wide = QFontMetricsF(f, &measureDevice()).horizontalAdvance(t);
+             wide > room && f.pointSizeF() > smallest;
+             wide = QFontMetricsF(f, &measureDevice()).horizontalAdvance(t))
+            f.setPointSizeF(std::max(smallest, f.pointSizeF() * std::min(0.98, room / wide)));
+        return f;
+    }
+
     // A line that does not wrap ends in an ellipsis rather than overrunning its box.
-    QString shown(const ReportElement& e, const QString& t) const {
+    QString shown(const ReportElement& e, const QFont& font, const QString& t) const {
         if (e.wrap || e.rotate != 0) return t;
-        const QFontMetricsF fm(fontOf(def_, e), &measureDevice());
+        const QFontMetricsF fm(font, &measureDevice());
         return fm.elidedText(t, Qt::ElideRight, toPx(std::max(1.0, e.w - 2 * e.padding)));
     }
 

@@ -6,11 +6,14 @@
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
 
+#include "commands/frmcancel.h"
 #include "core/Values.h"
 #include "core/VoucherLines.h"
 #include "core/ui/FlexGrid.h"
@@ -36,6 +39,22 @@ void type(QWidget* w, const QString& text) {
 
 QWidget* focused() {
     return QApplication::focusWidget();
+}
+
+// The shortcut letters (after "&") that more than one caption of the window uses.
+QString repeatedShortcutLetters(const QWidget* window) {
+    QString seen, repeated;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        QString caption;
+        if (auto* label = qobject_cast<const QLabel*>(w)) caption = label->text();
+        if (auto* button = qobject_cast<const QAbstractButton*>(w)) caption = button->text();
+        if (auto* frame = qobject_cast<const QGroupBox*>(w)) caption = frame->title();
+        const int amp = QString(caption).replace("&&", "__").indexOf('&');
+        if (amp < 0 || amp + 1 >= caption.size()) continue;
+        const QChar letter = caption.at(amp + 1).toUpper();
+        (seen.contains(letter) ? repeated : seen).append(letter);
+    }
+    return repeated;
 }
 
 }  // namespace
@@ -113,8 +132,8 @@ TEST_F(VoucherEntry, AVoucherKeyedEntirelyFromTheKeyboard) {
         type(focused(), "City Taxi Service");
         key(focused(), Qt::Key_Return);
         EXPECT_EQ(focused(), form.cboAccName);
-        type(focused(), "Pet");  // finds the entry by its first letters
-        EXPECT_EQ(form.cboAccName->currentText(), "Petty Cash - Head Office");
+        type(focused(), "Petty Cash - S");  // finds the entry by its first letters and spaces
+        EXPECT_EQ(form.cboAccName->currentText(), "Petty Cash - Site Office");
         key(focused(), Qt::Key_Return);
         EXPECT_EQ(focused(), form.txtRemarks);
         type(focused(), "Airport run for the auditors");
@@ -165,7 +184,7 @@ TEST_F(VoucherEntry, AVoucherKeyedEntirelyFromTheKeyboard) {
                      "aHqPettyCashPaymentHeader where phCompanyID=1 and phPaymentID=" +
                      id)
                   .toString(),
-              "City Taxi Service|Airport run for the auditors|57.5|2|101|20261120");
+              "City Taxi Service|Airport run for the auditors|57.5|2|102|20261120");
     EXPECT_EQ(scalar("select group_concat(pdDetailID || ':' || pdDebitAccountID || ':' || "
                      "pdAmount, ',') from (select * from aHqPettyCashPaymentDetails where "
                      "pdCompanyID=1 and pdPaymentID=" +
@@ -386,6 +405,39 @@ TEST_F(VoucherEntry, StoredDetailIdsWithGapsOpenAsLinesOneToN) {
         EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"Line 1", "Line 2", "Line 5"}));
         EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"1.00", "2.00", "5.00"}));
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+}
+
+TEST_F(VoucherEntry, TheLinesListWorksFromTheKeyboardAlone) {
+    storeVoucher60({"1", "2", "5"}, "8");
+    onEditVoucher([&](frmpayments& form) {
+        form.txtRemarks->setFocus();
+        key(focused(), Qt::Key_Tab);
+        ASSERT_EQ(focused(), form.lvwAccounts);
+        QStringList opened;
+        const auto noteLineOpened = [&] {
+            inLineDialog([&](frmDebitEntry& d) {
+                opened << d.txtDescription->text();
+                key(d.cmdCancel, Qt::Key_Escape);
+            });
+        };
+        // Enter and F11 change the focused line, selected or not.
+        for (Qt::Key k : {Qt::Key_Return, Qt::Key_Down, Qt::Key_F11}) {
+            if (k != Qt::Key_Down) noteLineOpened();
+            key(form.lvwAccounts, k);
+        }
+        EXPECT_EQ(opened, (QStringList{"Line 1", "Line 2"}));
+        MessageScript messages;
+        messages.expect("Do u want to delete this entry?", vbYes);
+        key(form.lvwAccounts, Qt::Key_Delete);
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"Line 1", "Line 3"}));
+        for (const auto& [k, m] :
+             {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+            key(form.lvwAccounts, k, m);
+            EXPECT_TRUE(form.mnupopup->isVisible()) << k;
+            form.mnupopup->hide();
+        }
+        closeUnsaved(form);
     });
 }
 
@@ -724,4 +776,21 @@ TEST_F(VoucherEntry, AnEditKeepsTheVouchersRates) {
     EXPECT_EQ(stored60("phPayee || printf(' %.3f %.4f %.2f %.2f', phAmount, phExRate, "
                        "phDepExRate, phComExRate)"),
               "Only the payee changed 100.000 0.2723 0.50 0.75");
+}
+
+TEST_F(VoucherEntry, EachShortcutLetterIsUsedOnceInItsWindow) {
+    open(1, 2);
+    onNewVoucher([&](frmpayments& form) {
+        EXPECT_EQ(repeatedShortcutLetters(&form), "");
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        inLineDialog([](frmDebitEntry& d) {
+            EXPECT_EQ(repeatedShortcutLetters(&d), "");
+            d.Unload();
+        });
+        form.mnuAdd->trigger();
+        closeUnsaved(form);
+    });
+    QString reason;
+    const frmcancel reasonDialog(reason);
+    EXPECT_EQ(repeatedShortcutLetters(&reasonDialog), "");
 }

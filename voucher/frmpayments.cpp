@@ -310,6 +310,7 @@ QWidget* frmpayments::buildHeader() {
     cboAccName = new QComboBox(header);
     cboAccName->setObjectName(QStringLiteral("cboAccName"));
     markMandatory(cboAccName);
+    for (QComboBox* box : {cboDepartment, cboAccName}) FindTypedTextWithSpaces(box);
     txtRefNo = textBox(header, "txtRefNo", 0);
     txtRefNo->setEnabled(false);
     txtRemarks = textBox(header, "txtRemarks", 250);
@@ -321,7 +322,7 @@ QWidget* frmpayments::buildHeader() {
     grid->addWidget(dtpDate, 0, 3);
     grid->addWidget(caption(QStringLiteral("&Payee:"), txtPayee, header), 1, 0);
     grid->addWidget(txtPayee, 1, 1, 1, 3);
-    grid->addWidget(caption(QStringLiteral("De&partment:"), cboDepartment, header), 2, 0);
+    grid->addWidget(caption(QStringLiteral("D&epartment:"), cboDepartment, header), 2, 0);
     grid->addWidget(cboDepartment, 2, 1);
     grid->addWidget(caption(QStringLiteral("&Account Name:"), cboAccName, header), 2, 2);
     grid->addWidget(cboAccName, 2, 3);
@@ -441,8 +442,9 @@ void frmpayments::connectHandlers() {
          std::initializer_list<QWidget*>{txtPayee, txtRemarks, cboDepartment, cboAccName})
         keys_->on(field, {.keyDown = hotkeys, .keyPress = enterMovesOn});
     keys_->on(dtpDate, {.keyUp = [](int& k, int) { EnterToTab(k); }});
+    const auto listKeys = [this](int& k, int shift) { lvwAccounts_KeyDown(k, shift); };
     keys_->on(lvwAccounts,
-              {.keyDown = hotkeys, .keyPress = [this](int& k) { lvwAccounts_KeyPress(k); }});
+              {.keyDown = listKeys, .keyPress = [this](int& k) { lvwAccounts_KeyPress(k); }});
     keys_->on(txtTotal, {.keyPress = [this](int& k) { txtTotal_KeyPress(k); }});
     keys_->attach();
     // After the router: it sees the date's keys first.

@@ -120,6 +120,7 @@ class frmpayments : public VbForm {
     void cboAccName_Click();
     void cmdClose_Click();
     void lvwAccounts_ColumnClick(int column);
+    void lvwAccounts_KeyDown(int& keyCode, int shift);
     void lvwAccounts_KeyPress(int& keyAscii);
     void lvwAccounts_MouseDown(const QPoint& globalPos);
     void txtTotal_KeyPress(int& keyAscii);

@@ -123,6 +123,24 @@ void frmpayments::lvwAccounts_ColumnClick(int column) {
     });
 }
 
+// The keyboard's way to the right-button menu: Delete deletes the line, the
+// menu key and Shift+F10 open the menu at the line; the function keys as
+// everywhere in the window.
+void frmpayments::lvwAccounts_KeyDown(int& keyCode, int shift) {
+    const bool menuKey = keyCode == vbKeyMenu || (keyCode == vbKeyF10 && shift == vbShiftMask);
+    if (keyCode == vbKeyDelete && mnuDelete->isEnabled()) {
+        keyCode = 0;
+        mnuDelete_Click();
+    } else if (menuKey) {
+        keyCode = 0;
+        const QTreeWidgetItem* line = lvwAccounts->currentItem();
+        const QRect at = line ? lvwAccounts->visualItemRect(line) : QRect();
+        lvwAccounts_MouseDown(lvwAccounts->viewport()->mapToGlobal(at.bottomLeft()));
+    } else {
+        CheckHotkey(keyCode);
+    }
+}
+
 // Enter changes the selected line; any key on an empty list adds the first.
 void frmpayments::lvwAccounts_KeyPress(int& keyAscii) {
     Handle("frmpayments", "lvwAccounts_KeyPress", [&] {

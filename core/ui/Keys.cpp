@@ -1,10 +1,62 @@
 #include "Keys.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QWidget>
 
 namespace pcp {
+
+namespace {
+
+// Qt's combo box finds by the printable keys typed in quick succession, but
+// takes a space as "open the list". Within such a run the space is searched
+// for the way the combo box searches the other keys: through its list view.
+class SpaceFinder : public QObject {
+  public:
+    explicit SpaceFinder(QComboBox* box) : QObject(box), box_(box) {
+        box->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || box_->isEditable()) return false;
+        const auto* e = static_cast<const QKeyEvent*>(event);
+        const QString text = e->text();
+        if (text.isEmpty() || !text.at(0).isPrint() ||
+            (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        const bool finding =
+            typed_.isValid() && typed_.elapsed() < QApplication::keyboardInputInterval();
+        if (e->key() != Qt::Key_Space) {
+            typed_.start();
+            return false;
+        }
+        if (!finding) return false;
+        typed_.start();
+        find(text);
+        return true;
+    }
+
+  private:
+    void find(const QString& text) {
+        QAbstractItemView* view = box_->view();
+        view->setCurrentIndex(box_->model()->index(box_->currentIndex(), box_->modelColumn(),
+                                                   box_->rootModelIndex()));
+        view->keyboardSearch(text);
+        const int found = view->currentIndex().row();
+        if (found < 0 || found == box_->currentIndex()) return;
+        box_->setCurrentIndex(found);
+        emit box_->activated(found);  // as a choice typed by the other keys is announced
+    }
+
+    QComboBox* box_;
+    QElapsedTimer typed_;
+};
+
+}  // namespace
 
 int VbKeyCodeOf(const QKeyEvent* e) {
     const int k = e->key();
@@ -28,6 +80,7 @@ int VbKeyCodeOf(const QKeyEvent* e) {
         case Qt::Key_Right: return vbKeyRight;
         case Qt::Key_Down: return vbKeyDown;
         case Qt::Key_Delete: return vbKeyDelete;
+        case Qt::Key_Menu: return vbKeyMenu;
         case Qt::Key_Shift: return 16;
         case Qt::Key_Control: return 17;
         case Qt::Key_Alt: return 18;
@@ -130,6 +183,10 @@ bool KeyRouter::dispatch(QKeyEvent* e, const KeyHandlers* own, int shift) {
         if (ascii == 0) return true;
     }
     return false;
+}
+
+void FindTypedTextWithSpaces(QComboBox* box) {
+    new SpaceFinder(box);
 }
 
 void EnterToTabKey(int& keyCode) {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <functional>
 
+class QComboBox;
 class QKeyEvent;
 class QWidget;
 
@@ -29,6 +30,7 @@ enum VbKeyCode {
     vbKeyRight = 39,
     vbKeyDown = 40,
     vbKeyDelete = 46,
+    vbKeyMenu = 93,  // the context-menu key
     vbKeyF1 = 112,
     vbKeyF5 = 116,
     vbKeyF10 = 121,
@@ -83,5 +85,9 @@ class KeyRouter : public QObject {
 // Enter moves to the next control: when the key is Enter, a Tab keystroke is
 // sent to the active window. The key itself is left as it is.
 void EnterToTabKey(int& keyCode);
+
+// A list-only combo box finds its entries by the text typed, spaces included:
+// a space typed while finding is part of the text instead of opening the list.
+void FindTypedTextWithSpaces(QComboBox* box);
 
 }  // namespace pcp

@@ -42,6 +42,11 @@ ListView::ListView(QWidget* parent) : QTreeWidget(parent) {
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int logical) { emit columnClicked(logical + 1); });
+    // The line the keyboard is on is the selected one, so that what acts on
+    // the selection acts on the line with the focus frame.
+    connect(this, &QTreeWidget::currentItemChanged, this, [this] {
+        if (hasFocus()) selectCurrent();
+    });
 }
 
 void ListView::addColumn(const QString& text, int widthTwips, Qt::Alignment alignment) {
@@ -190,6 +195,16 @@ void ListView::applySort() {
         setCurrentItem(selected);
         selected->setSelected(true);
     }
+}
+
+// Entering the list makes its first line current (Qt's part) and selected.
+void ListView::focusInEvent(QFocusEvent* e) {
+    QTreeWidget::focusInEvent(e);
+    selectCurrent();
+}
+
+void ListView::selectCurrent() {
+    if (currentItem() && selectedItems().isEmpty()) currentItem()->setSelected(true);
 }
 
 void ListView::mousePressEvent(QMouseEvent* e) {

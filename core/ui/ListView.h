@@ -58,11 +58,13 @@ class ListView : public QTreeWidget {
     void rightMouseDown(const QPoint& globalPos);
 
   protected:
+    void focusInEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
   private:
     QTreeWidgetItem* itemAt(int index) const;
+    void selectCurrent();
     void applySort();
     QStringList icons_;
     int sortKey_ = 0;

@@ -30,14 +30,11 @@ class SpaceFinder : public QObject {
             return false;
         const bool finding =
             typed_.isValid() && typed_.elapsed() < QApplication::keyboardInputInterval();
-        if (e->key() != Qt::Key_Space) {
-            typed_.start();
-            return false;
-        }
-        if (!finding) return false;
+        const bool space = e->key() == Qt::Key_Space;
+        if (space && !finding) return false;  // a space on its own opens the list
         typed_.start();
-        find(text);
-        return true;
+        if (space) find(text);
+        return space;
     }
 
   private:

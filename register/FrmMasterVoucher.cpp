@@ -125,9 +125,8 @@ void FrmMaster::LoadVoucherLines() {
         lines->setSubItem(item, 1,
                           Text(GObjVault.call("fnReturnField", {QStringLiteral("AccountDesc")})));
         lines->setSubItem(item, 2, Text(rs.Fields(QStringLiteral("pdDescription"))));
-        // Every stored decimal, and at least the two an amount shows.
-        lines->setSubItem(
-            item, 3, Format(CDec(rs.Fields(QStringLiteral("pdAmount"))), QStringLiteral("0.00#")));
+        // As stored: 12.5 reads "12.5", 33.333 "33.333"; no decimal is added or lost.
+        lines->setSubItem(item, 3, NumberText(CDec(rs.Fields(QStringLiteral("pdAmount")))));
         lines->setSubItem(item, 4, Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
         lines->setSubItem(item, 5, Text(rs.Fields(QStringLiteral("pdExRate"))));
         lines->setSubItem(item, 6, QStringLiteral("0"));

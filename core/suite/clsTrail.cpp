@@ -50,6 +50,7 @@ QHash<QString, QString> clsTrail::Snapshot(QObject* form) {
                 for (int c = 0; c < t->columnCount(); ++c) cells << t->topLevelItem(i)->text(c);
                 rows << cells.join(u'\t');
             }
+            rows.sort();  // a sort of the list is no change: its rows count, not their order
             values.insert(name, rows.join(u'\n'));
         }
     }

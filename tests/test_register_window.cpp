@@ -6,16 +6,21 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
+#include "commands/frmcancel.h"
 #include "core/Values.h"
 #include "core/ui/FlexGrid.h"
 #include "core/ui/Help.h"
+#include "core/ui/MessageBox.h"
 #include "core/ui/Modal.h"
 #include "core/ui/Twips.h"
 #include "module/clsPettyCashPayments.h"
-#include "support/RegisterFixture.h"
+#include "support/VoucherFixture.h"
 
 using namespace pcp;
 using namespace pcp::test;
@@ -262,4 +267,61 @@ TEST_F(RegisterWindow, UnreadableWindowOfDaysStopsTheLoad) {
     EXPECT_EQ(w->windowTitle(), "Petty Cash Payments");
     EXPECT_EQ(buttonsOf(w), (Buttons{false, false, false, false}));
     EXPECT_TRUE(w->cmdClose->isEnabled());
+}
+
+// Fixed windows, as designed: no minimise or maximise, and a size of their own.
+class WindowFrames : public VoucherTest {};
+
+TEST_F(WindowFrames, NoWindowCanBeMinimisedMaximisedOrResized) {
+    open(1, 2);
+    QStringList checked;
+    auto check = [&](QDialog* w) {
+        const auto name = w->objectName().toStdString();
+        EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint) << name;
+        EXPECT_FALSE(w->windowFlags() & Qt::WindowMaximizeButtonHint) << name;
+        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << name;
+        EXPECT_EQ(w->size(), w->maximumSize()) << name;
+        checked << w->objectName();
+    };
+    check(window_.get());
+    onNewVoucher([&](frmpayments& form) {
+        check(&form);
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        inLineDialog([&](frmDebitEntry& dialog) {
+            check(&dialog);
+            QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuAdd->trigger();
+        MessageScript messages;
+        messages.expect("Save Changes?", vbNo);
+        form.Unload();
+    });
+    QString reason;
+    frmcancel cancel(reason, window_.get());
+    cancel.show();
+    check(&cancel);
+    EXPECT_EQ(checked, QStringList({"FrmMaster", "frmpayments", "frmDebitEntry", "frmcancel"}));
+}
+
+// A short message under a long caption: the box is as wide as its title drawn
+// in a bold face beside the window's icon and close box (a title bar's height each).
+TEST_F(WindowFrames, AShortMessageKeepsItsTitleWhole) {
+    open();
+    const QString title = "Head Office Petty Cash Payments and Cash Account Vouchers";
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int titleWidth = QFontMetrics(bold).horizontalAdvance(title) +
+                           2 * window_->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const MessagePresenter guard = CurrentMessagePresenter();
+    SetMessagePresenter({});  // the real box
+    int boxWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        boxWidth = box->width();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(MsgBox("Saved.", vbInformation, title), vbOK);
+    SetMessagePresenter(guard);
+    EXPECT_GE(boxWidth, titleWidth);
 }

@@ -1,8 +1,12 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
+#include <QStyle>
 
 namespace pcp {
 
@@ -11,6 +15,25 @@ namespace {
 MessagePresenter& presenter() {
     static MessagePresenter p;
     return p;
+}
+
+// The width a title bar needs for the whole title: window managers draw it in
+// a bolder face than the application's, beside the window's icon and buttons.
+int TitleBarWidth(const QWidget& box, const QString& title) {
+    QFont face = QApplication::font();
+    face.setBold(true);
+    const int buttons = 3 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return QFontMetrics(face).horizontalAdvance(title) + buttons;
+}
+
+// A short message under a long title would be sized to its text and cut the
+// title short; a spacer across the box keeps it at least as wide as its title.
+void KeepTitleWhole(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    grid->addItem(new QSpacerItem(TitleBarWidth(box, box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 int showReal(const MessageRequest& r) {
@@ -53,6 +76,7 @@ int showReal(const MessageRequest& r) {
     for (const Choice& c : choices) box.addButton(c.button);
     const int def = std::min<int>(r.defaultButton(), int(choices.size()) - 1);
     box.setDefaultButton(choices[def].button);
+    KeepTitleWhole(box);
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
     for (const Choice& c : choices)

@@ -12,8 +12,11 @@
 namespace pcp {
 
 VbForm::VbForm(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Only the hints named: a title, the system menu and the close box, never a
+    // minimise or maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     // The windows are laid out in twips for an 8-point sans serif face.
     QFont face(QStringLiteral("Arial"));
     face.setPointSizeF(8.25);
@@ -72,7 +75,15 @@ void VbForm::reject() {
 
 void VbForm::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (!e->spontaneous()) formActivate();
+    if (e->spontaneous()) return;
+    keepOpeningSize();
+    formActivate();
+}
+
+// The windows are fixed dialogs: the size a window opens at is its size for
+// good, so no window manager offers to maximise it or drag it larger.
+void VbForm::keepOpeningSize() {
+    if (minimumSize() != maximumSize()) setFixedSize(size());
 }
 
 QColor OleColor(quint32 value) {

@@ -38,6 +38,8 @@ class VbForm : public QDialog {
     void reject() override;
 
   private:
+    void keepOpeningSize();
+
     QPointer<QAbstractButton> cancelButton_;
     QString tag_;
     bool unloading_ = false;

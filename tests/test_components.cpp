@@ -131,32 +131,26 @@ TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
 }
 
 TEST_F(Components, LayoutRemembersWidthsPerUserCompanyAndGrid) {
-    FlexGrid grid;
-    grid.setObjectName("flexMaster");
-    grid.setCols(7);
-    LateObject layout = CreateObject("Plover.clsLayout");
-    layout.call("fnLayoutPrefs", {1, 1, ObjectArg(&grid), ObjectArg(con()), true});
-    emit grid.columnResizedByUser(3, 2500);  // the user drags the payee column
+    // The payee column's width in a register grid as `user` opens it, after
+    // the user drags it to `dragged` twips (0: no drag); the key column stays hidden.
+    const auto payeeWidth = [&](int user, int dragged) {
+        FlexGrid grid;
+        grid.setObjectName("flexMaster");
+        grid.setCols(7);
+        grid.setColWidth(0, 0);
+        LateObject layout = CreateObject("Plover.clsLayout");
+        layout.call("fnLayoutPrefs", {user, 1, ObjectArg(&grid), ObjectArg(con()), true});
+        if (dragged) emit grid.columnResizedByUser(3, dragged);
+        EXPECT_EQ(grid.colWidth(0), 0);
+        return grid.colWidth(3);
+    };
+    payeeWidth(1, 2500);
     EXPECT_EQ(scalar("select WidthTwips from aGridLayout where UserID=1 and CompanyID=1 and "
-                     "GridName='flexMaster' "
-                     "and ColumnIndex=3")
+                     "GridName='flexMaster' and ColumnIndex=3")
                   .toInt(),
               2500);
-
-    FlexGrid again;
-    again.setObjectName("flexMaster");
-    again.setCols(7);
-    again.setColWidth(0, 0);
-    CreateObject("Plover.clsLayout")
-        .call("fnLayoutPrefs", {1, 1, ObjectArg(&again), ObjectArg(con()), true});
-    EXPECT_EQ(again.colWidth(3), 2500);
-    EXPECT_EQ(again.colWidth(0), 0);
-    FlexGrid otherUser;
-    otherUser.setObjectName("flexMaster");
-    otherUser.setCols(7);
-    CreateObject("Plover.clsLayout")
-        .call("fnLayoutPrefs", {2, 1, ObjectArg(&otherUser), ObjectArg(con()), true});
-    EXPECT_NE(otherUser.colWidth(3), 2500);
+    EXPECT_EQ(payeeWidth(1, 0), 2500);
+    EXPECT_NE(payeeWidth(2, 0), 2500);
 }
 
 TEST_F(Components, RegistryServesReplacementsAndRefusesUnknownClasses) {

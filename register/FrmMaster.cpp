@@ -113,6 +113,8 @@ void FrmMaster::buildControls() {
     cmdClose = button(this, "cmdClose", QStringLiteral("&Close"), 12645);
     setCancelButton(cmdClose);
 
+    putCaptionOnFrame(fraBrowse);
+
     // Captions never clip on a platform whose face runs a little wider.
     for (QWidget* w :
          std::initializer_list<QWidget*>{chkSearchAll, lblsearch, optAscend, optDescend})
@@ -123,6 +125,16 @@ void FrmMaster::buildControls() {
                         optDescend, cboColNames,  cmdNew,    CmdEdit,   CmdDelete,
                         cmdUpdate,  cmdPreview,   cmdClose};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+// The caption sits on the frame's top line, as the strip was designed, not
+// above the frame as the platform style draws it. A frame with a style sheet
+// no longer hands its face down, so its controls keep the window's face.
+void FrmMaster::putCaptionOnFrame(QGroupBox* frame) {
+    frame->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+    for (QWidget* control : frame->findChildren<QWidget*>()) control->setFont(font());
 }
 
 void FrmMaster::connectHandlers() {

@@ -86,6 +86,7 @@ class FrmMaster : public VbForm {
 
   private:
     void buildControls();
+    void putCaptionOnFrame(QGroupBox* frame);
     void connectHandlers();
     void readRights();
     void afterFill();

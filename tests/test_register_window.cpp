@@ -4,10 +4,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -324,4 +326,22 @@ TEST_F(WindowFrames, AShortMessageKeepsItsTitleWhole) {
     EXPECT_EQ(MsgBox("Saved.", vbInformation, title), vbOK);
     SetMessagePresenter(guard);
     EXPECT_GE(boxWidth, titleWidth);
+}
+
+// The frame's top line, as drawn, runs through its caption, as on a classic frame.
+TEST_F(WindowFrames, TheBrowseCaptionSitsOnItsFrame) {
+    QGroupBox* frame = open()->fraBrowse;
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                         QStyle::SC_GroupBoxLabel, frame);
+    // Down the column just inside the right border, the first change is the top line.
+    const QImage drawn = frame->grab().toImage();
+    const int x = drawn.width() - 5;
+    int line = 1;
+    while (line < drawn.height() && drawn.pixel(x, line) == drawn.pixel(x, 0)) ++line;
+    EXPECT_GT(line, caption.top());
+    EXPECT_LT(line, caption.bottom());
 }

@@ -395,13 +395,9 @@ std::function<void()> rowRefresh(RegisterRows* grid, const AdoRecordset& rs, qin
     return [grid, cells] { grid->appendAndSelect(cells); };
 }
 
-}  // namespace
-
-void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
-    Handle("BasModule", "UpdateEditedRow", [&] { RefreshRegisterRow(condition, newPaymentId); });
-}
-
-void RefreshRegisterRow(const QString& condition, qint32 newPaymentId) {
+// The row of the voucher the condition selects, read now and put on the grid
+// once the transaction commits.
+void refreshRegisterRow(const QString& condition, qint32 newPaymentId) {
     RegisterRows* grid = g_registerRows;
     if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
     QString sql = GStrSql;
@@ -415,6 +411,12 @@ void RefreshRegisterRow(const QString& condition, qint32 newPaymentId) {
     rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);
     if (!rs.Eof()) GAdoCon->runAfterCommit(rowRefresh(grid, rs, newPaymentId));
     rs.Close();
+}
+
+}  // namespace
+
+void UpdateEditedRow(const QString& condition, qint32 newPaymentId) {
+    Handle("BasModule", "UpdateEditedRow", [&] { refreshRegisterRow(condition, newPaymentId); });
 }
 
 void SetListViewSort(ListView* list, qint32 order, qint16 key) {

@@ -90,9 +90,6 @@ void ReportError(const QString& formName, qint16 userId, const QString& procedur
 bool HasRight(const QString& letter);
 void EnterToTab(int& keyCode);
 void UpdateEditedRow(const QString& condition, qint32 newPaymentId);
-// UpdateEditedRow's work without its error handling: for a command whose one
-// transaction must fail as a whole when the row cannot be read.
-void RefreshRegisterRow(const QString& condition, qint32 newPaymentId);
 void SetListViewSort(ListView* list, qint32 order, qint16 key);
 bool SortListView(ListView* list, qint16 column, qint32 order, qint32 kind);
 

@@ -11,14 +11,25 @@ namespace pcp {
 
 namespace {
 
-const QString kSource = QStringLiteral("SQLite");
+// The database a statement is translated for.
+enum class Database { Sqlite, Postgres };
 
-[[noreturn]] void refuse(const QString& construct) {
-    raise(kErrDbCommand, kSource, CannotRunOnSqlite(construct));
+QString sourceOf(Database target) {
+    return target == Database::Postgres ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite");
 }
 
-[[noreturn]] void incomplete(const QString& what) {
-    raise(kErrDbCommand, kSource, what);
+QString CannotRunOnPostgres(const QString& construct) {
+    return QStringLiteral("The statement cannot run on PostgreSQL: ") + construct;
+}
+
+[[noreturn]] void refuse(Database target, const QString& construct) {
+    raise(kErrDbCommand, sourceOf(target),
+          target == Database::Postgres ? CannotRunOnPostgres(construct)
+                                       : CannotRunOnSqlite(construct));
+}
+
+[[noreturn]] void incomplete(Database target, const QString& what) {
+    raise(kErrDbCommand, sourceOf(target), what);
 }
 
 // ---------------------------------------------------------------------------
@@ -41,7 +52,7 @@ bool isWordChar(QChar c) {
 
 class Lexer {
   public:
-    explicit Lexer(const QString& sql) : s_(sql) {}
+    Lexer(const QString& sql, Database target) : s_(sql), target_(target) {}
 
     std::vector<Token> run() {
         while (i_ < s_.size()) next();
@@ -80,7 +91,13 @@ class Lexer {
         if (c == u'(') return add(Tok::Open, i_ + 1);
         if (c == u')') return add(Tok::Close, i_ + 1);
         static const QStringList pairs = {"<=", ">=", "<>", "!=", "!<", "!>", "||"};
-        add(Tok::Op, pairs.contains(s_.mid(i_, 2)) ? i_ + 2 : i_ + 1);
+        const QString op = s_.mid(i_, pairs.contains(s_.mid(i_, 2)) ? 2 : 1);
+        // PostgreSQL has no "not less" or "not greater".
+        const bool postgres = target_ == Database::Postgres;
+        add(Tok::Op, i_ + op.size(),
+            postgres && op == u"!<"   ? QStringLiteral(">=")
+            : postgres && op == u"!>" ? QStringLiteral("<=")
+                                      : op);
     }
 
     bool afterName() const {
@@ -106,7 +123,7 @@ class Lexer {
                 if (--depth == 0) return add(Tok::Comment, k + 1);
             }
         }
-        incomplete(QStringLiteral("Missing end comment mark '*/'."));
+        incomplete(target_, QStringLiteral("Missing end comment mark '*/'."));
     }
 
     // From the opening quote at q; an N before it is dropped.
@@ -123,7 +140,15 @@ class Lexer {
             }
         }
         incomplete(
+            target_,
             QStringLiteral("Unclosed quotation mark after the character string '%1'.").arg(value));
+    }
+
+    // A quoted name as the target reads it. PostgreSQL folds the schema's
+    // unquoted names to lower case, so a quoted one must be written so too.
+    QString quotedName(const QString& name) const {
+        const QString folded = target_ == Database::Postgres ? name.toLower() : name;
+        return u'"' + QString(folded).replace(u'"', QStringLiteral("\"\"")) + u'"';
     }
 
     // SQLite ends a bracketed name at the first ']': a name holding "]]"
@@ -137,26 +162,29 @@ class Lexer {
                 name += u']';
                 ++k;
             } else {
-                const bool escaped = name.contains(u']');
-                return add(Tok::Ident, k + 1,
-                           escaped
-                               ? u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"'
-                               : QString());
+                const bool quoted = name.contains(u']') || target_ == Database::Postgres;
+                return add(Tok::Ident, k + 1, quoted ? quotedName(name) : QString());
             }
         }
-        incomplete(QStringLiteral("Unclosed quotation mark after the identifier [%1.").arg(name));
+        incomplete(target_,
+                   QStringLiteral("Unclosed quotation mark after the identifier [%1.").arg(name));
     }
 
     void quotedIdent() {
+        QString name;
         for (qsizetype k = i_ + 1; k < s_.size(); ++k) {
-            if (s_[k] != u'"') continue;
-            if (at(k + 1) == u'"') {
+            if (s_[k] != u'"') {
+                name += s_[k];
+            } else if (at(k + 1) == u'"') {
+                name += u'"';
                 ++k;
-                continue;
+            } else {
+                return add(Tok::Ident, k + 1,
+                           target_ == Database::Postgres ? quotedName(name) : QString());
             }
-            return add(Tok::Ident, k + 1);
         }
         incomplete(
+            target_,
             QStringLiteral("Unclosed quotation mark after the identifier %1.").arg(s_.mid(i_)));
     }
 
@@ -185,6 +213,7 @@ class Lexer {
     }
 
     const QString& s_;
+    Database target_;
     qsizetype i_ = 0;
     std::vector<Token> toks_;
 };
@@ -201,7 +230,7 @@ struct Term {
     Type type;
     bool literal = false;  // a lone string literal (its content in value)
     QString value;
-    bool bitwise = false;  // ends in & | ^ not yet grouped
+    bool bitwise = false;  // ends in an operator the target binds looser than + and -
 };
 
 // Words that are never an operand (left and right are, before a parenthesis).
@@ -224,7 +253,10 @@ bool isKeyword(const QString& lower) {
 
 class Translator {
   public:
-    explicit Translator(std::vector<Token> tokens) : t_(std::move(tokens)) { matchParentheses(); }
+    Translator(std::vector<Token> tokens, Database target)
+        : t_(std::move(tokens)), target_(target) {
+        matchParentheses();
+    }
 
     QString run() {
         Type type;
@@ -237,6 +269,10 @@ class Translator {
         int selects = 0;
         QString limit;
     };
+
+    bool postgres() const { return target_ == Database::Postgres; }
+    [[noreturn]] void refuse(const QString& construct) const { pcp::refuse(target_, construct); }
+    [[noreturn]] void incomplete(const QString& what) const { pcp::incomplete(target_, what); }
 
     // --- token helpers ---------------------------------------------------------
 
@@ -332,7 +368,7 @@ class Translator {
                 ++i;
                 ++others;
             } else if (isWord(i, "like")) {
-                out += t_[i].text;
+                out += postgres() ? QStringLiteral("ILIKE") : t_[i].text;
                 i = like(i + 1, e, out);
                 ++others;
             } else if (isWord(i, "top")) {
@@ -425,18 +461,28 @@ class Translator {
         const bool escapeClause = k < e && isWord(k, "escape");
         if (escapeClause) {
             checkEscapedPattern(pattern, k, e);
-            out += pattern.text;
+            out += pattern.text + patternCollation();
         } else if (pattern.literal) {
-            const LikePattern r = TsqlLikeToSqlite(pattern.value);
+            // PostgreSQL's LIKE escapes with '\' unless told otherwise.
+            const LikePattern r =
+                TsqlLikeToSqlite(pattern.value, postgres() && pattern.value.contains(u'\\'));
             if (!r.refused.isEmpty())
                 refuse(QStringLiteral("the character class %1 in a LIKE pattern").arg(r.refused));
-            out +=
-                r.needsEscape ? quoted(r.pattern) + QStringLiteral(" escape '\\'") : pattern.text;
+            out += (r.needsEscape ? quoted(r.pattern) : pattern.text) + patternCollation() +
+                   (r.needsEscape ? QStringLiteral(" escape '\\'") : QString());
+        } else if (postgres()) {
+            refuse(QStringLiteral("a LIKE pattern computed at run time (%1)").arg(original(p, j)));
         } else {
             out += QStringLiteral("pcp_like_pattern(") + pattern.text +
                    QStringLiteral(") escape '\\'");
         }
         return j;
+    }
+
+    // PostgreSQL refuses ILIKE on the schema's case-insensitive collation; the
+    // pattern's explicit collation takes precedence over the column's.
+    QString patternCollation() const {
+        return postgres() ? QStringLiteral(" COLLATE \"default\"") : QString();
     }
 
     // With its own ESCAPE a pattern runs unchanged, so it must hold no class.
@@ -483,16 +529,27 @@ class Translator {
         if (additive && (acc.type == Type::Date || rhs.type == Type::Date))
             refuse(QStringLiteral("date arithmetic (%1)")
                        .arg(acc.text + before + op + after + rhs.text));
-        // SQLite binds + and - tighter than & and |; SQL Server goes left to right.
-        if (additive && acc.bitwise) acc.text = u'(' + acc.text + u')';
+        const bool texts = acc.type == Type::Text && rhs.type == Type::Text;
+        // A text and a value of unknown type: SQL Server would add a numeric
+        // text to a number, which the module's statements never ask for, so
+        // PostgreSQL joins them as texts.
+        const bool textAndUnknown = (acc.type == Type::Text && rhs.type == Type::Unknown) ||
+                                    (acc.type == Type::Unknown && rhs.type == Type::Text);
+        const bool joins = op == u"+" && (texts || (postgres() && textAndUnknown));
+        // SQLite binds + and - tighter than & and |, PostgreSQL tighter than
+        // & | # and ||; SQL Server goes left to right.
+        if (additive && acc.bitwise && !joins) acc.text = u'(' + acc.text + u')';
         Term out;
-        if (op == u"+" && acc.type == Type::Text && rhs.type == Type::Text) {
+        if (joins) {
             out.text = acc.text + before + QStringLiteral("||") + after + rhs.text;
             out.type = Type::Text;
-        } else if (op == u"+" && (acc.type == Type::Text || rhs.type == Type::Text)) {
+            out.bitwise = postgres();
+        } else if (op == u"+" && !postgres() &&
+                   (acc.type == Type::Text || rhs.type == Type::Text)) {
             out.text = QStringLiteral("pcp_add(") + acc.text + u',' + after + rhs.text + u')';
         } else {
-            out.text = acc.text + before + op + after + rhs.text;
+            const QString written = postgres() && op == u"^" ? QStringLiteral("#") : op;
+            out.text = acc.text + before + written + after + rhs.text;
             out.type =
                 acc.type == Type::Number && rhs.type == Type::Number ? Type::Number : Type::Unknown;
             out.bitwise = !additive;
@@ -604,6 +661,14 @@ class Translator {
                                             "replace", "substring", "char"};
         static const QSet<QString> numeric = {"len", "count", "sum",     "avg",
                                               "abs", "floor", "ceiling", "round"};
+        if (postgres()) {
+            if (fn == u"isnull") return {QStringLiteral("coalesce") + list, first};
+            if (fn == u"left" || fn == u"right") return {name + list, Type::Text};
+            // T-SQL's LEN ignores trailing blanks.
+            if (fn == u"len") return {QStringLiteral("length(rtrim") + list + u')', Type::Number};
+            if (fn == u"getdate") return {QStringLiteral("localtimestamp"), Type::Date};
+            if (fn == u"char") return {QStringLiteral("chr") + list, Type::Text};
+        }
         if (fn == u"isnull") return {QStringLiteral("ifnull") + list, first};
         if (fn == u"left" || fn == u"right")
             return {QStringLiteral("pcp_") + fn + list, Type::Text};
@@ -644,8 +709,8 @@ class Translator {
         const auto items = itemRanges(open);
         if (items.size() < 2 || items.size() > 3)
             refuse(QStringLiteral("convert(%1)").arg(original(open + 1, match_[open])));
-        Type type;
-        const QString value = scope(items[1].first, items[1].second, &type).trimmed();
+        Term value;
+        value.text = scope(items[1].first, items[1].second, &value.type).trimmed();
         QString style;
         if (items.size() == 3) {
             style = original(items[2].first, items[2].second);
@@ -665,19 +730,21 @@ class Translator {
                 as = j;
         }
         if (as < 0) refuse(QStringLiteral("cast(%1)").arg(original(open + 1, match_[open])));
-        Type type;
-        const QString value = scope(open + 1, as, &type).trimmed();
+        Term value;
+        value.text = scope(open + 1, as, &value.type).trimmed();
         return converted(target(as + 1, match_[open]), value, QString());
     }
 
-    Term converted(const Target& to, const QString& value, const QString& style) {
+    Term converted(const Target& to, const Term& value, const QString& style) {
         static const QSet<QString> whole = {"int", "integer", "bigint", "smallint", "tinyint"};
         static const QSet<QString> text = {"varchar", "nvarchar", "char", "nchar"};
         static const QSet<QString> dateStyles = {"103", "105", "112"};
         const QString& n = to.name;
+        const QString& v = value.text;
         if (whole.contains(n) && to.args.isEmpty()) {  // a style means nothing for a number
+            if (postgres()) return wholeOnPostgres(n, value);
             const QString type = n == u"integer" || n == u"int" ? QString() : ",'" + n + u'\'';
-            return {QStringLiteral("pcp_cint(") + value + type + u')', Type::Number};
+            return {QStringLiteral("pcp_cint(") + v + type + u')', Type::Number};
         }
         if (!style.isEmpty() && !dateStyles.contains(style))
             refuse(QStringLiteral("convert to %1 with the style %2").arg(to.shown, style));
@@ -687,18 +754,20 @@ class Translator {
                                                           : to.args[0];
             if (!isWhole(length) && length != u"-1")
                 refuse(QStringLiteral("convert to ") + to.shown);
+            if (postgres()) return textOnPostgres(n, length, value, style);
             const QString fn = n.endsWith(QStringLiteral("varchar"))
                                    ? QStringLiteral("pcp_cvarchar(")
                                    : QStringLiteral("pcp_cchar(");
-            return {fn + value + u',' + (style.isEmpty() ? QStringLiteral("NULL") : style) + u',' +
+            return {fn + v + u',' + (style.isEmpty() ? QStringLiteral("NULL") : style) + u',' +
                         length + u')',
                     Type::Text};
         }
-        if ((n == u"decimal" || n == u"numeric") && to.args.size() <= 2) return decimal(to, value);
+        if ((n == u"decimal" || n == u"numeric") && to.args.size() <= 2) return decimal(to, v);
         if ((n == u"datetime" || n == u"date") && to.args.isEmpty()) {
+            if (postgres()) return dateOnPostgres(n, value, style);
             const QString fn =
                 n == u"date" ? QStringLiteral("pcp_cdate(") : QStringLiteral("pcp_cdatetime(");
-            return {fn + value + (style.isEmpty() ? QString() : u',' + style) + u')', Type::Date};
+            return {fn + v + (style.isEmpty() ? QString() : u',' + style) + u')', Type::Date};
         }
         refuse(QStringLiteral("convert to ") + to.shown);
     }
@@ -710,17 +779,78 @@ class Translator {
         const bool valid =
             isWhole(p) && isWhole(s) && p.toInt() >= 1 && p.toInt() <= 38 && s.toInt() <= p.toInt();
         if (!valid) refuse(QStringLiteral("convert to ") + to.shown);
+        if (postgres())
+            return {QStringLiteral("cast(%1 as numeric(%2,%3))").arg(value, p, s), Type::Number};
         return {QStringLiteral("pcp_cdecimal(%1,%2,%3)").arg(value, p, s), Type::Number};
     }
 
+    // --- convert and cast on PostgreSQL ---------------------------------------------------
+
+    // SQL Server truncates a number it converts to a whole type; PostgreSQL's cast rounds.
+    static Term wholeOnPostgres(const QString& type, const Term& value) {
+        const QString to = type == u"bigint"                           ? QStringLiteral("bigint")
+                           : type == u"smallint" || type == u"tinyint" ? QStringLiteral("smallint")
+                                                                       : QStringLiteral("integer");
+        const QString number = value.type == Type::Number
+                                   ? QStringLiteral("trunc(%1)").arg(value.text)
+                               : value.type == Type::Text
+                                   ? value.text
+                                   : QStringLiteral("trunc(cast(%1 as numeric))").arg(value.text);
+        return {QStringLiteral("cast(%1 as %2)").arg(number, to), Type::Number};
+    }
+
+    // The to_char picture of a date style SQL Server writes.
+    static QString datePicture(const QString& style) {
+        return style == u"103"   ? QStringLiteral("'DD/MM/YYYY'")
+               : style == u"105" ? QStringLiteral("'DD-MM-YYYY'")
+                                 : QStringLiteral("'YYYYMMDD'");
+    }
+
+    // A style formats a date (or a value not known to be text or number, as a
+    // date column is); without one, PostgreSQL would write a date otherwise
+    // than SQL Server, so that is refused.
+    Term textOnPostgres(const QString& type, const QString& length, const Term& value,
+                        const QString& style) const {
+        const bool formatsDate =
+            !style.isEmpty() && value.type != Type::Text && value.type != Type::Number;
+        if (style.isEmpty() && value.type == Type::Date)
+            refuse(QStringLiteral("convert of a date to %1 without a style").arg(type));
+        const QString from =
+            formatsDate ? QStringLiteral("to_char(%1, %2)").arg(value.text, datePicture(style))
+                        : value.text;
+        const QString to = length == u"-1"             ? QStringLiteral("varchar")
+                           : type.endsWith(u"varchar") ? QStringLiteral("varchar(%1)").arg(length)
+                                                       : QStringLiteral("char(%1)").arg(length);
+        return {QStringLiteral("cast(%1 as %2)").arg(from, to), Type::Text};
+    }
+
+    // Dates are timestamps. A text with a style is read by that style's
+    // picture: to_date, whose date becomes a timestamp exactly (to_timestamp
+    // would pass through the session's time zone).
+    static Term dateOnPostgres(const QString& type, const Term& value, const QString& style) {
+        QString date;
+        if (!style.isEmpty() && value.type != Type::Date)
+            date = QStringLiteral("to_date(%1, %2)").arg(value.text, datePicture(style));
+        else if (type == u"date")
+            date = QStringLiteral("cast(%1 as date)").arg(value.text);
+        else
+            date = value.text;
+        return {QStringLiteral("cast(%1 as timestamp)").arg(date), Type::Date};
+    }
+
     std::vector<Token> t_;
+    Database target_;
     std::vector<int> match_;  // for each '(' the index of its ')'
 };
 
 }  // namespace
 
 QString TranslateTsqlToSqlite(const QString& tsql) {
-    return Translator(Lexer(tsql).run()).run();
+    return Translator(Lexer(tsql, Database::Sqlite).run(), Database::Sqlite).run();
+}
+
+QString TranslateTsqlToPostgres(const QString& tsql) {
+    return Translator(Lexer(tsql, Database::Postgres).run(), Database::Postgres).run();
 }
 
 }  // namespace pcp

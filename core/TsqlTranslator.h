@@ -30,4 +30,20 @@ namespace pcp {
 // (an unclosed quote, bracket, comment or parenthesis).
 QString TranslateTsqlToSqlite(const QString& tsql);
 
+// The same for PostgreSQL, whose schema names are unquoted (so folded to lower
+// case) and whose text columns compare case-insensitively by their collation:
+//  - [Name] and "Name" become "name"; N'…' becomes '…'; TOP as above;
+//  - isnull → coalesce, len(x) → length(rtrim(x)), getdate() → localtimestamp,
+//    char → chr; left, right and the others stay;
+//  - '+' between a known text and a text or a value of unknown type → '||';
+//  - convert/cast: whole types → cast of trunc (SQL Server truncates), text
+//    types → cast(x as varchar(n)) or, with a date style, cast(to_char(x, …)),
+//    decimal → numeric(p,s), datetime/date → timestamp (to_date with a style);
+//  - x LIKE p → x ILIKE p COLLATE "default" (the bracket escapes as above), as
+//    SQL Server compares case-insensitively and PostgreSQL refuses LIKE on a
+//    case-insensitive collation; ^ → #, !< → >=, !> → <=.
+// Raises kErrDbCommand (source "PostgreSQL") for what SQLite refuses, a LIKE
+// pattern computed at run time, and a date converted to text without a style.
+QString TranslateTsqlToPostgres(const QString& tsql);
+
 }  // namespace pcp

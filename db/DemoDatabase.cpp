@@ -19,21 +19,54 @@ namespace pcp::demo {
 
 namespace {
 
+// name: a script's path under db/, such as "sqlite/schema.sql".
 QString readResource(const QString& name) {
     initDemoResources();
-    QFile f(QStringLiteral(":/db/sqlite/") + name);
+    QFile f(QStringLiteral(":/db/") + name);
     if (!f.open(QIODevice::ReadOnly)) return QString();
     return QString::fromUtf8(f.readAll());
 }
 
+bool isPostgres(QSqlDatabase& db) {
+    if (db.driverName() != QStringLiteral("QODBC")) return false;
+    QSqlQuery q(db);
+    return q.exec(QStringLiteral("SELECT version()")) && q.next() &&
+           q.value(0).toString().startsWith(QStringLiteral("PostgreSQL"));
+}
+
+// How the demo writes to the database behind a connection: the embedded
+// schema keeps dates as 'yyyymmdd' text, PostgreSQL as timestamps, bound as
+// dates. PostgreSQL takes rates as exact text; the embedded database keeps
+// the doubles it has always been given.
+struct Target {
+    bool postgres = false;
+
+    QString schemaScript() const {
+        return postgres ? QStringLiteral("postgresql/schema.sql")
+                        : QStringLiteral("sqlite/schema.sql");
+    }
+    QString dateType() const {
+        return postgres ? QStringLiteral("timestamp") : QStringLiteral("DATETEXT");
+    }
+    QVariant date(const QDate& d) const { return postgres ? QVariant(d) : QVariant(DateText(d)); }
+    QVariant rate(double r) const {
+        return postgres ? QVariant(QString::number(r, 'f', 6)) : QVariant(r);
+    }
+};
+
+Target targetOf(QSqlDatabase& db) {
+    return Target{isPostgres(db)};
+}
+
 // Every demo voucher header names the same columns; only the values differ.
+const QString kHeaderInsertHead = QStringLiteral(
+    "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
+    "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
+    "phRemarks, phAmount, phExRate, phDepExRate, phComExRate, phCancel, "
+    "phCancelRemarks, phPosted, phUserName) VALUES ");
+
 QString headerInsert(const QString& values) {
-    return QStringLiteral(
-               "INSERT INTO aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
-               "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phPayee, phReferenceno, "
-               "phRemarks, phAmount, phExRate, phDepExRate, phComExRate, phCancel, "
-               "phCancelRemarks, phPosted, phUserName) VALUES (") +
-           values + QLatin1Char(')');
+    return kHeaderInsertHead + u'(' + values + u')';
 }
 
 bool exec(QSqlDatabase& db, const QString& sql, QString* error) {
@@ -42,6 +75,52 @@ bool exec(QSqlDatabase& db, const QString& sql, QString* error) {
     if (error) *error = q.lastError().text() + QStringLiteral(" in: ") + sql.left(200);
     return false;
 }
+
+// Runs a prepared statement with these values bound in order.
+bool run(QSqlQuery& q, const QVariantList& values, QString* error) {
+    for (const QVariant& v : values) q.addBindValue(v);
+    if (q.exec()) return true;
+    if (error) *error = q.lastError().text();
+    return false;
+}
+
+bool runOnce(QSqlDatabase& db, const QString& sql, const QVariantList& values, QString* error) {
+    QSqlQuery q(db);
+    if (q.prepare(sql)) return run(q, values, error);
+    if (error) *error = q.lastError().text() + QStringLiteral(" in: ") + sql.left(200);
+    return false;
+}
+
+// Inserts rows many to a statement, so that a database server takes a whole
+// batch in one round trip. rowMarks is one row's group of values, with a ?
+// for each value a row binds.
+class BatchInsert {
+  public:
+    BatchInsert(QSqlDatabase& db, const QString& head, const QString& rowMarks)
+        : db_(db), head_(head), rowMarks_(rowMarks) {}
+
+    bool add(const QVariantList& row, QString* error) {
+        pending_ += row;
+        return ++rows_ < kRowsPerStatement || flush(error);
+    }
+
+    bool flush(QString* error) {
+        if (rows_ == 0) return true;
+        const QString sql = head_ + QStringList(rows_, rowMarks_).join(u',');
+        const bool ok = runOnce(db_, sql, pending_, error);
+        pending_.clear();
+        rows_ = 0;
+        return ok;
+    }
+
+  private:
+    static constexpr int kRowsPerStatement = 250;
+    QSqlDatabase& db_;
+    const QString head_;
+    const QString rowMarks_;
+    QVariantList pending_;
+    int rows_ = 0;
+};
 
 // A small deterministic generator, so the demo data is the same on every machine.
 class Random {
@@ -133,31 +212,31 @@ bool RunScript(QSqlDatabase& db, const QString& script, QString* error) {
     return current.trimmed().isEmpty() || exec(db, current, error);
 }
 
-bool CreateSchema(QSqlDatabase& db, QString* error) {
-    return RunScript(db, readResource(QStringLiteral("schema.sql")), error);
-}
-
-bool LoadMasterData(QSqlDatabase& db, const QDate& p, QString* error) {
-    if (!RunScript(db, readResource(QStringLiteral("demo_master.sql")), error)) return false;
-    const int year = p.year();
-    const QStringList rows = {
-        QStringLiteral(
-            "INSERT INTO afinancialyear VALUES (1, %1, '%1' || '0101', '%1' || '1231', 'Year %1')")
-            .arg(year - 1),
-        QStringLiteral(
-            "INSERT INTO afinancialyear VALUES (2, %1, '%1' || '0101', '%1' || '1231', 'Year %1')")
-            .arg(year),
-        QStringLiteral("INSERT INTO MiscSettings VALUES ('%1')")
-            .arg(DateText(p.addDays(-DemoFacts::kFreezeDaysBack))),
-    };
-    for (const QString& r : rows)
-        if (!exec(db, r, error)) return false;
-    return true;
-}
-
 namespace {
 
-bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
+bool createSchema(QSqlDatabase& db, const Target& target, QString* error) {
+    return RunScript(db, readResource(target.schemaScript()), error);
+}
+
+// The master rows are plain values, the same on both databases; the years
+// and the freeze date follow the process date.
+bool loadMasterData(QSqlDatabase& db, const Target& target, const QDate& p, QString* error) {
+    if (!RunScript(db, readResource(QStringLiteral("sqlite/demo_master.sql")), error)) return false;
+    QSqlQuery year(db);
+    year.prepare(QStringLiteral("INSERT INTO afinancialyear VALUES (?, ?, ?, ?, ?)"));
+    for (const int id : {DemoFacts::kPreviousYear, DemoFacts::kCurrentYear}) {
+        const int y = p.year() - DemoFacts::kCurrentYear + id;
+        if (!run(year,
+                 {id, y, target.date(QDate(y, 1, 1)), target.date(QDate(y, 12, 31)),
+                  QStringLiteral("Year %1").arg(y)},
+                 error))
+            return false;
+    }
+    return runOnce(db, QStringLiteral("INSERT INTO MiscSettings VALUES (?)"),
+                   {target.date(p.addDays(-DemoFacts::kFreezeDaysBack))}, error);
+}
+
+bool addDemoVouchers(QSqlDatabase& db, const Target& target, const QDate& p, QString* error) {
     const QList<DepartmentSetup> departments = {
         {1, "ADM/", 1, {201, 202, 203, 205, 207}},
         {2, "OPS/", 1, {201, 202, 204, 206, 207, 208}},
@@ -206,51 +285,30 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
                 const double amount = rnd.between(500, 45000) / 100.0;
                 const int currency = accountCurrency.value(account, 1);
                 total += convert(amount, currency, cash.currency);
-                line.addBindValue(id);
-                line.addBindValue(n);
-                line.addBindValue(account);
-                line.addBindValue(
-                    QString::fromLatin1(kLineTexts[rnd.next() % std::size(kLineTexts)]));
-                line.addBindValue(money(amount));
-                line.addBindValue(rateOf(currency));
-                if (!line.exec()) {
-                    if (error) *error = line.lastError().text();
+                const QString text =
+                    QString::fromLatin1(kLineTexts[rnd.next() % std::size(kLineTexts)]);
+                if (!run(line, {id, n, account, text, money(amount), target.rate(rateOf(currency))},
+                         error))
                     return false;
-                }
             }
             total = std::round(total * 1000.0) / 1000.0;
-            header.addBindValue(id);
-            header.addBindValue(dep.id);
-            header.addBindValue(number);
-            header.addBindValue(DateText(date));
-            header.addBindValue(cash.id);
-            header.addBindValue(QString::fromLatin1(kPayees[rnd.next() % std::size(kPayees)]));
-            header.addBindValue(reference);
-            header.addBindValue(QString::fromLatin1(kRemarks[rnd.next() % std::size(kRemarks)]));
-            header.addBindValue(money(total));
-            header.addBindValue(rateOf(cash.currency));
-            header.addBindValue(rateOf(dep.currency));
-            header.addBindValue(cancelled ? 1 : 0);
-            header.addBindValue(cancelled ? QStringLiteral("Duplicate of an earlier voucher")
-                                          : QString(""));
-            header.addBindValue(posted ? 1 : 0);
-            header.addBindValue(id % 5 == 0 ? QStringLiteral("clerk") : QStringLiteral("admin"));
-            if (!header.exec()) {
-                if (error) *error = header.lastError().text();
+            const QString payee = QString::fromLatin1(kPayees[rnd.next() % std::size(kPayees)]);
+            const QString remarks = QString::fromLatin1(kRemarks[rnd.next() % std::size(kRemarks)]);
+            if (!run(header,
+                     {id, dep.id, number, target.date(date), cash.id, payee, reference, remarks,
+                      money(total), target.rate(rateOf(cash.currency)),
+                      target.rate(rateOf(dep.currency)), cancelled ? 1 : 0,
+                      cancelled ? QStringLiteral("Duplicate of an earlier voucher")
+                                : QStringLiteral(""),
+                      posted ? 1 : 0,
+                      id % 5 == 0 ? QStringLiteral("clerk") : QStringLiteral("admin")},
+                     error))
                 return false;
-            }
-            if (posted) {
-                journal.addBindValue(QStringLiteral("HQPCP"));
-                journal.addBindValue(number);
-                journal.addBindValue(DateText(date));
-                journal.addBindValue(money(total));
-                journal.addBindValue(QStringLiteral("Petty cash payment ") + number);
-                journal.addBindValue(0);
-                if (!journal.exec()) {
-                    if (error) *error = journal.lastError().text();
-                    return false;
-                }
-            }
+            if (posted && !run(journal,
+                               {QStringLiteral("HQPCP"), number, target.date(date), money(total),
+                                QStringLiteral("Petty cash payment ") + number, 0},
+                               error))
+                return false;
         }
     }
     // Journal rows that a posting reversal must leave alone: another document
@@ -260,40 +318,38 @@ bool addDemoVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
                     "INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, "
                     "Amount, "
                     "Narration, cancel) SELECT 1, 'HQPCR', referenceno, JournalDate, Amount, "
-                    "'Petty cash receipt', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' LIMIT 3"),
+                    "'Petty cash receipt', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' "
+                    "ORDER BY JournalID LIMIT 3"),
                 error) &&
            exec(db,
                 QStringLiteral(
                     "INSERT INTO KRVjournalheader (companyid, Type, referenceno, JournalDate, "
                     "Amount, "
                     "Narration, cancel) SELECT 2, Type, referenceno, JournalDate, Amount, "
-                    "'Other company', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' LIMIT 2"),
+                    "'Other company', 0 FROM KRVjournalheader WHERE Type = 'HQPCP' "
+                    "ORDER BY JournalID LIMIT 2"),
                 error);
 }
 
-bool addOtherCompanyVouchers(QSqlDatabase& db, const QDate& p, QString* error) {
+bool addOtherCompanyVouchers(QSqlDatabase& db, const Target& target, const QDate& p,
+                             QString* error) {
+    QSqlQuery header(db), line(db);
+    header.prepare(headerInsert(
+        QStringLiteral("?, 2, 2, ?, ?, ?, 301, 'Inland Haulage', ?, 'Warehouse sundries', ?, "
+                       "1, 1, 1, 0, '', 0, 'admin'")));
+    line.prepare(
+        QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (2, 0, ?, 1, 401, "
+                       "'Packing tape and labels', ?, 1)"));
     for (int i = 1; i <= 6; ++i) {
-        const QDate date = p.addDays(-3 * i);
-        const QString sql =
-            headerInsert(
-                QStringLiteral(
-                    "%1, 2, 2, %2, '%3', '%4', 301, 'Inland Haulage', "
-                    "'PCP/%5/PC01-%6', 'Warehouse sundries', %7, 1, 1, 1, 0, '', 0, 'admin'"))
-                .arg(i)
-                .arg(i % 2 ? 4 : 5)
-                .arg((i % 2 ? QStringLiteral("HO/") : QStringLiteral("WH/")) +
-                     QString::number((i + 1) / 2))
-                .arg(DateText(date))
-                .arg(p.year())
-                .arg(i, 4, 10, QChar(u'0'))
-                .arg(25.5 * i);
-        if (!exec(db, sql, error)) return false;
-        if (!exec(db,
-                  QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES (2, 0, %1, 1, 401, "
-                                 "'Packing tape and labels', %2, 1)")
-                      .arg(i)
-                      .arg(25.5 * i),
-                  error))
+        const QString number =
+            (i % 2 ? QStringLiteral("HO/") : QStringLiteral("WH/")) + QString::number((i + 1) / 2);
+        const QString reference =
+            QStringLiteral("PCP/%1/PC01-%2").arg(p.year()).arg(i, 4, 10, QChar(u'0'));
+        const QString amount = money(25.5 * i);
+        if (!run(header,
+                 {i, i % 2 ? 4 : 5, number, target.date(p.addDays(-3 * i)), reference, amount},
+                 error) ||
+            !run(line, {i, amount}, error))
             return false;
     }
     return true;
@@ -320,11 +376,32 @@ bool withDatabase(const QString& path, QString* error,
 
 // The date the demo vouchers were made around, so that a later run can show
 // them with the process date they were made for.
-bool recordMadeFor(QSqlDatabase& db, const QDate& processDate, QString* error) {
-    return exec(db, QStringLiteral("CREATE TABLE aDemoInfo (MadeFor DATETEXT NOT NULL)"), error) &&
-           exec(db,
-                QStringLiteral("INSERT INTO aDemoInfo VALUES ('%1')").arg(DateText(processDate)),
-                error);
+bool recordMadeFor(QSqlDatabase& db, const Target& target, const QDate& processDate,
+                   QString* error) {
+    return exec(db,
+                QStringLiteral("CREATE TABLE aDemoInfo (MadeFor %1 NOT NULL)")
+                    .arg(target.dateType()),
+                error) &&
+           runOnce(db, QStringLiteral("INSERT INTO aDemoInfo VALUES (?)"),
+                   {target.date(processDate)}, error);
+}
+
+// The demo's rows after its schema: the master data, the vouchers of both
+// companies and the process date they were made for.
+bool loadDemo(QSqlDatabase& db, const Target& target, const QDate& processDate, QString* error) {
+    return createSchema(db, target, error) && loadMasterData(db, target, processDate, error) &&
+           addDemoVouchers(db, target, processDate, error) &&
+           addOtherCompanyVouchers(db, target, processDate, error) &&
+           recordMadeFor(db, target, processDate, error);
+}
+
+// Ends a transaction begun by the caller: commits when the work succeeded,
+// else rolls back and keeps the work's error.
+bool finish(QSqlDatabase& db, bool ok, QString* error) {
+    if (ok && db.commit()) return true;
+    if (ok) failWith(error, db.lastError().text());
+    db.rollback();
+    return false;
 }
 
 // Opens the file for reading only without making a -wal or -shm file: a file
@@ -347,35 +424,37 @@ bool prepareFolder(const QString& path, QString* error) {
 
 }  // namespace
 
+bool CreateSchema(QSqlDatabase& db, QString* error) {
+    return createSchema(db, targetOf(db), error);
+}
+
+bool LoadMasterData(QSqlDatabase& db, const QDate& processDate, QString* error) {
+    return loadMasterData(db, targetOf(db), processDate, error);
+}
+
 bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate,
                      QString* error) {
-    if (!exec(db, QStringLiteral("BEGIN"), error)) return false;
-    QSqlQuery header(db), line(db);
-    header.prepare(
-        headerInsert(QStringLiteral("?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin'")));
-    line.prepare(QStringLiteral(
-        "INSERT INTO aHqPettyCashPaymentDetails VALUES (1, 0, ?, 1, 201, 'Bulk line', ?, 1)"));
-    for (int i = 0; i < count; ++i) {
+    const Target target = targetOf(db);
+    if (!db.transaction()) return failWith(error, db.lastError().text());
+    BatchInsert headers(
+        db, kHeaderInsertHead,
+        QStringLiteral("(?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin')"));
+    BatchInsert lines(db, QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES "),
+                      QStringLiteral("(1, 0, ?, 1, 201, 'Bulk line', ?, 1)"));
+    bool ok = true;
+    for (int i = 0; ok && i < count; ++i) {
         const int id = firstId + i;
-        const double amount = 10.0 + (id % 997) * 1.25;
-        header.addBindValue(id);
-        header.addBindValue(QStringLiteral("BLK/") + QString::number(id));
-        header.addBindValue(DateText(lastDate.addDays(-((count - i) / 400))));
-        header.addBindValue(QString::fromLatin1(kPayees[id % std::size(kPayees)]));
-        header.addBindValue(
-            QStringLiteral("PCP/%1/PC01-%2").arg(lastDate.year()).arg(id, 4, 10, QChar(u'0')));
-        header.addBindValue(money(amount));
-        header.addBindValue(id % 13 == 0 ? 1 : 0);
-        header.addBindValue(id % 7 == 0 ? 1 : 0);
-        line.addBindValue(id);
-        line.addBindValue(money(amount));
-        if (!header.exec() || !line.exec()) {
-            if (error) *error = header.lastError().text() + line.lastError().text();
-            exec(db, QStringLiteral("ROLLBACK"), nullptr);
-            return false;
-        }
+        const QString amount = money(10.0 + (id % 997) * 1.25);
+        ok = headers.add(
+                 {id, QStringLiteral("BLK/") + QString::number(id),
+                  target.date(lastDate.addDays(-((count - i) / 400))),
+                  QString::fromLatin1(kPayees[id % std::size(kPayees)]),
+                  QStringLiteral("PCP/%1/PC01-%2").arg(lastDate.year()).arg(id, 4, 10, QChar(u'0')),
+                  amount, id % 13 == 0 ? 1 : 0, id % 7 == 0 ? 1 : 0},
+                 error) &&
+             lines.add({id, amount}, error);
     }
-    return exec(db, QStringLiteral("COMMIT"), error);
+    return finish(db, ok && headers.flush(error) && lines.flush(error), error);
 }
 
 bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* error) {
@@ -387,10 +466,9 @@ bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* 
         return failWith(
             error, QStringLiteral("the unfinished file \"%1\" could not be removed.").arg(partial));
     const bool ok = withDatabase(partial, error, [&](QSqlDatabase& db) {
-        return exec(db, QStringLiteral("BEGIN"), error) && CreateSchema(db, error) &&
-               LoadMasterData(db, processDate, error) && addDemoVouchers(db, processDate, error) &&
-               addOtherCompanyVouchers(db, processDate, error) &&
-               recordMadeFor(db, processDate, error) && exec(db, QStringLiteral("COMMIT"), error);
+        return exec(db, QStringLiteral("BEGIN"), error) &&
+               loadDemo(db, Target{}, processDate, error) &&
+               exec(db, QStringLiteral("COMMIT"), error);
     });
     // Only a complete database takes the real name, so a failed first run
     // never leaves a half-made demo behind.
@@ -401,6 +479,16 @@ bool CreateDemoDatabase(const QString& path, const QDate& processDate, QString* 
                             .arg(partial, path, built.errorString()));
     QFile::remove(partial);
     return false;
+}
+
+bool CreatePostgresDemo(QSqlDatabase& db, const QDate& processDate, QString* error) {
+    if (!isPostgres(db)) return failWith(error, QStringLiteral("the database is not PostgreSQL."));
+    const QStringList tables = db.tables();
+    if (!tables.isEmpty())
+        return failWith(error, QStringLiteral("the database is not empty: it has the table \"%1\".")
+                                   .arg(tables.first()));
+    if (!db.transaction()) return failWith(error, db.lastError().text());
+    return finish(db, loadDemo(db, Target{true}, processDate, error), error);
 }
 
 bool EnsureDemoDatabase(const QString& path, const QDate& processDate, QString* error) {

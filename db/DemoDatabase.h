@@ -1,8 +1,9 @@
 #pragma once
-// Builds the embedded demo database: the schema, the master data and a few
-// weeks of vouchers around a process date (some cancelled, some posted with
-// their journal entries, some in a foreign currency, some older than the
-// register's date window).
+// Builds the demo database: the schema, the master data and a few weeks of
+// vouchers around a process date (some cancelled, some posted with their
+// journal entries, some in a foreign currency, some older than the
+// register's date window). The embedded file is the demo host's; the same
+// demo goes into an empty PostgreSQL database for the server's trials.
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -31,12 +32,20 @@ bool EnsureDemoDatabase(const QString& path, const QDate& processDate, QString* 
 // is not a demo database or cannot be read. Reads without writing anything.
 QDate DemoProcessDate(const QString& path);
 
-// The schema alone, for tests and benchmarks that bring their own rows.
+// Makes the demo in an open ODBC connection to an empty PostgreSQL database:
+// its schema (db/postgresql/schema.sql) and the same rows as
+// CreateDemoDatabase, all in one transaction, so a failure leaves the
+// database empty. On failure error says why, as a clause.
+bool CreatePostgresDemo(QSqlDatabase& db, const QDate& processDate, QString* error);
+
+// The schema alone, for tests and benchmarks that bring their own rows. These
+// and AddBulkVouchers write to an embedded database or to PostgreSQL.
 bool CreateSchema(QSqlDatabase& db, QString* error);
 bool LoadMasterData(QSqlDatabase& db, const QDate& processDate, QString* error);
 
 // Adds count plain vouchers (one line each) to company 1, year 2, dated
-// backwards from lastDate, with ids from firstId. For load benchmarks.
+// backwards from lastDate, with ids from firstId, in one transaction of its
+// own. For load benchmarks.
 bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate,
                      QString* error);
 

@@ -12,13 +12,15 @@ using namespace pcp;
 
 namespace {
 
+using Translate = QString (*)(const QString&);
+
 // The description of the error the translation raises; empty when it translates.
-QString refusal(const QString& tsql) {
+QString refusal(Translate translate, const char* source, const QString& tsql) {
     try {
-        TranslateTsqlToSqlite(tsql);
+        translate(tsql);
     } catch (const ModuleError& e) {
         EXPECT_EQ(e.number(), kErrDbCommand);
-        EXPECT_EQ(e.source(), "SQLite");
+        EXPECT_EQ(e.source(), source) << tsql.toStdString();
         return e.description();
     }
     return QString();
@@ -26,56 +28,83 @@ QString refusal(const QString& tsql) {
 
 }  // namespace
 
-TEST(TranslatorText, RewritesOnlyOutsideStringLiterals) {
-    EXPECT_EQ(TranslateTsqlToSqlite("select isnull(a,0) from t where b='isnull(x)'"),
-              "select ifnull(a,0) from t where b='isnull(x)'");
-    EXPECT_EQ(TranslateTsqlToSqlite(
-                  "select left(phPaymentNo,3), right(x ,2) from t left outer join u on 1=1"),
-              "select pcp_left(phPaymentNo,3), pcp_right(x ,2) from t left outer join u on 1=1");
-    EXPECT_EQ(TranslateTsqlToSqlite("select max(convert(int,right(n,len(n)-3))) from t"),
-              "select max(pcp_cint(pcp_right(n,len(n)-3))) from t");
-    EXPECT_EQ(
-        TranslateTsqlToSqlite("select a from t where convert(varchar(20),d,103) like '%12/03%'"),
-        "select a from t where pcp_cvarchar(d,103,20) like '%12/03%'");
-    EXPECT_EQ(
-        TranslateTsqlToSqlite(" select Top 1000 a, b from t where x='it''s top 5' order by a desc"),
-        " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000");
-    // a number running into a keyword, as the search builds it; literals, decimals and exponents
-    // untouched
-    EXPECT_EQ(
-        TranslateTsqlToSqlite(
-            "select a from t where f = 2and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F"),
-        "select a from t where f = 2 and d= 1 and x='2and' and y=1.5 and z=1e3 and h=0x1F");
-    EXPECT_EQ(TranslateTsqlToSqlite("select col2 from t2"), "select col2 from t2");
-}
-
-TEST(TranslatorText, NamesAndLiteralsStayWhole) {
-    EXPECT_EQ(TranslateTsqlToSqlite("select [1stCol], \"2nd top\" from [t] where a = N'Ünïcode'"),
-              "select [1stCol], \"2nd top\" from [t] where a = 'Ünïcode'");
-    EXPECT_EQ(TranslateTsqlToSqlite("select [a]]b] from t"), "select \"a]b\" from t");
-}
-
-TEST(TranslatorText, TopBecomesTheLimitOfItsOwnSelect) {
-    EXPECT_EQ(
-        TranslateTsqlToSqlite("select top 1 a from t where a in (select TOP (2) b from u "
-                              "order by b) order by a -- newest\n"),
-        "select a from t where a in (select b from u order by b LIMIT (2)) order by a LIMIT 1");
-    EXPECT_EQ(TranslateTsqlToSqlite("select distinct top 3 a from t; select b from u"),
-              "select distinct a from t LIMIT 3; select b from u");
-}
-
-TEST(TranslatorText, PlusJoinsOnlyWhatIsKnownToBeText) {
-    EXPECT_EQ(TranslateTsqlToSqlite("select 'a' + 'b', left(x,1) + isnull(N'c', y), n + 1, "
-                                    "'PCP/' + no from t"),
-              "select 'a' || 'b', pcp_left(x,1) || ifnull('c', y), n + 1, pcp_add('PCP/', no) "
-              "from t");
-    EXPECT_EQ(TranslateTsqlToSqlite("select convert(varchar(10), d, 103) + ' ' + convert(char, n)"),
-              "select pcp_cvarchar(d,103,10) || ' ' || pcp_cchar(n,NULL,30)");
-    EXPECT_EQ(TranslateTsqlToSqlite("select a & b + c"), "select (a & b) + c");
+// One T-SQL text and what each database is sent; nullptr where a case does not concern it.
+TEST(TranslatorText, EachDatabaseGetsItsOwnText) {
+    struct Case {
+        const char *tsql, *sqlite, *postgres;
+    };
+    const Case cases[] = {
+        {"select isnull(a,0) from t where b='isnull(x)'",
+         "select ifnull(a,0) from t where b='isnull(x)'",
+         "select coalesce(a,0) from t where b='isnull(x)'"},
+        {"select left(phPaymentNo,3), right(x ,2) from t left outer join u on 1=1",
+         "select pcp_left(phPaymentNo,3), pcp_right(x ,2) from t left outer join u on 1=1",
+         "select left(phPaymentNo,3), right(x ,2) from t left outer join u on 1=1"},
+        {"select max(convert(int,right(n,len(n)-3))) from t",
+         "select max(pcp_cint(pcp_right(n,len(n)-3))) from t",
+         "select max(cast(right(n,length(rtrim(n))-3) as integer)) from t"},
+        {"select a from t where convert(varchar(20),d,103) like '%12/03%'",
+         "select a from t where pcp_cvarchar(d,103,20) like '%12/03%'",
+         "select a from t where cast(to_char(d, 'DD/MM/YYYY') as varchar(20)) ILIKE '%12/03%' "
+         "COLLATE \"default\""},
+        {" select Top 1000 a, b from t where x='it''s top 5' order by a desc",
+         " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000",
+         " select a, b from t where x='it''s top 5' order by a desc LIMIT 1000"},
+        // a number running into a keyword, as the search builds it; literals, decimals and
+        // exponents untouched
+        {"select col2 from t where f = 2and x='2and' and y=1.5 and z=1e3 and h=0x1F",
+         "select col2 from t where f = 2 and x='2and' and y=1.5 and z=1e3 and h=0x1F",
+         "select col2 from t where f = 2 and x='2and' and y=1.5 and z=1e3 and h=0x1F"},
+        {"select [1stCol], \"2nd Top\", [a]]b], \"Q\"\"t\" from [dbo].[T] where a = N'Ünïcode'",
+         "select [1stCol], \"2nd Top\", \"a]b\", \"Q\"\"t\" from [dbo].[T] where a = 'Ünïcode'",
+         "select \"1stcol\", \"2nd top\", \"a]b\", \"q\"\"t\" from \"dbo\".\"t\" where a = "
+         "'Ünïcode'"},
+        {"select top 1 a from t where a in (select TOP (2) b from u order by b) order by a -- "
+         "new\n",
+         "select a from t where a in (select b from u order by b LIMIT (2)) order by a LIMIT 1",
+         "select a from t where a in (select b from u order by b LIMIT (2)) order by a LIMIT 1"},
+        {"select distinct top 3 a from t; select b from u",
+         "select distinct a from t LIMIT 3; select b from u",
+         "select distinct a from t LIMIT 3; select b from u"},
+        {"select 'a' + 'b', left(x,1) + isnull(N'c', y), n + 1, 'PCP/' + no from t",
+         "select 'a' || 'b', pcp_left(x,1) || ifnull('c', y), n + 1, pcp_add('PCP/', no) from t",
+         "select 'a' || 'b', left(x,1) || coalesce('c', y), n + 1, 'PCP/' || no from t"},
+        {"select convert(varchar(10), d, 103) + ' ' + convert(char, n)",
+         "select pcp_cvarchar(d,103,10) || ' ' || pcp_cchar(n,NULL,30)",
+         "select cast(to_char(d, 'DD/MM/YYYY') as varchar(10)) || ' ' || cast(n as char(30))"},
+        {"select a & b + c, 'x' + a - b, a ^ b from t where a !< b",
+         "select (a & b) + c, pcp_add('x', a) - b, a ^ b from t where a !< b",
+         "select (a & b) + c, ('x' || a) - b, a # b from t where a >= b"},
+        {"select a from t where b like '%[_]%' and c not like 'a\\b' and d like 'x!%' escape '!'",
+         "select a from t where b like '%\\_%' escape '\\' and c not like 'a\\b' and d like 'x!%' "
+         "escape '!'",
+         "select a from t where b ILIKE '%\\_%' COLLATE \"default\" escape '\\' and c not ILIKE "
+         "'a\\\\b' COLLATE \"default\" escape '\\' and d ILIKE 'x!%' COLLATE \"default\" escape "
+         "'!'"},
+        {"select convert(int, 2.7), cast('12' as tinyint), convert(bigint, a), "
+         "convert(decimal(18,2), a), cast(a as numeric)",
+         nullptr,
+         "select cast(trunc(2.7) as integer), cast('12' as smallint), cast(trunc(cast(a as "
+         "numeric)) as bigint), cast(a as numeric(18,2)), cast(a as numeric(18,0))"},
+        {"select convert(datetime, '21-11-2026', 105), convert(date, d), cast(d as datetime), "
+         "convert(char(12), getdate(), 112), len(x), char(65)",
+         nullptr,
+         "select cast(to_date('21-11-2026', 'DD-MM-YYYY') as timestamp), cast(cast(d as date) as "
+         "timestamp), cast(d as timestamp), cast(to_char(localtimestamp, 'YYYYMMDD') as char(12)), "
+         "length(rtrim(x)), chr(65)"},
+    };
+    for (const Case& c : cases) {
+        if (c.sqlite) EXPECT_EQ(TranslateTsqlToSqlite(c.tsql), c.sqlite) << c.tsql;
+        if (c.postgres) EXPECT_EQ(TranslateTsqlToPostgres(c.tsql), c.postgres) << c.tsql;
+    }
 }
 
 TEST(TranslatorRefuses, WhatWouldChangeMeaningAndNamesIt) {
-    const std::pair<const char*, const char*> cases[] = {
+    struct Case {
+        const char *sql, *construct;
+        bool onSqlite = true;  // PostgreSQL refuses every case
+    };
+    const Case cases[] = {
         {"select top 5 percent a from t", "TOP 5 PERCENT"},
         {"select top (5) with ties a from t order by a", "TOP (5) WITH TIES"},
         {"select top 1 a from t union select b from u", "TOP in a statement with a second SELECT"},
@@ -86,14 +115,27 @@ TEST(TranslatorRefuses, WhatWouldChangeMeaningAndNamesIt) {
         {"select cast(a as money) from t", "convert to money"},
         {"select convert(varchar(10), d, 101) from t", "style 101"},
         {"select a from t where d > getdate() - 30", "date arithmetic"},
+        {"select a from t where b like '%' + c", "a LIKE pattern computed at run time ('%' + c)",
+         false},
+        {"select convert(varchar(10), getdate())", "convert of a date to varchar without a style",
+         false},
     };
-    for (const auto& [sql, construct] : cases) {
-        const QString why = refusal(sql);
-        EXPECT_TRUE(why.startsWith("The statement cannot run on the embedded database: ")) << sql;
-        EXPECT_TRUE(why.contains(construct)) << sql << " -> " << why.toStdString();
+    for (const Case& c : cases) {
+        const QString onSqlite = refusal(TranslateTsqlToSqlite, "SQLite", c.sql);
+        const QString onPostgres = refusal(TranslateTsqlToPostgres, "PostgreSQL", c.sql);
+        EXPECT_EQ(onSqlite.isEmpty(), !c.onSqlite) << c.sql;
+        EXPECT_TRUE(!c.onSqlite ||
+                    onSqlite.startsWith("The statement cannot run on the embedded database: "))
+            << c.sql;
+        EXPECT_TRUE(onPostgres.startsWith("The statement cannot run on PostgreSQL: ")) << c.sql;
+        for (const QString& why : {onSqlite, onPostgres})
+            EXPECT_TRUE(why.isEmpty() || why.contains(c.construct))
+                << c.sql << " -> " << why.toStdString();
     }
-    EXPECT_TRUE(refusal("select a from t where b = 'it''s").startsWith("Unclosed quotation mark"));
-    EXPECT_TRUE(refusal("select a /* open").contains("end comment"));
+    EXPECT_TRUE(refusal(TranslateTsqlToSqlite, "SQLite", "select a from t where b = 'it''s")
+                    .startsWith("Unclosed quotation mark"));
+    EXPECT_TRUE(
+        refusal(TranslateTsqlToPostgres, "PostgreSQL", "select a /* open").contains("end comment"));
 }
 
 // A few payments on an in-memory database opened as the module opens one.

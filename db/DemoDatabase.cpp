@@ -91,24 +91,42 @@ bool runOnce(QSqlDatabase& db, const QString& sql, const QVariantList& values, Q
     return false;
 }
 
-// Inserts rows many to a statement, so that a database server takes a whole
-// batch in one round trip. rowMarks is one row's group of values, with a ?
-// for each value a row binds.
+// A value written into a statement's text: a text quoted, a date as a date
+// on PostgreSQL (the embedded database's dates come as their text).
+QString literal(const QVariant& value) {
+    if (value.typeId() == QMetaType::QDate)
+        return QStringLiteral("DATE '%1'").arg(value.toDate().toString(Qt::ISODate));
+    if (value.typeId() == QMetaType::QString)
+        return u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\'';
+    return value.toString();
+}
+
+// Inserts rows many to a statement, their values written into its text, so
+// that a database server takes a whole batch in one round trip. Bound values
+// would cost psqlODBC five times as long, and it refuses a statement with
+// some thousands of them. rowMarks is one row's group of values, with a ?
+// for each value a row gives.
 class BatchInsert {
   public:
     BatchInsert(QSqlDatabase& db, const QString& head, const QString& rowMarks)
         : db_(db), head_(head), rowMarks_(rowMarks) {}
 
     bool add(const QVariantList& row, QString* error) {
-        pending_ += row;
-        return ++rows_ < kRowsPerStatement || flush(error);
+        if (rows_++ > 0) sql_ += u',';
+        auto value = row.cbegin();
+        for (const QChar c : rowMarks_) {
+            if (c == u'?')
+                sql_ += literal(*value++);
+            else
+                sql_ += c;
+        }
+        return rows_ < kRowsPerStatement || flush(error);
     }
 
     bool flush(QString* error) {
         if (rows_ == 0) return true;
-        const QString sql = head_ + QStringList(rows_, rowMarks_).join(u',');
-        const bool ok = runOnce(db_, sql, pending_, error);
-        pending_.clear();
+        const bool ok = exec(db_, head_ + sql_, error);
+        sql_.clear();
         rows_ = 0;
         return ok;
     }
@@ -118,7 +136,7 @@ class BatchInsert {
     QSqlDatabase& db_;
     const QString head_;
     const QString rowMarks_;
-    QVariantList pending_;
+    QString sql_;
     int rows_ = 0;
 };
 

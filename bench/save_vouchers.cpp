@@ -5,6 +5,8 @@
 //   pcp_save_vouchers [--second-connection] DATABASE COUNT
 //   pcp_save_vouchers --create-demo DATABASE   writes a demo database first
 //
+// DATABASE is a SQLite file or an ODBC connection string (a server's).
+//
 // With --second-connection a second connection to the database is opened and
 // closed between saves, as a Preview opens the report's own: the saves must
 // reach the file all the same.
@@ -90,8 +92,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: pcp_save_vouchers [--second-connection] DATABASE COUNT\n");
         return 2;
     }
-    const QString source =
-        QStringLiteral("Provider=SQLite;Data Source=") + QString::fromLocal8Bit(argv[argc - 2]);
+    const QString database = QString::fromLocal8Bit(argv[argc - 2]);
+    const QString source = database.contains(u'=')
+                               ? database
+                               : QStringLiteral("Provider=SQLite;Data Source=") + database;
     int saved = 0, failed = 0;
     try {
         AdoConnection connection;

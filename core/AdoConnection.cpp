@@ -84,14 +84,15 @@ void AdoConnection::requireOpen() const {
               QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
-void AdoConnection::fail(const QSqlError& error, const QString& sql) const {
+void AdoConnection::fail(const QSqlQuery& failed, const QString& sql) const {
+    const QSqlError error = failed.lastError();
     QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     if (text.trimmed().isEmpty())
         text = sql.trimmed().isEmpty() ? QStringLiteral("The statement is empty.")
                                        : QStringLiteral("The database refused the statement.");
     throw ModuleError(kErrDbCommand, driver_->name(), text)
         .withStatement(sql)
-        .withNativeCode(error.nativeErrorCode());
+        .withNativeCode(driver_->errorCode(failed));
 }
 
 void AdoConnection::FailAtStatement(int n, const QString& description) {
@@ -113,12 +114,13 @@ QStringList AdoConnection::ClashingIndexes() const {
 bool IsDuplicateKey(const ModuleError& error) {
     if (error.number() != kErrDbCommand) return false;
     const QString& code = error.nativeCode();
-    if (code == u"2601" || code == u"2627") return true;
+    if (code == u"2601" || code == u"2627" || code == u"23505") return true;
     return error.description().contains(u"UNIQUE constraint failed") ||
            error.description().contains(u"Cannot insert duplicate key");
 }
 
 bool IsDatabaseBusy(const ModuleError& error) {
+    if (error.number() == kErrDbCommand && error.nativeCode() == u"55P03") return true;
     bool number = false;
     const int code = error.nativeCode().toInt(&number);
     if (error.number() != kErrDbCommand || !number) return false;
@@ -162,7 +164,7 @@ QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
     log_.add(sql, sent);
     QSqlQuery q(db_);
     q.setForwardOnly(forwardOnly);
-    if (!q.exec(sent)) fail(q.lastError(), sql);
+    if (!q.exec(sent)) fail(q, sql);
     return q;
 }
 
@@ -175,9 +177,9 @@ QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& s
     log_.add(loggedText, sent);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    if (!q.prepare(sent)) fail(q.lastError(), sql);
+    if (!q.prepare(sent)) fail(q, sql);
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, driver_->toStorage(binds[i]));
-    if (!q.exec()) fail(q.lastError(), sql);
+    if (!q.exec()) fail(q, sql);
     return q;
 }
 

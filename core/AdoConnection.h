@@ -83,7 +83,7 @@ class AdoConnection : public QObject {
     void finishLiveReader();
     QString translated(const QString& sql) const;
     void runCommitted();
-    [[noreturn]] void fail(const QSqlError& error, const QString& sql) const;
+    [[noreturn]] void fail(const QSqlQuery& failed, const QString& sql) const;
     void countForInjectedFault(const QString& sql);
 
     QString connectionString_;
@@ -100,13 +100,13 @@ class AdoConnection : public QObject {
 
 class ModuleError;
 // The database refused a row because another has its key (SQLite's "UNIQUE
-// constraint failed", SQL Server's errors 2601 and 2627): what a voucher
-// numbered at the same moment on another workstation causes.
+// constraint failed", SQL Server's errors 2601 and 2627, PostgreSQL's SQLSTATE
+// 23505): what a voucher numbered at the same moment on another workstation causes.
 bool IsDuplicateKey(const ModuleError& error);
 
 // The database stayed locked by another workstation's transaction for longer
 // than the connection waits (SQLite's SQLITE_BUSY, SQL Server's lock time-out
-// 1222): nothing is wrong but the moment.
+// 1222, PostgreSQL's lock_not_available 55P03): nothing is wrong but the moment.
 bool IsDatabaseBusy(const ModuleError& error);
 
 // A transaction for a scope: begun on construction, rolled back when the

@@ -86,8 +86,10 @@ class OdbcDriver final : public SqlDriver {
     }
 
     void prepareOpened(QSqlDatabase& db) override {
-        db.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
         dialect_ = DialectForDbms(OdbcDbmsName(db));
+        // psqlODBC hands numeric columns over as their text: read exactly.
+        const bool postgres = dialect_->name() == u"PostgreSQL";
+        db.setNumericalPrecisionPolicy(postgres ? QSql::HighPrecision : QSql::LowPrecisionDouble);
         sqlite_ = dialect_->name() == u"SQLite";
         if (sqlite_) requireSqliteFunctions(db);
         dialect_->prepare(db, name(), readOnly_);
@@ -125,6 +127,20 @@ class OdbcDriver final : public SqlDriver {
         if (!dateColumn) return SqlDriver::read(query, column, false);
         query.value(column);  // QODBC reads the columns in order up to this one
         return storedText(query, column);
+    }
+
+    // The driver's own error numbers say little; the SQLSTATE of the first
+    // diagnostic record (still on the statement after the failure) says why.
+    QString errorCode(const QSqlQuery& failed) const override {
+        const SQLHANDLE stmt = statementHandle(failed);
+        SQLCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        if (!dialect_->codesAreSqlStates() || !stmt ||
+            !SQL_SUCCEEDED(
+                SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, &native, nullptr, 0, &length)))
+            return SqlDriver::errorCode(failed);
+        return QString::fromLatin1(reinterpret_cast<const char*>(state));
     }
 
   private:

@@ -1,9 +1,10 @@
 #pragma once
 // The ODBC transport. After the connection opens, the driver names its
 // database (SQL_DBMS_NAME) and that name picks the dialect: the suite's SQL
-// Server (statements pass unchanged) or SQLite through the SQLite ODBC driver
+// Server (statements pass unchanged), SQLite through the SQLite ODBC driver
 // (statements rewritten as for the embedded connection, dates kept as text,
-// the module's SQLite functions loaded as an extension by the driver).
+// the module's SQLite functions loaded as an extension by the driver), or
+// PostgreSQL through psqlODBC (statements rewritten, numerics read as text).
 
 #include <QSqlDatabase>
 #include <QString>

@@ -116,6 +116,43 @@ class SqlServerDialect final : public SqlDialect {
     void prepare(QSqlDatabase&, const QString&, bool) const override {}
 };
 
+// The suite's statements on a PostgreSQL server through ODBC: rewritten as for
+// SQLite, but dates and amounts are the server's own timestamp and numeric
+// types, which the driver reads and binds as they are.
+class PostgresDialect final : public SqlDialect {
+  public:
+    QString name() const override { return QStringLiteral("PostgreSQL"); }
+    QString translate(const QString& tsql) const override { return TranslateTsqlToPostgres(tsql); }
+    QVariant toStorage(const QVariant& value) const override {
+        if (!value.isValid() || value.isNull()) return QVariant();
+        // The flags are smallint columns, as SQL Server's bit columns compare with 0 and 1.
+        if (value.typeId() == QMetaType::Bool) return value.toBool() ? 1 : 0;
+        return value;
+    }
+    QVariant fromStorage(const QVariant& value, bool) const override { return value; }
+    QByteArray dateTextType() const override { return QByteArray(); }
+    QString waitLimitStatement(int ms) const override {
+        return QStringLiteral("SET lock_timeout = %1").arg(ms < 0 ? 0 : ms);
+    }
+    int usualWaitLimit() const override { return kPostgresWaitLimitMs; }
+    QString beginStatement() const override { return QString(); }
+    // Every transaction of the module waits for the one before it, as on
+    // SQLite: a number read inside one is then never read by another before
+    // it commits. Each statement after the lock reads what the other committed.
+    QString transactionLockStatement() const override {
+        return QStringLiteral("select pg_advisory_xact_lock(%1)").arg(kVoucherLockKey);
+    }
+    QString lockingRead(const QString& table) const override { return table; }
+    void prepare(QSqlDatabase& db, const QString& source, bool) const override {
+        execOrThrow(db, waitLimitStatement(usualWaitLimit()), source);
+    }
+    bool codesAreSqlStates() const override { return true; }
+
+  private:
+    // The key of the module's advisory lock: "PCP" and the voucher tables' number.
+    static constexpr qint64 kVoucherLockKey = 0x504350'0001;
+};
+
 }  // namespace
 
 std::unique_ptr<SqlDialect> MakeSqliteDialect() {
@@ -126,8 +163,14 @@ std::unique_ptr<SqlDialect> MakeSqlServerDialect() {
     return std::make_unique<SqlServerDialect>();
 }
 
+std::unique_ptr<SqlDialect> MakePostgresDialect() {
+    return std::make_unique<PostgresDialect>();
+}
+
 std::unique_ptr<SqlDialect> DialectForDbms(const QString& dbmsName) {
-    if (dbmsName.trimmed().compare(u"SQLite", Qt::CaseInsensitive) == 0) return MakeSqliteDialect();
+    const QString name = dbmsName.trimmed();
+    if (name.compare(u"SQLite", Qt::CaseInsensitive) == 0) return MakeSqliteDialect();
+    if (name.compare(u"PostgreSQL", Qt::CaseInsensitive) == 0) return MakePostgresDialect();
     return MakeSqlServerDialect();
 }
 

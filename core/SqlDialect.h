@@ -2,7 +2,8 @@
 // What differs between the databases behind a connection, whichever way the
 // statements travel there: the statement text, how values are stored, how a
 // transaction starts. The suite's SQL Server takes everything as the module
-// writes it; SQLite needs statements rewritten and keeps dates as text.
+// writes it; SQLite needs statements rewritten and keeps dates as text;
+// PostgreSQL needs statements rewritten and keeps dates as timestamps.
 
 #include <QByteArray>
 #include <QSqlDatabase>
@@ -15,6 +16,8 @@ namespace pcp {
 // How long a statement on a SQLite database waits for another workstation's
 // write lock (milliseconds): moments, so that a clerk is told it is busy.
 inline constexpr int kSqliteWaitLimitMs = 3000;
+// The same bound on a PostgreSQL server (its lock_timeout).
+inline constexpr int kPostgresWaitLimitMs = 3000;
 
 class SqlDialect {
   public:
@@ -31,6 +34,8 @@ class SqlDialect {
     // The statement that starts a transaction; empty when the connection's
     // own transaction call does.
     virtual QString beginStatement() const = 0;
+    // Runs first in every transaction, once it has begun; empty for none.
+    virtual QString transactionLockStatement() const { return QString(); }
     // The table as a read that numbers a new row names it: such a read must
     // keep other workstations from numbering alike until the transaction ends.
     virtual QString lockingRead(const QString& table) const = 0;
@@ -41,14 +46,17 @@ class SqlDialect {
     // Runs once a connection to this database is open; errors name source. A
     // read-only connection is left as the file is (no journal mode switch).
     virtual void prepare(QSqlDatabase& db, const QString& source, bool readOnly) const = 0;
+    // The database's error codes are SQLSTATEs ("23505"), not numbers.
+    virtual bool codesAreSqlStates() const { return false; }
 };
 
 std::unique_ptr<SqlDialect> MakeSqliteDialect();
 std::unique_ptr<SqlDialect> MakeSqlServerDialect();
+std::unique_ptr<SqlDialect> MakePostgresDialect();
 
 // The dialect of the database an ODBC driver names (SQL_DBMS_NAME): SQLite for
-// "SQLite"; the suite's SQL Server for "Microsoft SQL Server" and any name not
-// known here, whose statements then pass unchanged.
+// "SQLite", PostgreSQL for "PostgreSQL"; the suite's SQL Server for "Microsoft
+// SQL Server" and any name not known here, whose statements then pass unchanged.
 std::unique_ptr<SqlDialect> DialectForDbms(const QString& dbmsName);
 
 }  // namespace pcp

@@ -41,18 +41,6 @@ ConnectionSettings ParseConnectionString(const QString& connectionString) {
 
 namespace {
 
-// A failure keeps the statement and the database's own error code (another
-// workstation's lock is told apart by it).
-void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
-    QSqlQuery q(db);
-    if (q.exec(sql)) return;
-    const QSqlError error = q.lastError();
-    throw ModuleError(kErrDbCommand, source,
-                      error.databaseText().isEmpty() ? error.text() : error.databaseText())
-        .withStatement(sql)
-        .withNativeCode(error.nativeErrorCode());
-}
-
 // ---------------------------------------------------------------------------
 
 class SqliteDriver final : public SqlDriver {
@@ -155,6 +143,22 @@ QVariant SqlDriver::fromStorage(const QVariant& value, const ColumnKind& kind) c
     }
 }
 
+QString SqlDriver::errorCode(const QSqlQuery& failed) const {
+    return failed.lastError().nativeErrorCode();
+}
+
+// A failure keeps the statement and the database's own error code (another
+// workstation's lock is told apart by it).
+void SqlDriver::execOrThrow(QSqlDatabase& db, const QString& sql) const {
+    QSqlQuery q(db);
+    if (q.exec(sql)) return;
+    const QSqlError error = q.lastError();
+    throw ModuleError(kErrDbCommand, name(),
+                      error.databaseText().isEmpty() ? error.text() : error.databaseText())
+        .withStatement(sql)
+        .withNativeCode(errorCode(q));
+}
+
 QVariant SqlDriver::read(const QSqlQuery& query, int column, bool) const {
     return query.isNull(column) ? QVariant() : query.value(column);
 }
@@ -163,8 +167,19 @@ QVariant SqlDriver::read(const QSqlQuery& query, int column, bool) const {
 // otherwise the connection's own transaction calls do the work.
 void SqlDriver::beginTransaction(QSqlDatabase& db) const {
     const QString begin = dialect_->beginStatement();
-    if (!begin.isEmpty()) return execOrThrow(db, begin, name());
-    if (!db.transaction()) raise(kErrDbOperation, name(), db.lastError().text());
+    if (!begin.isEmpty())
+        execOrThrow(db, begin);
+    else if (!db.transaction())
+        raise(kErrDbOperation, name(), db.lastError().text());
+    const QString lock = dialect_->transactionLockStatement();
+    if (lock.isEmpty()) return;
+    try {
+        execOrThrow(db, lock);
+    } catch (...) {
+        // A transaction that could not take its lock is not left open.
+        endTransaction(db, false);
+        throw;
+    }
 }
 
 void SqlDriver::commitTransaction(QSqlDatabase& db) const {
@@ -177,8 +192,7 @@ void SqlDriver::rollbackTransaction(QSqlDatabase& db) const {
 
 void SqlDriver::endTransaction(QSqlDatabase& db, bool commit) const {
     if (!dialect_->beginStatement().isEmpty())
-        return execOrThrow(db, commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"),
-                           name());
+        return execOrThrow(db, commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
     if (!(commit ? db.commit() : db.rollback()))
         raise(kErrDbOperation, name(), db.lastError().text());
 }

@@ -64,6 +64,11 @@ class SqlDriver {
     // A stored value as the module reads it: dates as dates, decimal columns
     // as the exact decimal of the column's scale.
     QVariant fromStorage(const QVariant& value, const ColumnKind& kind) const;
+    // The database's code for why a statement failed: its native error
+    // number, or its SQLSTATE where the dialect's codes are SQLSTATEs.
+    virtual QString errorCode(const QSqlQuery& failed) const;
+    // Runs a statement of the driver's own; a failure raises with its code.
+    void execOrThrow(QSqlDatabase& db, const QString& sql) const;
     void beginTransaction(QSqlDatabase& db) const;
     void commitTransaction(QSqlDatabase& db) const;
     void rollbackTransaction(QSqlDatabase& db) const;

@@ -4,10 +4,13 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlField>
+#include <QSqlRecord>
 #include <QTest>
 #include <QTimer>
 
 #include "core/ComRegistry.h"
+#include "core/SqliteFunctions.h"
 #include "core/suite/clsIncident.h"
 #include "core/ui/Modal.h"
 #include "db/DemoDatabase.h"
@@ -17,6 +20,55 @@ namespace pcp::test {
 
 namespace {
 const QString kPlainConnection = QStringLiteral("pcp-test-plain");
+const QString kServerAdminConnection = QStringLiteral("pcp-test-server-admin");
+const QString kDemoTemplate = QStringLiteral("pcp_demo");
+
+// Runs a statement on the server's own database (creating and dropping the
+// tests' databases, which cannot happen inside one of them).
+bool onServer(const QString& sql, QString* error) {
+    QSqlDatabase admin =
+        QSqlDatabase::contains(kServerAdminConnection)
+            ? QSqlDatabase::database(kServerAdminConnection)
+            : QSqlDatabase::addDatabase(QStringLiteral("QODBC"), kServerAdminConnection);
+    if (!admin.isOpen()) {
+        admin.setDatabaseName(PostgresConnectionString(QStringLiteral("postgres")));
+        if (!admin.open()) return *error = admin.lastError().text(), false;
+    }
+    QSqlQuery q(admin);
+    if (q.exec(sql)) return true;
+    *error = q.lastError().text() + QStringLiteral(" in: ") + sql;
+    return false;
+}
+
+QString nextServerDatabase() {
+    static int counter = 0;
+    return QStringLiteral("pcp_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+}
+}  // namespace
+
+QVariant AsOnSqlite(const QSqlQuery& query, int column) {
+    const QVariant value = query.value(column);
+    if (value.isNull()) return value;
+    if (value.typeId() == QMetaType::QDateTime) return SqliteDateText(value.toDateTime());
+    // The server's numerics arrive as their text; SQLite keeps them as REAL.
+    if (value.typeId() == QMetaType::QString &&
+        query.record().field(column).metaType().id() == QMetaType::Double)
+        return value.toString().toDouble();
+    return value;
+}
+
+QString TestServerFolder() {
+    return qEnvironmentVariable("PCP_TEST_POSTGRES");
+}
+
+bool OnPostgres() {
+    return !TestServerFolder().isEmpty();
+}
+
+QString PostgresConnectionString(const QString& database) {
+    return QStringLiteral(
+               "Driver={PostgreSQL Unicode};Servername=%1;Port=5432;Database=%2;Username=postgres;")
+        .arg(TestServerFolder(), database);
 }
 
 // Outside a script nothing may wait for a person: a message box or modal
@@ -115,19 +167,41 @@ void ModalScript::expect(const QString& objectName, std::function<void(QDialog*)
 void DemoDatabaseTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
     QString error;
-    ASSERT_TRUE(demo::CreateDemoDatabase(dbPath(), kProcessDate, &error)) << error.toStdString();
+    if (OnPostgres()) {
+        serverDatabase_ = nextServerDatabase();
+        ASSERT_TRUE(onServer(
+            QStringLiteral("create database %1 template %2").arg(serverDatabase_, kDemoTemplate),
+            &error))
+            << error.toStdString();
+    } else {
+        ASSERT_TRUE(demo::CreateDemoDatabase(dbPath(), kProcessDate, &error))
+            << error.toStdString();
+    }
     ResetModuleState();
     InstallTestGuards();
     connection_ = std::make_unique<AdoConnection>();
-    connection_->Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    connection_->Open(connectionString());
     setContext(1, 1, 0);
+}
+
+QString DemoDatabaseTest::connectionString() const {
+    return OnPostgres() ? PostgresConnectionString(serverDatabase_)
+                        : QStringLiteral("Provider=SQLite;Data Source=") + dbPath();
 }
 
 void DemoDatabaseTest::TearDown() {
     ResetModuleState();
     InstallTestGuards();
     connection_.reset();
-    if (QSqlDatabase::contains(kPlainConnection)) QSqlDatabase::removeDatabase(kPlainConnection);
+    if (QSqlDatabase::contains(kPlainConnection)) {
+        QSqlDatabase::database(kPlainConnection, false).close();
+        QSqlDatabase::removeDatabase(kPlainConnection);
+    }
+    QString error;
+    if (!serverDatabase_.isEmpty())
+        EXPECT_TRUE(
+            onServer(QStringLiteral("drop database %1 with (force)").arg(serverDatabase_), &error))
+            << error.toStdString();
 }
 
 void DemoDatabaseTest::setContext(int company, int user, int department, int financialYear) {
@@ -152,8 +226,11 @@ void DemoDatabaseTest::setContext(int company, int user, int department, int fin
 
 QSqlDatabase DemoDatabaseTest::plainDb() {
     if (QSqlDatabase::contains(kPlainConnection)) return QSqlDatabase::database(kPlainConnection);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kPlainConnection);
-    db.setDatabaseName(dbPath());
+    QSqlDatabase db = QSqlDatabase::addDatabase(
+        OnPostgres() ? QStringLiteral("QODBC") : QStringLiteral("QSQLITE"), kPlainConnection);
+    db.setDatabaseName(OnPostgres() ? PostgresConnectionString(serverDatabase_) : dbPath());
+    // Amounts as the server keeps them, not as a double.
+    if (OnPostgres()) db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     EXPECT_TRUE(db.open());
     return db;
 }
@@ -161,7 +238,7 @@ QSqlDatabase DemoDatabaseTest::plainDb() {
 QVariant DemoDatabaseTest::scalar(const QString& sql) {
     QSqlQuery q(plainDb());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
-    return q.next() ? q.value(0) : QVariant();
+    return q.next() ? AsOnSqlite(q, 0) : QVariant();
 }
 
 void DemoDatabaseTest::exec(const QString& sql) {

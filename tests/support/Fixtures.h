@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -77,8 +78,22 @@ class ModalScript {
     QStringList unexpected_, seen_;
 };
 
-// A demo database in a temporary folder, opened as the module connection,
-// with the company, user and shared components of a loaded register.
+// The PostgreSQL server the tests run on: PCP_TEST_POSTGRES names the folder
+// of its socket (the test runner starts a throwaway cluster there, with the
+// demo database "pcp_demo" as a template). Empty when the tests run on SQLite.
+QString TestServerFolder();
+bool OnPostgres();
+// The ODBC connection string of a database on that server.
+QString PostgresConnectionString(const QString& database);
+
+// A column of a plain query's current row as the embedded database gives it,
+// whichever database the tests run on: a date as its stored text
+// ("yyyymmdd", with " hh:mm:ss" when not midnight), a numeric as a number.
+QVariant AsOnSqlite(const QSqlQuery& query, int column);
+
+// A demo database, opened as the module connection, with the company, user
+// and shared components of a loaded register: a file in a temporary folder,
+// or, on PostgreSQL, a new database made from the demo template.
 class DemoDatabaseTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -90,9 +105,12 @@ class DemoDatabaseTest : public ::testing::Test {
     void exec(const QString& sql);
     QSqlDatabase plainDb();
     QString dbPath() const { return dir_.filePath(QStringLiteral("demo.db")); }
+    // The module's connection string to this test's database.
+    QString connectionString() const;
     AdoConnection* con() { return connection_.get(); }
 
     QTemporaryDir dir_;
+    QString serverDatabase_;  // on PostgreSQL: this test's own database
     std::unique_ptr<AdoConnection> connection_;
 };
 

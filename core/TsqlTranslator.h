@@ -1,7 +1,8 @@
 #pragma once
 // The module writes every statement in the SQL Server dialect. On the embedded
-// SQLite database each statement is translated first, token by token, so that
-// it gives what SQL Server gives; what cannot be translated faithfully is
+// SQLite database and on PostgreSQL each statement is translated first, token
+// by token (one lexer and one translator for both), so that it gives what SQL
+// Server gives; what cannot be translated faithfully is
 // refused with an error that names it, never run with another meaning.
 
 #include <QString>

@@ -35,9 +35,9 @@ bool isPostgres(QSqlDatabase& db) {
 }
 
 // How the demo writes to the database behind a connection: the embedded
-// schema keeps dates as 'yyyymmdd' text, PostgreSQL as timestamps, bound as
+// schema keeps dates as 'yyyymmdd' text, PostgreSQL as timestamps, given as
 // dates. PostgreSQL takes rates as exact text; the embedded database keeps
-// the doubles it has always been given.
+// the doubles it has always been given. Amounts are exact text on both.
 struct Target {
     bool postgres = false;
 

@@ -85,8 +85,7 @@ void AdoConnection::requireOpen() const {
 }
 
 void AdoConnection::fail(const QSqlQuery& failed, const QString& sql) const {
-    const QSqlError error = failed.lastError();
-    QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    QString text = driver_->errorText(failed);
     if (text.trimmed().isEmpty())
         text = sql.trimmed().isEmpty() ? QStringLiteral("The statement is empty.")
                                        : QStringLiteral("The database refused the statement.");

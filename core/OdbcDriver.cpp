@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -141,6 +142,16 @@ class OdbcDriver final : public SqlDriver {
                 SQLGetDiagRec(SQL_HANDLE_STMT, stmt, 1, state, &native, nullptr, 0, &length)))
             return SqlDriver::errorCode(failed);
         return QString::fromLatin1(reinterpret_cast<const char*>(state));
+    }
+
+    // psqlODBC wraps the server's message ("ERROR: …;\nError while executing
+    // the query"): the error log and the user get the server's words alone.
+    QString errorText(const QSqlQuery& failed) const override {
+        QString text = SqlDriver::errorText(failed);
+        if (!dialect_->codesAreSqlStates()) return text;
+        static const QRegularExpression wrapping(
+            QStringLiteral("^ERROR:\\s*|;?\\s*Error while executing the query\\s*$"));
+        return text.remove(wrapping).trimmed();
     }
 
   private:

@@ -149,12 +149,15 @@ QString SqlDriver::errorCode(const QSqlQuery& failed) const {
 
 // A failure keeps the statement and the database's own error code (another
 // workstation's lock is told apart by it).
+QString SqlDriver::errorText(const QSqlQuery& failed) const {
+    const QSqlError error = failed.lastError();
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
 void SqlDriver::execOrThrow(QSqlDatabase& db, const QString& sql) const {
     QSqlQuery q(db);
     if (q.exec(sql)) return;
-    const QSqlError error = q.lastError();
-    throw ModuleError(kErrDbCommand, name(),
-                      error.databaseText().isEmpty() ? error.text() : error.databaseText())
+    throw ModuleError(kErrDbCommand, name(), errorText(q))
         .withStatement(sql)
         .withNativeCode(errorCode(q));
 }

@@ -67,6 +67,8 @@ class SqlDriver {
     // The database's code for why a statement failed: its native error
     // number, or its SQLSTATE where the dialect's codes are SQLSTATEs.
     virtual QString errorCode(const QSqlQuery& failed) const;
+    // What the database said of it, in its own words.
+    virtual QString errorText(const QSqlQuery& failed) const;
     // Runs a statement of the driver's own; a failure raises with its code.
     void execOrThrow(QSqlDatabase& db, const QString& sql) const;
     void beginTransaction(QSqlDatabase& db) const;

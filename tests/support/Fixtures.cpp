@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 #include <QSqlField>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
 #include <QTimer>
@@ -235,10 +235,43 @@ QSqlDatabase DemoDatabaseTest::plainDb() {
     return db;
 }
 
+void DemoDatabaseTest::createTrigger(const QString& name, const QString& when, const QString& table,
+                                     const QString& action) {
+    const QString refusal = action.startsWith(u"refuse: ") ? action.mid(8) : QString();
+    if (!OnPostgres()) {
+        exec(QStringLiteral("CREATE TRIGGER %1 %2 ON %3 BEGIN %4; END")
+                 .arg(name, when, table,
+                      refusal.isEmpty()
+                          ? action
+                          : QStringLiteral("SELECT RAISE(ABORT, '%1')").arg(refusal)));
+        return;
+    }
+    exec(QStringLiteral(
+             "CREATE OR REPLACE FUNCTION %1_row() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+             "%2; RETURN coalesce(NEW, OLD); END $$")
+             .arg(name, refusal.isEmpty() ? action
+                                          : QStringLiteral("RAISE EXCEPTION '%1'").arg(refusal)));
+    exec(QStringLiteral("CREATE TRIGGER %1 %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1_row()")
+             .arg(name, when, table));
+}
+
+void DemoDatabaseTest::dropTrigger(const QString& name, const QString& table) {
+    exec(OnPostgres() ? QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table)
+                      : QStringLiteral("DROP TRIGGER %1").arg(name));
+}
+
 QVariant DemoDatabaseTest::scalar(const QString& sql) {
     QSqlQuery q(plainDb());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
     return q.next() ? AsOnSqlite(q, 0) : QVariant();
+}
+
+QStringList DemoDatabaseTest::idsOf(const QString& sql) {
+    QStringList out;
+    QSqlQuery q(plainDb());
+    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+    while (q.next()) out << AsOnSqlite(q, 0).toString();
+    return out;
 }
 
 void DemoDatabaseTest::exec(const QString& sql) {

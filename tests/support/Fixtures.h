@@ -103,7 +103,15 @@ class DemoDatabaseTest : public ::testing::Test {
     // Through a separate plain connection, as another workstation would.
     QVariant scalar(const QString& sql);
     void exec(const QString& sql);
+    // The first column of every row, as text.
+    QStringList idsOf(const QString& sql);
     QSqlDatabase plainDb();
+    // A trigger for each row of table, at `when` ("BEFORE UPDATE OF phCancel"):
+    // action "refuse: text" makes the change fail with that text; any other
+    // action is a statement run for each row (old.<column> names the row).
+    void createTrigger(const QString& name, const QString& when, const QString& table,
+                       const QString& action);
+    void dropTrigger(const QString& name, const QString& table);
     QString dbPath() const { return dir_.filePath(QStringLiteral("demo.db")); }
     // The module's connection string to this test's database.
     QString connectionString() const;

@@ -81,12 +81,4 @@ QStringList RegisterTest::column(int col) const {
     return out;
 }
 
-QStringList RegisterTest::idsOf(const QString& sql) {
-    QStringList out;
-    QSqlQuery q(plainDb());
-    EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
-    while (q.next()) out << q.value(0).toString();
-    return out;
-}
-
 }  // namespace pcp::test

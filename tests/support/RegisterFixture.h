@@ -27,8 +27,6 @@ class RegisterTest : public DemoDatabaseTest {
 
     QStringList column(int col) const;
     QStringList ids() const { return column(0); }
-    // Voucher ids a statement returns through a separate plain connection.
-    QStringList idsOf(const QString& sql);
 
     FlexGrid* grid() const;
     std::unique_ptr<FrmMaster> window_;

@@ -119,6 +119,11 @@ TEST(OdbcDialect, ChosenFromTheDbmsName) {
     EXPECT_EQ(sqlite->translate("select top 1 isnull(a,0) from t"),
               "select ifnull(a,0) from t LIMIT 1");
     EXPECT_EQ(sqlite->dateTextType(), "DATETEXT");
+    const auto postgres = DialectForDbms("PostgreSQL");
+    EXPECT_EQ(postgres->name(), "PostgreSQL");
+    EXPECT_EQ(postgres->translate("select top 1 isnull(a,0) from t"),
+              "select coalesce(a,0) from t LIMIT 1");
+    EXPECT_TRUE(postgres->dateTextType().isEmpty());
     // The suite's SQL Server, and any database not known here, take the text as written.
     for (const char* dbms : {"Microsoft SQL Server", "Oracle", ""}) {
         const auto other = DialectForDbms(dbms);

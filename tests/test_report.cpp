@@ -131,6 +131,10 @@ class Report : public RegisterTest {
     void SetUp() override {
         RegisterTest::SetUp();
         savedSettings_ = qgetenv("PCP_DATASOURCES");
+        // On a server the report logs on through its data source, as a deployment sets it.
+        if (OnPostgres())
+            useDataSources("[DataSources]\nadmindsnv2=" +
+                           connectionString().replace("Username=postgres;", ""));
     }
     void TearDown() override {
         qputenv("PCP_DATASOURCES", savedSettings_);

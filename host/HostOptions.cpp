@@ -43,8 +43,9 @@ bool ParseHostOptions(const QStringList& arguments, HostOptions& o, QString& err
          QStringLiteral("file")},
         {QStringLiteral("odbc"),
          QStringLiteral("ODBC connection string, used instead of the embedded database: any the "
-                        "installed drivers take, such as the suite's SQL Server through FreeTDS "
-                        "or a SQLite database file through the SQLite ODBC driver."),
+                        "installed drivers take, such as the suite's SQL Server through FreeTDS, "
+                        "PostgreSQL through psqlODBC or a SQLite database file through the "
+                        "SQLite ODBC driver."),
          QStringLiteral("connection")},
         {QStringLiteral("company"), QStringLiteral("Company ID (default 1)."),
          QStringLiteral("id")},

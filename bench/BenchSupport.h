@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 
 namespace pcp {
 class AdoConnection;
@@ -14,9 +15,15 @@ namespace pcp::bench {
 
 inline const QDate kProcessDate(2026, 11, 20);
 
-// The demo database with `count` bulk vouchers instead of its own; with
+// The demo database file with `count` bulk vouchers instead of its own; with
 // allInWindow, the register's window of days reaches all of them.
 bool WriteBulkDatabase(const QString& path, int count, bool allInWindow);
+
+// The same bulk database, made once per name, opened on the module's
+// connection: a SQLite file in a temporary folder or, when PCP_BENCH_SERVER
+// names the socket folder of a PostgreSQL server, a database `name` on that
+// server (replacing one of that name). Ends the run when it cannot be made.
+std::unique_ptr<AdoConnection> OpenBulkDatabase(const QString& name, int count, bool allInWindow);
 
 // The administrator of company 1, working for `department` (0: all), with the
 // components a loaded register would have made.

@@ -2,15 +2,15 @@
 //
 //   bench_register                      runs the benchmarks (1,000, 10,000, 32,767 vouchers)
 //   bench_register --write-database F N writes a demo database with N vouchers, for the host
+//
+// The benchmarks run on SQLite, or on PostgreSQL when PCP_BENCH_SERVER names
+// a server's socket folder.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QComboBox>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "BenchSupport.h"
@@ -19,7 +19,6 @@
 #include "core/BasModule.h"
 #include "core/ComRegistry.h"
 #include "core/ui/FlexGrid.h"
-#include "db/DemoDatabase.h"
 #include "register/FrmMaster.h"
 
 using namespace pcp;
@@ -27,10 +26,6 @@ using namespace pcp::BasModule;
 using pcp::bench::kProcessDate;
 
 namespace {
-
-bool WriteDatabase(const QString& path, int count) {
-    return bench::WriteBulkDatabase(path, count, true);
-}
 
 struct Register {
     std::unique_ptr<AdoConnection> connection;
@@ -44,15 +39,12 @@ std::map<int, Register>& Made() {
 }
 
 Register& RegisterOf(int count) {
-    static QTemporaryDir dir;
     auto& made = Made();
     auto it = made.find(count);
     if (it != made.end()) return it->second;
-    const QString path = dir.filePath(QStringLiteral("bench-%1.db").arg(count));
-    if (!WriteDatabase(path, count)) std::abort();
     Register r;
-    r.connection = std::make_unique<AdoConnection>();
-    r.connection->Open(QStringLiteral("Provider=SQLite;Data Source=") + path);
+    r.connection =
+        bench::OpenBulkDatabase(QStringLiteral("bench_register_%1").arg(count), count, true);
     return made.emplace(count, std::move(r)).first->second;
 }
 
@@ -135,7 +127,9 @@ int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--write-database") == 0)
-        return WriteDatabase(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3])) ? 0 : 1;
+        return bench::WriteBulkDatabase(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), true)
+                   ? 0
+                   : 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

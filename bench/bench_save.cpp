@@ -4,21 +4,18 @@
 //                     in its transaction, into a database of 100,000 vouchers
 //   BM_Numbering      reference, number and id for a new voucher with
 //                     100,000 vouchers stored (in a transaction, rolled back)
+//
+// On SQLite, or on PostgreSQL when PCP_BENCH_SERVER names a server's socket folder.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-#include <cstdio>
 #include <memory>
 
 #include "BenchSupport.h"
 #include "core/AdoConnection.h"
 #include "core/BasModule.h"
 #include "core/ComRegistry.h"
-#include "db/DemoDatabase.h"
 #include "voucher/VoucherStore.h"
 
 using namespace pcp;
@@ -36,13 +33,9 @@ std::unique_ptr<AdoConnection>& Made() {
 }
 
 AdoConnection* Connection() {
-    static QTemporaryDir dir;
     std::unique_ptr<AdoConnection>& connection = Made();
     if (connection) return connection.get();
-    const QString path = dir.filePath(QStringLiteral("bench-save.db"));
-    if (!bench::WriteBulkDatabase(path, kVouchers, false)) std::abort();
-    connection = std::make_unique<AdoConnection>();
-    connection->Open(QStringLiteral("Provider=SQLite;Data Source=") + path);
+    connection = bench::OpenBulkDatabase(QStringLiteral("bench_save"), kVouchers, false);
     connection->log().setEnabled(false);
     return connection.get();
 }

@@ -291,10 +291,10 @@ TEST(SortListView, ABadValueIsReportedAndTheListStaysVisible) {
 class Transactions : public DemoDatabaseTest {
   protected:
     QString cancelFlags() {
-        return scalar(
-                   "select group_concat(phCancel, '') from (select phCancel from "
-                   "aHqPettyCashPaymentHeader where phCompanyID=1 order by phPaymentID)")
-            .toString();
+        return idsOf(
+                   "select phCancel from aHqPettyCashPaymentHeader where phCompanyID=1 order by "
+                   "phPaymentID")
+            .join("");
     }
     // A command of two updates in one transaction, run under the error convention.
     bool twoStepCommand(const QString& second, bool guarded) {

@@ -139,11 +139,12 @@ TEST_F(RegisterTrials, ADraggedColumnIsStoredOnceAndNeverWaitsOnAnotherWorkstati
     // usual ten seconds nor tells the user; the width waits for a later write.
     MessageScript messages;  // none expected
     AdoConnection other;
-    other.Open(QStringLiteral("Provider=SQLite;Data Source=") + dbPath());
+    other.Open(connectionString());
     other.BeginTrans();
     con()->log().clear();
     dragColumnBorder(grid(), 1, 30);
-    EXPECT_TRUE(con()->log().texts().contains("PRAGMA busy_timeout=200"));
+    EXPECT_TRUE(con()->log().texts().contains(OnPostgres() ? "SET lock_timeout = 200"
+                                                           : "PRAGMA busy_timeout=200"));
     EXPECT_FALSE(scalar(widthSql(1)).isValid());
     other.RollbackTrans();
 

@@ -19,13 +19,14 @@ void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
     if (!q.exec(sql)) raise(kErrDbCommand, source, q.lastError().text());
 }
 
-// "pcp_left(col,n) ='text'" with text n characters long also gets a range on
-// the column, which an index on it can seek: the numbering's count and
-// highest number then read only the vouchers under their prefix instead of
-// the department's whole year. The function test stays and decides.
-QString WithPrefixRanges(const QString& sql) {
-    static const QRegularExpression test(
-        QStringLiteral("pcp_left\\((\\w+),(\\d+)\\) ?= ?'((?:[^']|'')*)'"));
+// "left(col,n) ='text'" (SQLite: pcp_left) with text n characters long also
+// gets a range on the column, which an index on it can seek: the numbering's
+// count and highest number then read only the vouchers under their prefix
+// instead of the department's whole year. The function test stays and
+// decides. `top` is a character that sorts after any other the column holds.
+QString WithPrefixRanges(const QString& sql, const QString& function, const QString& top) {
+    const QRegularExpression test(
+        QStringLiteral("(?<![\\w.])%1\\((\\w+),(\\d+)\\) ?= ?'((?:[^']|'')*)'").arg(function));
     QString out;
     qsizetype from = 0;
     for (auto it = test.globalMatch(sql); it.hasNext();) {
@@ -40,8 +41,8 @@ QString WithPrefixRanges(const QString& sql) {
             continue;
         }
         const QString literal = u'\'' + text + u'\'';
-        out += QStringLiteral("(%1 >= %2 and %1 < %2 || char(1114111) and %3)")
-                   .arg(column, literal, m.captured(0));
+        out += QStringLiteral("(%1 >= %2 and %1 < %2 || %3 and %4)")
+                   .arg(column, literal, top, m.captured(0));
     }
     return out + sql.mid(from);
 }
@@ -50,7 +51,8 @@ class SqliteDialect final : public SqlDialect {
   public:
     QString name() const override { return QStringLiteral("SQLite"); }
     QString translate(const QString& tsql) const override {
-        return WithPrefixRanges(TranslateTsqlToSqlite(tsql));
+        return WithPrefixRanges(TranslateTsqlToSqlite(tsql), QStringLiteral("pcp_left"),
+                                QStringLiteral("char(1114111)"));
     }
 
     QVariant toStorage(const QVariant& value) const override {
@@ -122,7 +124,11 @@ class SqlServerDialect final : public SqlDialect {
 class PostgresDialect final : public SqlDialect {
   public:
     QString name() const override { return QStringLiteral("PostgreSQL"); }
-    QString translate(const QString& tsql) const override { return TranslateTsqlToPostgres(tsql); }
+    // U+FFFF sorts after every other character in the ICU root collation.
+    QString translate(const QString& tsql) const override {
+        return WithPrefixRanges(TranslateTsqlToPostgres(tsql), QStringLiteral("left"),
+                                QStringLiteral("chr(65535)"));
+    }
     QVariant toStorage(const QVariant& value) const override {
         if (!value.isValid() || value.isNull()) return QVariant();
         // The flags are smallint columns, as SQL Server's bit columns compare with 0 and 1.

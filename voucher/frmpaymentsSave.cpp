@@ -43,6 +43,15 @@ QStringList registerRowOf(qint32 paymentId) {
     return cells;
 }
 
+// The voucher's register row as stored now, once a save was refused because
+// another workstation changed the voucher: the register shows what it did.
+void showStoredInRegister(qint32 paymentId) {
+    RegisterRows* rows = RegisterGrid();
+    if (!rows || GStrSql.isEmpty()) return;
+    const QStringList row = registerRowOf(paymentId);
+    if (!row.isEmpty()) rows->putRow(row);
+}
+
 // The id the voucher is saved under: its own on an edit, the new one otherwise.
 qint32 savedPaymentId(const frmpayments& form) {
     return GStrMasterNewEditFlag == u"E" ? GIntPaymentID : form.lngNewPaymentID;
@@ -83,6 +92,7 @@ void frmpayments::cmdOk_Click() {
             HourglassScope hourglass;
             VoucherStore::SaveInTransaction([&] { saveInTransaction(edit); });
         } catch (const SaveRefusal& refusal) {
+            if (edit) showStoredInRegister(GIntPaymentID);
             ModuleMsgBox(refusal.message, refusal.style);
             return;
         } catch (...) {

@@ -475,6 +475,12 @@ TEST_F(Report, TheLogonComesFromTheSettingsAndThePasswordHasNoDefault) {
     EXPECT_EQ(ReportDataSources::Load().connectionFor(logon, con()->connectionString()),
               "Driver=FreeTDS;Server=db.example;Port=1433;TDS_Version=7.4;Database=adminv2;"
               "UID=reports;PWD=s3cret;x");
+    // A data source naming its own user and password (psqlODBC's keys) keeps them.
+    useDataSources(
+        "[DataSources]\nadmindsnv2=Driver={PostgreSQL Unicode};Username=clerk;"
+        "Password=p");
+    EXPECT_EQ(ReportDataSources::Load().connectionFor(ReportDataSources::Load().logon(), ""),
+              "Driver={PostgreSQL Unicode};Username=clerk;Password=p;Database=adminv2");
 }
 
 TEST_F(Report, ADataSourceThatCannotBeOpenedIsOneErrorReportAndNoWindow) {

@@ -1,6 +1,7 @@
 #include "ReportDataSources.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -37,9 +38,15 @@ QHash<QString, QHash<QString, QString>> readIni(const QString& file) {
     return sections;
 }
 
+// Whether the connection string gives the key or another name drivers take
+// for it (psqlODBC's Username and Password).
 bool hasKey(const QString& connectionString, const QString& key) {
+    static const QHash<QString, QStringList> synonyms = {
+        {QStringLiteral("uid"), {QStringLiteral("username"), QStringLiteral("user")}},
+        {QStringLiteral("pwd"), {QStringLiteral("password")}}};
+    const QStringList names = QStringList{key.toLower()} + synonyms.value(key.toLower());
     for (const QString& part : connectionString.split(u';', Qt::SkipEmptyParts))
-        if (part.section(u'=', 0, 0).trimmed().compare(key, Qt::CaseInsensitive) == 0) return true;
+        if (names.contains(part.section(u'=', 0, 0).trimmed().toLower())) return true;
     return false;
 }
 

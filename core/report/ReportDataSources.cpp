@@ -1,8 +1,8 @@
 #include "ReportDataSources.h"
 
 #include <QFile>
-#include <QHash>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QTextStream>
 

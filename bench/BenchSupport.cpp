@@ -1,4 +1,4 @@
-#include "BenchSupport.h"
+#include "bench/BenchSupport.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <functional>
 
-#include "core/AdoConnection.h"
-#include "core/BasModule.h"
-#include "core/ComRegistry.h"
-#include "db/DemoDatabase.h"
+#include "data/AdoConnection.h"
+#include "demo/DemoDatabase.h"
+#include "suite/BasModule.h"
+#include "suite/ComRegistry.h"
 
 namespace pcp::bench {
 

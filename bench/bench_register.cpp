@@ -13,13 +13,13 @@
 #include <cstdlib>
 #include <map>
 
-#include "BenchSupport.h"
-#include "core/AdoConnection.h"
-#include "core/AdoRecordset.h"
-#include "core/BasModule.h"
-#include "core/ComRegistry.h"
-#include "core/ui/FlexGrid.h"
+#include "bench/BenchSupport.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
 #include "register/FrmMaster.h"
+#include "suite/BasModule.h"
+#include "suite/ComRegistry.h"
+#include "ui/FlexGrid.h"
 
 using namespace pcp;
 using namespace pcp::BasModule;

@@ -12,10 +12,10 @@
 #include <QApplication>
 #include <memory>
 
-#include "BenchSupport.h"
-#include "core/AdoConnection.h"
-#include "core/BasModule.h"
-#include "core/ComRegistry.h"
+#include "bench/BenchSupport.h"
+#include "data/AdoConnection.h"
+#include "suite/BasModule.h"
+#include "suite/ComRegistry.h"
 #include "voucher/VoucherStore.h"
 
 using namespace pcp;

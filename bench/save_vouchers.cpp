@@ -19,12 +19,12 @@
 #include <QDate>
 #include <cstdio>
 
-#include "BenchSupport.h"
-#include "core/AdoConnection.h"
-#include "core/BasModule.h"
-#include "core/ComRegistry.h"
-#include "core/ModuleError.h"
-#include "db/DemoDatabase.h"
+#include "bench/BenchSupport.h"
+#include "data/AdoConnection.h"
+#include "data/ModuleError.h"
+#include "demo/DemoDatabase.h"
+#include "suite/BasModule.h"
+#include "suite/ComRegistry.h"
 #include "voucher/VoucherStore.h"
 
 using namespace pcp;

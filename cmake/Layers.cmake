@@ -1,11 +1,13 @@
 # The module is built in layers, each an object library that may use only the
 # layers below it:
 #
-#   1 pcp_data     values and database (no widgets)
-#   2 pcp_ui       UI services and controls
-#   3 pcp_suite    suite components and the shared procedures
-#   4 pcp_windows  the windows
-#   5 PettyCashPayments  the module entry (the shared library)
+#   1 pcp_data     data/     values and database (no widgets)
+#   2 pcp_ui       ui/       UI services and controls
+#     pcp_report   report/   the report engine
+#   3 pcp_suite    suite/    suite components and the shared procedures
+#   4 pcp_register register/ the register, its commands and the reason dialog
+#     pcp_voucher  voucher/  the voucher window and the line dialog
+#   5 PettyCashPayments  module/  the module entry (the shared library)
 #
 # pcp_layer() records which layer each source belongs to; pcp_check_layers()
 # reads every #include "..." of every layer's sources at configure time and

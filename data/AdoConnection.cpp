@@ -1,10 +1,10 @@
-#include "AdoConnection.h"
+#include "data/AdoConnection.h"
 
 #include <QSqlError>
 #include <atomic>
 
-#include "AdoRecordset.h"
-#include "ModuleError.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
 
 namespace pcp {
 

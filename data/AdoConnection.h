@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "SqlDriver.h"
-#include "StatementLog.h"
+#include "data/SqlDriver.h"
+#include "data/StatementLog.h"
 
 namespace pcp {
 

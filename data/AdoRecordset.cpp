@@ -1,11 +1,11 @@
-#include "AdoRecordset.h"
+#include "data/AdoRecordset.h"
 
 #include <QRegularExpression>
 #include <QSqlRecord>
 
-#include "AdoConnection.h"
-#include "ModuleError.h"
-#include "Values.h"
+#include "data/AdoConnection.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 namespace pcp {
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "AdoConnection.h"
+#include "data/AdoConnection.h"
 
 #include <QPointer>
 #include <QSqlQuery>

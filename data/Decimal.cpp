@@ -1,4 +1,4 @@
-#include "Decimal.h"
+#include "data/Decimal.h"
 
 #include <array>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "ModuleError.h"
+#include "data/ModuleError.h"
 
 namespace pcp {
 

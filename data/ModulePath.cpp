@@ -1,4 +1,4 @@
-#include "ModulePath.h"
+#include "data/ModulePath.h"
 
 #include <dlfcn.h>
 

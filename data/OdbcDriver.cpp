@@ -1,4 +1,4 @@
-#include "OdbcDriver.h"
+#include "data/OdbcDriver.h"
 
 #include <dlfcn.h>
 #include <sql.h>
@@ -13,9 +13,9 @@
 #include <QSqlResult>
 #include <algorithm>
 
-#include "Decimal.h"
-#include "ModuleError.h"
-#include "SqlDialect.h"
+#include "data/Decimal.h"
+#include "data/ModuleError.h"
+#include "data/SqlDialect.h"
 
 namespace pcp {
 

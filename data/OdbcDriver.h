@@ -10,7 +10,7 @@
 #include <QString>
 #include <memory>
 
-#include "SqlDriver.h"
+#include "data/SqlDriver.h"
 
 namespace pcp {
 

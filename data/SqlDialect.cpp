@@ -1,4 +1,4 @@
-#include "SqlDialect.h"
+#include "data/SqlDialect.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -6,9 +6,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "ModuleError.h"
-#include "SqliteFunctions.h"
-#include "TsqlTranslator.h"
+#include "data/ModuleError.h"
+#include "data/SqliteFunctions.h"
+#include "data/TsqlTranslator.h"
 
 namespace pcp {
 

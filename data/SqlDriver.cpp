@@ -1,4 +1,4 @@
-#include "SqlDriver.h"
+#include "data/SqlDriver.h"
 
 #include <sqlite3.h>
 
@@ -9,11 +9,11 @@
 
 #include <QRegularExpression>
 
-#include "Decimal.h"
-#include "ModuleError.h"
-#include "OdbcDriver.h"
-#include "SqliteFile.h"
-#include "Values.h"
+#include "data/Decimal.h"
+#include "data/ModuleError.h"
+#include "data/OdbcDriver.h"
+#include "data/SqliteFile.h"
+#include "data/Values.h"
 
 namespace pcp {
 

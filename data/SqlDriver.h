@@ -11,9 +11,9 @@
 #include <QVariant>
 #include <memory>
 
-#include "SqlDialect.h"
-#include "SqliteFunctions.h"  // SqliteDateText, SqliteDateFromText
-#include "TsqlTranslator.h"   // TranslateTsqlToSqlite
+#include "data/SqlDialect.h"
+#include "data/SqliteFunctions.h"  // SqliteDateText, SqliteDateFromText
+#include "data/TsqlTranslator.h"   // TranslateTsqlToSqlite
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "SqliteFile.h"
+#include "data/SqliteFile.h"
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 
-#include "ModuleError.h"
+#include "data/ModuleError.h"
 
 Q_LOGGING_CATEGORY(lcDatabaseFile, "pettycash.database")
 

@@ -1,4 +1,4 @@
-#include "SqliteFunctions.h"
+#include "data/SqliteFunctions.h"
 
 // The module links SQLite; the loadable extension reaches SQLite only through
 // the routines handed to its entry point.
@@ -13,8 +13,8 @@ SQLITE_EXTENSION_INIT1
 #include <cmath>
 #include <limits>
 
-#include "ModuleError.h"
-#include "Values.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 namespace pcp {
 

@@ -1,11 +1,11 @@
-#include "TsqlTranslator.h"
+#include "data/TsqlTranslator.h"
 
 #include <QSet>
 #include <QStringList>
 #include <vector>
 
-#include "ModuleError.h"
-#include "SqliteFunctions.h"
+#include "data/ModuleError.h"
+#include "data/SqliteFunctions.h"
 
 namespace pcp {
 

@@ -1,11 +1,11 @@
-#include "Values.h"
+#include "data/Values.h"
 
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "ModuleError.h"
+#include "data/ModuleError.h"
 
 namespace pcp {
 

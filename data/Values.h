@@ -10,7 +10,7 @@
 #include <QVariant>
 #include <optional>
 
-#include "Decimal.h"
+#include "data/Decimal.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "DemoDatabase.h"
+#include "demo/DemoDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "HostOptions.h"
+#include "demo/HostOptions.h"
 
 #include <QCommandLineParser>
 #include <QStandardPaths>

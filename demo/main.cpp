@@ -12,8 +12,8 @@
 #include <QStandardPaths>
 #include <cstdio>
 
-#include "HostOptions.h"
-#include "db/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
+#include "demo/HostOptions.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <QSqlError>
 #include <cstdio>
 
-#include "db/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
 
 namespace {
 

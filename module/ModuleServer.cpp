@@ -1,12 +1,12 @@
-#include "ModuleServer.h"
+#include "module/ModuleServer.h"
 
 #include <QFileInfo>
 #include <atomic>
 
-#include "clsPettyCashPayments.h"
-#include "core/AdoConnection.h"
-#include "core/ComRegistry.h"
-#include "core/suite/SuiteComponents.h"
+#include "data/AdoConnection.h"
+#include "module/clsPettyCashPayments.h"
+#include "suite/ComRegistry.h"
+#include "suite/SuiteComponents.h"
 
 namespace pcp {
 

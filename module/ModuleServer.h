@@ -6,7 +6,7 @@
 
 #include <QObject>
 
-#include "core/ModulePath.h"
+#include "data/ModulePath.h"
 
 #define PCP_EXPORT extern "C" __attribute__((visibility("default")))
 

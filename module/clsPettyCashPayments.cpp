@@ -1,9 +1,9 @@
-#include "clsPettyCashPayments.h"
+#include "module/clsPettyCashPayments.h"
 
-#include "core/AdoConnection.h"
-#include "core/BasModule.h"
-#include "core/ui/Modal.h"
+#include "data/AdoConnection.h"
 #include "register/FrmMaster.h"
+#include "suite/BasModule.h"
+#include "ui/Modal.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "FrmMaster.h"
+#include "register/FrmMaster.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,16 +8,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "../core/AdoRecordset.h"
-#include "../core/BasModule.h"
-#include "../core/ModulePath.h"
-#include "../core/RegisterRows.h"
-#include "../core/Values.h"
-#include "../core/ui/FlexGrid.h"
-#include "../core/ui/Help.h"
-#include "../core/ui/Keys.h"
-#include "../core/ui/Pointer.h"
-#include "../core/ui/Twips.h"
+#include "data/AdoRecordset.h"
+#include "data/ModulePath.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "suite/RegisterRows.h"
+#include "ui/FlexGrid.h"
+#include "ui/Help.h"
+#include "ui/Keys.h"
+#include "ui/Pointer.h"
+#include "ui/Twips.h"
 
 namespace pcp {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "../core/ui/VbForm.h"
+#include "ui/VbForm.h"
 
 class QCheckBox;
 class QComboBox;

@@ -8,17 +8,17 @@
 
 #include <QPushButton>
 
-#include "../core/BasModule.h"
-#include "../core/ModulePath.h"
-#include "../core/Values.h"
-#include "../core/report/ReportControl.h"
-#include "../core/ui/FlexGrid.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/Modal.h"
-#include "../core/ui/Pointer.h"
-#include "../register/FrmMaster.h"
-#include "VoucherState.h"
-#include "frmcancel.h"
+#include "data/ModulePath.h"
+#include "data/Values.h"
+#include "register/FrmMaster.h"
+#include "register/VoucherState.h"
+#include "register/frmcancel.h"
+#include "report/ReportControl.h"
+#include "suite/BasModule.h"
+#include "ui/FlexGrid.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/Pointer.h"
 
 namespace pcp {
 

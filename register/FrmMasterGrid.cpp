@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "../core/AdoRecordset.h"
-#include "../core/BasModule.h"
-#include "../core/SqlText.h"
-#include "../core/Values.h"
-#include "../core/ui/FlexGrid.h"
-#include "FrmMaster.h"
+#include "data/AdoRecordset.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
+#include "register/FrmMaster.h"
+#include "suite/BasModule.h"
+#include "ui/FlexGrid.h"
 
 namespace pcp {
 

@@ -9,14 +9,14 @@
 
 #include <optional>
 
-#include "../core/BasModule.h"
-#include "../core/Decimal.h"
-#include "../core/SqlText.h"
-#include "../core/Values.h"
-#include "../core/ui/FlexGrid.h"
-#include "../core/ui/Keys.h"
-#include "../core/ui/Pointer.h"
-#include "FrmMaster.h"
+#include "data/Decimal.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
+#include "register/FrmMaster.h"
+#include "suite/BasModule.h"
+#include "ui/FlexGrid.h"
+#include "ui/Keys.h"
+#include "ui/Pointer.h"
 
 namespace pcp {
 

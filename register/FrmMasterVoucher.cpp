@@ -8,16 +8,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "../core/AdoRecordset.h"
-#include "../core/BasModule.h"
-#include "../core/Values.h"
-#include "../core/VoucherLines.h"
-#include "../core/ui/FlexGrid.h"
-#include "../core/ui/ListView.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/Modal.h"
-#include "../voucher/frmpayments.h"
-#include "FrmMaster.h"
+#include "data/AdoRecordset.h"
+#include "data/Values.h"
+#include "register/FrmMaster.h"
+#include "suite/BasModule.h"
+#include "ui/FlexGrid.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "voucher/VoucherLines.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 

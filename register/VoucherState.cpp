@@ -1,9 +1,9 @@
-#include "VoucherState.h"
+#include "register/VoucherState.h"
 
-#include "../core/AdoRecordset.h"
-#include "../core/BasModule.h"
-#include "../core/SqlText.h"
-#include "../core/Values.h"
+#include "data/AdoRecordset.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
 
 namespace pcp::VoucherState {
 

@@ -1,4 +1,4 @@
-#include "frmcancel.h"
+#include "register/frmcancel.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "../core/BasModule.h"
-#include "../core/ui/Keys.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/Twips.h"
+#include "suite/BasModule.h"
+#include "ui/Keys.h"
+#include "ui/MessageBox.h"
+#include "ui/Twips.h"
 
 namespace pcp {
 

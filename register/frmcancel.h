@@ -10,7 +10,7 @@
 
 #include <QString>
 
-#include "../core/ui/VbForm.h"
+#include "ui/VbForm.h"
 
 class QLabel;
 class QLineEdit;

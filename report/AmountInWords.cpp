@@ -1,4 +1,4 @@
-#include "AmountInWords.h"
+#include "report/AmountInWords.h"
 
 #include <unicode/locid.h>
 #include <unicode/rbnf.h>
@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "ReportError.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "../Decimal.h"
+#include "data/Decimal.h"
 
 namespace pcp {
 

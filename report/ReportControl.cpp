@@ -1,8 +1,8 @@
-#include "ReportControl.h"
+#include "report/ReportControl.h"
 
 #include <QWidget>
 
-#include "ReportError.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

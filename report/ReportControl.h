@@ -19,8 +19,8 @@
 #include <QPointer>
 #include <memory>
 
-#include "ReportDocument.h"
-#include "ReportPreview.h"
+#include "report/ReportDocument.h"
+#include "report/ReportPreview.h"
 
 class QWidget;
 

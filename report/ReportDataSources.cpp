@@ -1,4 +1,4 @@
-#include "ReportDataSources.h"
+#include "report/ReportDataSources.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,9 +6,9 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include "../ModulePath.h"
-#include "../SqlDriver.h"
-#include "ReportError.h"
+#include "data/ModulePath.h"
+#include "data/SqlDriver.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

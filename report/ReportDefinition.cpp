@@ -1,4 +1,4 @@
-#include "ReportDefinition.h"
+#include "report/ReportDefinition.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
-#include "ReportError.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

@@ -24,7 +24,7 @@
 #include <optional>
 #include <vector>
 
-#include "ReportFormula.h"
+#include "report/ReportFormula.h"
 
 namespace pcp {
 

@@ -1,12 +1,12 @@
-#include "ReportDocument.h"
+#include "report/ReportDocument.h"
 
 #include <QFileInfo>
 
-#include "../AdoConnection.h"
-#include "../AdoRecordset.h"
-#include "../SqlDriver.h"
-#include "../Values.h"
-#include "ReportError.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/SqlDriver.h"
+#include "data/Values.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

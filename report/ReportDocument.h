@@ -12,8 +12,8 @@
 #include <optional>
 #include <vector>
 
-#include "ReportDataSources.h"
-#include "ReportDefinition.h"
+#include "report/ReportDataSources.h"
+#include "report/ReportDefinition.h"
 
 namespace pcp {
 

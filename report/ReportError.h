@@ -3,7 +3,7 @@
 // error record tells a missing file from a bad formula at a glance. Every
 // failure of a run is raised as one of these before anything is shown.
 
-#include "../ModuleError.h"
+#include "data/ModuleError.h"
 
 namespace pcp {
 

@@ -1,11 +1,11 @@
-#include "ReportFormula.h"
+#include "report/ReportFormula.h"
 
 #include <QDateTime>
 
-#include "../Decimal.h"
-#include "../SqlText.h"
-#include "../Values.h"
-#include "ReportError.h"
+#include "data/Decimal.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "ReportPreview.h"
+#include "report/ReportPreview.h"
 
 #include <QAction>
 #include <QDir>
@@ -11,9 +11,9 @@
 #include <QStandardPaths>
 #include <QToolBar>
 
-#include "../ModuleError.h"
-#include "../ui/MessageBox.h"
-#include "../ui/Modal.h"
+#include "data/ModuleError.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
 
 namespace pcp {
 

@@ -11,7 +11,7 @@
 #include <QPrinter>
 #include <memory>
 
-#include "ReportRenderer.h"
+#include "report/ReportRenderer.h"
 
 class QAction;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "ReportRenderer.h"
+#include "report/ReportRenderer.h"
 
 #include <QFontMetricsF>
 #include <QLocale>
@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include "../Values.h"
-#include "AmountInWords.h"
-#include "ReportError.h"
+#include "data/Values.h"
+#include "report/AmountInWords.h"
+#include "report/ReportError.h"
 
 namespace pcp {
 

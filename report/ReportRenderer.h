@@ -13,7 +13,7 @@
 #include <QString>
 #include <vector>
 
-#include "ReportDocument.h"
+#include "report/ReportDocument.h"
 
 class QPagedPaintDevice;
 class QPainter;

@@ -1,12 +1,12 @@
-#include "BasModule.h"
+#include "suite/BasModule.h"
 
 #include <QLoggingCategory>
 #include <cmath>
 #include <optional>
 
-#include "AdoRecordset.h"
-#include "RegisterRows.h"
-#include "Values.h"
+#include "data/AdoRecordset.h"
+#include "data/Values.h"
+#include "suite/RegisterRows.h"
 #include "ui/Keys.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"

@@ -10,10 +10,10 @@
 #include <QVariant>
 #include <memory>
 
-#include "AdoConnection.h"
-#include "ComRegistry.h"
-#include "Decimal.h"
-#include "ModuleError.h"
+#include "data/AdoConnection.h"
+#include "data/Decimal.h"
+#include "data/ModuleError.h"
+#include "suite/ComRegistry.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "ComRegistry.h"
+#include "suite/ComRegistry.h"
 
 #include <QDir>
 #include <QLibrary>
@@ -6,9 +6,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "ModuleError.h"
-#include "ModulePath.h"
-#include "Values.h"
+#include "data/ModuleError.h"
+#include "data/ModulePath.h"
+#include "data/Values.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
-#include "RegisterRows.h"
+#include "suite/RegisterRows.h"
 
 #include <QPointer>
 
-#include "ModuleError.h"
+#include "data/ModuleError.h"
 #include "ui/FlexGrid.h"
 
 namespace pcp {

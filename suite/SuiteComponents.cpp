@@ -1,12 +1,12 @@
-#include "SuiteComponents.h"
+#include "suite/SuiteComponents.h"
 
-#include "../ComRegistry.h"
-#include "clsIncident.h"
-#include "clsLayout.h"
-#include "clsPalette.h"
-#include "clsTrail.h"
-#include "clsUtility.h"
-#include "clsVault.h"
+#include "suite/ComRegistry.h"
+#include "suite/clsIncident.h"
+#include "suite/clsLayout.h"
+#include "suite/clsPalette.h"
+#include "suite/clsTrail.h"
+#include "suite/clsUtility.h"
+#include "suite/clsVault.h"
 
 namespace pcp {
 

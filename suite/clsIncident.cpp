@@ -1,13 +1,13 @@
-#include "clsIncident.h"
+#include "suite/clsIncident.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QTimer>
 
-#include "../AdoConnection.h"
-#include "../AdoRecordset.h"
-#include "../ModuleError.h"
-#include "../Values.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 Q_LOGGING_CATEGORY(lcIncident, "pettycash.errors")
 

@@ -1,17 +1,17 @@
-#include "clsLayout.h"
+#include "suite/clsLayout.h"
 
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 #include <map>
 
-#include "../AdoConnection.h"
-#include "../AdoRecordset.h"
-#include "../ComRegistry.h"
-#include "../ModuleError.h"
-#include "../SqlText.h"
-#include "../Values.h"
-#include "../ui/FlexGrid.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
+#include "suite/ComRegistry.h"
+#include "ui/FlexGrid.h"
 
 Q_LOGGING_CATEGORY(lcLayout, "pettycash.layout")
 

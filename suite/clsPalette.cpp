@@ -1,4 +1,4 @@
-#include "clsPalette.h"
+#include "suite/clsPalette.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "../ModuleError.h"
+#include "data/ModuleError.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "clsTrail.h"
+#include "suite/clsTrail.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -7,10 +7,10 @@
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
-#include "../AdoConnection.h"
-#include "../AdoRecordset.h"
-#include "../ModuleError.h"
-#include "../Values.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 namespace pcp {
 

@@ -1,11 +1,11 @@
-#include "clsUtility.h"
+#include "suite/clsUtility.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "../ModuleError.h"
-#include "../Values.h"
-#include "../VoucherLines.h"
+#include "data/EnteredAmount.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 namespace pcp {
 

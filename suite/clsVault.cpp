@@ -1,12 +1,12 @@
-#include "clsVault.h"
+#include "suite/clsVault.h"
 
 #include <QComboBox>
 #include <QRegularExpression>
 
-#include "../AdoConnection.h"
-#include "../AdoRecordset.h"
-#include "../ModuleError.h"
-#include "../Values.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "FlexGrid.h"
+#include "ui/FlexGrid.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -11,12 +11,12 @@
 #include <set>
 #include <utility>
 
-#include "../Decimal.h"
-#include "../ModuleError.h"
-#include "../Values.h"
-#include "PlainText.h"
-#include "Twips.h"
-#include "VbForm.h"
+#include "data/Decimal.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
+#include "ui/PlainText.h"
+#include "ui/Twips.h"
+#include "ui/VbForm.h"
 
 namespace pcp {
 

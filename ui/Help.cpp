@@ -1,4 +1,4 @@
-#include "Help.h"
+#include "ui/Help.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "MessageBox.h"
+#include "ui/MessageBox.h"
 
 namespace pcp {
 

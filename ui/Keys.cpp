@@ -1,4 +1,4 @@
-#include "Keys.h"
+#include "ui/Keys.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

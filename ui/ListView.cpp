@@ -1,4 +1,4 @@
-#include "ListView.h"
+#include "ui/ListView.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -6,8 +6,8 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "../ModuleError.h"
-#include "Twips.h"
+#include "data/ModuleError.h"
+#include "ui/Twips.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QFontMetrics>

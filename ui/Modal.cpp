@@ -1,4 +1,4 @@
-#include "Modal.h"
+#include "ui/Modal.h"
 
 #include <QDialog>
 #include <QPointer>

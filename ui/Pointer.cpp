@@ -1,4 +1,4 @@
-#include "Pointer.h"
+#include "ui/Pointer.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "VbForm.h"
+#include "ui/VbForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,7 +7,7 @@
 #include <QPalette>
 #include <QShortcut>
 
-#include "Help.h"
+#include "ui/Help.h"
 
 namespace pcp {
 

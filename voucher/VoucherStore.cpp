@@ -1,12 +1,12 @@
-#include "VoucherStore.h"
+#include "voucher/VoucherStore.h"
 
-#include "../core/AdoConnection.h"
-#include "../core/AdoRecordset.h"
-#include "../core/BasModule.h"
-#include "../core/ModuleError.h"
-#include "../core/SqlText.h"
-#include "../core/Values.h"
-#include "../core/ui/MessageBox.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "ui/MessageBox.h"
 
 namespace pcp::VoucherStore {
 

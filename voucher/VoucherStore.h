@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "../core/Decimal.h"
+#include "data/Decimal.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "frmDebitEntry.h"
+#include "voucher/frmDebitEntry.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -23,14 +23,14 @@
 #include <QValidator>
 #include <memory>
 
-#include "../core/BasModule.h"
-#include "../core/Values.h"
-#include "../core/VoucherLines.h"
-#include "../core/ui/Keys.h"
-#include "../core/ui/ListView.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/Twips.h"
-#include "frmpayments.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "ui/Keys.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/Twips.h"
+#include "voucher/VoucherLines.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 

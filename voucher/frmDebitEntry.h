@@ -7,9 +7,9 @@
 
 #include <optional>
 
-#include "../core/ComRegistry.h"
-#include "../core/Decimal.h"
-#include "../core/ui/VbForm.h"
+#include "data/Decimal.h"
+#include "suite/ComRegistry.h"
+#include "ui/VbForm.h"
 
 class QComboBox;
 class QFrame;

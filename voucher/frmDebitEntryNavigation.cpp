@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "../core/BasModule.h"
-#include "../core/ui/ListView.h"
-#include "frmDebitEntry.h"
-#include "frmpayments.h"
+#include "suite/BasModule.h"
+#include "ui/ListView.h"
+#include "voucher/frmDebitEntry.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 

@@ -1,4 +1,4 @@
-#include "frmpayments.h"
+#include "voucher/frmpayments.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -19,14 +19,14 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "../core/BasModule.h"
-#include "../core/Values.h"
-#include "../core/VoucherLines.h"
-#include "../core/ui/Keys.h"
-#include "../core/ui/ListView.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/PlainText.h"
-#include "../core/ui/Twips.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "ui/Keys.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/PlainText.h"
+#include "ui/Twips.h"
+#include "voucher/VoucherLines.h"
 
 namespace pcp {
 

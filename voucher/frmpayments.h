@@ -11,8 +11,8 @@
 #include <QString>
 #include <QVariant>
 
-#include "../core/Decimal.h"
-#include "../core/ui/VbForm.h"
+#include "data/Decimal.h"
+#include "ui/VbForm.h"
 
 class QAction;
 class QComboBox;

@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#include "../core/BasModule.h"
-#include "../core/VoucherLines.h"
-#include "frmpayments.h"
+#include "suite/BasModule.h"
+#include "voucher/VoucherLines.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 

@@ -7,15 +7,15 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include "../core/BasModule.h"
-#include "../core/Values.h"
-#include "../core/VoucherLines.h"
-#include "../core/ui/Keys.h"
-#include "../core/ui/ListView.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/Modal.h"
-#include "frmDebitEntry.h"
-#include "frmpayments.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "ui/Keys.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "voucher/VoucherLines.h"
+#include "voucher/frmDebitEntry.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 

@@ -8,17 +8,17 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include "../core/AdoConnection.h"
-#include "../core/AdoRecordset.h"
-#include "../core/BasModule.h"
-#include "../core/RegisterRows.h"
-#include "../core/Values.h"
-#include "../core/VoucherLines.h"
-#include "../core/ui/ListView.h"
-#include "../core/ui/MessageBox.h"
-#include "../core/ui/Pointer.h"
-#include "VoucherStore.h"
-#include "frmpayments.h"
+#include "data/AdoConnection.h"
+#include "data/AdoRecordset.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "suite/RegisterRows.h"
+#include "ui/ListView.h"
+#include "ui/MessageBox.h"
+#include "ui/Pointer.h"
+#include "voucher/VoucherLines.h"
+#include "voucher/VoucherStore.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp {
 

@@ -6,11 +6,11 @@
 #include <atomic>
 #include <thread>
 
-#include "core/AdoRecordset.h"
-#include "core/Decimal.h"
-#include "core/SqlDriver.h"
-#include "core/Values.h"
-#include "support/VoucherFixture.h"
+#include "data/AdoRecordset.h"
+#include "data/Decimal.h"
+#include "data/SqlDriver.h"
+#include "data/Values.h"
+#include "tests/support/VoucherFixture.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -15,11 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/AdoRecordset.h"
-#include "core/ModuleError.h"
-#include "core/ui/FlexGrid.h"
-#include "db/DemoDatabase.h"
-#include "support/RegisterFixture.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "demo/DemoDatabase.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/FlexGrid.h"
 #include "voucher/VoucherStore.h"
 
 using namespace pcp;

@@ -6,10 +6,10 @@
 #include <limits>
 #include <ostream>
 
-#include "core/BasModule.h"
-#include "core/Decimal.h"
-#include "core/ModuleError.h"
-#include "core/Values.h"
+#include "data/Decimal.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
 
 namespace pcp {
 void PrintTo(const Decimal& value, std::ostream* os) {

@@ -20,13 +20,13 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
-#include "core/AdoRecordset.h"
-#include "core/ComRegistry.h"
-#include "core/OdbcDriver.h"
-#include "core/SqlText.h"
-#include "core/Values.h"
+#include "data/AdoRecordset.h"
+#include "data/OdbcDriver.h"
+#include "data/SqlText.h"
+#include "data/Values.h"
 #include "register/FrmMaster.h"
-#include "support/Fixtures.h"
+#include "suite/ComRegistry.h"
+#include "tests/support/Fixtures.h"
 
 using namespace pcp;
 using namespace pcp::test;

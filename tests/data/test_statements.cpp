@@ -2,10 +2,10 @@
 // them, run on the embedded database and give what SQL Server would give.
 #include <gtest/gtest.h>
 
-#include "core/AdoRecordset.h"
-#include "core/SqlDriver.h"
-#include "core/Values.h"
-#include "support/Fixtures.h"
+#include "data/AdoRecordset.h"
+#include "data/SqlDriver.h"
+#include "data/Values.h"
+#include "tests/support/Fixtures.h"
 
 using namespace pcp;
 using namespace pcp::test;

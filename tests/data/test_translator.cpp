@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "core/AdoRecordset.h"
-#include "core/SqlDriver.h"
-#include "core/Values.h"
-#include "support/Fixtures.h"
+#include "data/AdoRecordset.h"
+#include "data/SqlDriver.h"
+#include "data/Values.h"
+#include "tests/support/Fixtures.h"
 
 using namespace pcp;
 

@@ -2,8 +2,8 @@
 // 16-bit conversion.
 #include <gtest/gtest.h>
 
-#include "core/ModuleError.h"
-#include "core/Values.h"
+#include "data/ModuleError.h"
+#include "data/Values.h"
 
 using namespace pcp;
 

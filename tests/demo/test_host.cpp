@@ -11,8 +11,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include "HostOptions.h"
-#include "db/DemoDatabase.h"
+#include "demo/DemoDatabase.h"
+#include "demo/HostOptions.h"
 
 using namespace pcp;
 

@@ -7,17 +7,17 @@
 #include <QMetaProperty>
 #include <QPushButton>
 
-#include "core/BasModule.h"
-#include "core/ComRegistry.h"
-#include "core/ModuleError.h"
-#include "core/suite/clsIncident.h"
-#include "core/ui/Help.h"
-#include "core/ui/Modal.h"
-#include "core/ui/Pointer.h"
+#include "data/ModuleError.h"
 #include "module/ModuleServer.h"
 #include "module/ModuleState.h"
 #include "register/FrmMaster.h"
-#include "support/Fixtures.h"
+#include "suite/BasModule.h"
+#include "suite/ComRegistry.h"
+#include "suite/clsIncident.h"
+#include "tests/support/Fixtures.h"
+#include "ui/Help.h"
+#include "ui/Modal.h"
+#include "ui/Pointer.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -9,13 +9,13 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "commands/VoucherState.h"
-#include "commands/frmcancel.h"
-#include "core/Values.h"
-#include "core/ui/FlexGrid.h"
-#include "core/ui/Modal.h"
-#include "core/ui/Twips.h"
-#include "support/RegisterFixture.h"
+#include "data/Values.h"
+#include "register/VoucherState.h"
+#include "register/frmcancel.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/FlexGrid.h"
+#include "ui/Modal.h"
+#include "ui/Twips.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QComboBox>
 
-#include "core/ui/FlexGrid.h"
-#include "db/DemoDatabase.h"
-#include "support/RegisterFixture.h"
+#include "demo/DemoDatabase.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/FlexGrid.h"
 
 using namespace pcp;
 using namespace pcp::test;

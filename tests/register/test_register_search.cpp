@@ -8,10 +8,10 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "core/Values.h"
-#include "core/suite/clsIncident.h"
-#include "core/ui/FlexGrid.h"
-#include "support/RegisterFixture.h"
+#include "data/Values.h"
+#include "suite/clsIncident.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/FlexGrid.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "core/suite/clsIncident.h"
-#include "core/ui/FlexGrid.h"
-#include "support/RegisterFixture.h"
+#include "suite/clsIncident.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/FlexGrid.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -13,14 +13,14 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include "core/Values.h"
-#include "core/ui/FlexGrid.h"
-#include "core/ui/Help.h"
-#include "core/ui/MessageBox.h"
-#include "core/ui/Modal.h"
-#include "core/ui/Twips.h"
+#include "data/Values.h"
 #include "module/clsPettyCashPayments.h"
-#include "support/VoucherFixture.h"
+#include "tests/support/VoucherFixture.h"
+#include "ui/FlexGrid.h"
+#include "ui/Help.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
+#include "ui/Twips.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -16,16 +16,16 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "core/ModulePath.h"
-#include "core/Values.h"
-#include "core/report/AmountInWords.h"
-#include "core/report/ReportControl.h"
-#include "core/report/ReportError.h"
-#include "core/suite/clsIncident.h"
-#include "core/ui/FlexGrid.h"
-#include "core/ui/Modal.h"
-#include "core/ui/Pointer.h"
-#include "support/RegisterFixture.h"
+#include "data/ModulePath.h"
+#include "data/Values.h"
+#include "report/AmountInWords.h"
+#include "report/ReportControl.h"
+#include "report/ReportError.h"
+#include "suite/clsIncident.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/FlexGrid.h"
+#include "ui/Modal.h"
+#include "ui/Pointer.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -1,15 +1,15 @@
 // Lookups and the common procedures of the module.
 #include <gtest/gtest.h>
 
-#include "core/BasModule.h"
-#include "core/ComRegistry.h"
-#include "core/RegisterRows.h"
-#include "core/Values.h"
-#include "core/suite/clsIncident.h"
-#include "core/suite/clsVault.h"
-#include "core/ui/FlexGrid.h"
-#include "core/ui/ListView.h"
-#include "support/Fixtures.h"
+#include "data/Values.h"
+#include "suite/BasModule.h"
+#include "suite/ComRegistry.h"
+#include "suite/RegisterRows.h"
+#include "suite/clsIncident.h"
+#include "suite/clsVault.h"
+#include "tests/support/Fixtures.h"
+#include "ui/FlexGrid.h"
+#include "ui/ListView.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
-#include "core/ComRegistry.h"
-#include "core/Values.h"
-#include "core/suite/clsIncident.h"
-#include "core/suite/clsUtility.h"
-#include "core/ui/FlexGrid.h"
-#include "support/Fixtures.h"
+#include "data/Values.h"
+#include "suite/ComRegistry.h"
+#include "suite/clsIncident.h"
+#include "suite/clsUtility.h"
+#include "tests/support/Fixtures.h"
+#include "ui/FlexGrid.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -1,4 +1,4 @@
-#include "Fixtures.h"
+#include "tests/support/Fixtures.h"
 
 #include <QApplication>
 #include <QSqlDatabase>
@@ -9,12 +9,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "core/ComRegistry.h"
-#include "core/SqliteFunctions.h"
-#include "core/suite/clsIncident.h"
-#include "core/ui/Modal.h"
-#include "db/DemoDatabase.h"
+#include "data/SqliteFunctions.h"
+#include "demo/DemoDatabase.h"
 #include "module/ModuleState.h"
+#include "suite/ComRegistry.h"
+#include "suite/clsIncident.h"
+#include "ui/Modal.h"
 
 namespace pcp::test {
 

@@ -13,10 +13,10 @@
 #include <functional>
 #include <memory>
 
-#include "core/AdoConnection.h"
-#include "core/BasModule.h"
-#include "core/ui/MessageBox.h"
-#include "core/ui/Modal.h"
+#include "data/AdoConnection.h"
+#include "suite/BasModule.h"
+#include "ui/MessageBox.h"
+#include "ui/Modal.h"
 
 // Readable QString values in assertion messages.
 inline void PrintTo(const QString& s, std::ostream* os) {

@@ -1,4 +1,4 @@
-#include "RegisterFixture.h"
+#include "tests/support/RegisterFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -7,7 +7,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include "core/ui/FlexGrid.h"
+#include "ui/FlexGrid.h"
 
 namespace pcp::test {
 

@@ -7,8 +7,8 @@
 #include <QSqlDatabase>
 #include <memory>
 
-#include "Fixtures.h"
 #include "register/FrmMaster.h"
+#include "tests/support/Fixtures.h"
 
 namespace pcp::test {
 

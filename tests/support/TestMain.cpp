@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "Fixtures.h"
+#include "tests/support/Fixtures.h"
 
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,8 +1,8 @@
-#include "VoucherFixture.h"
+#include "tests/support/VoucherFixture.h"
 
 #include <QApplication>
 
-#include "core/ui/FlexGrid.h"
+#include "ui/FlexGrid.h"
 
 namespace pcp::test {
 

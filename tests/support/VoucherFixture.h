@@ -8,9 +8,9 @@
 #include <QTest>
 #include <functional>
 
-#include "RegisterFixture.h"
-#include "core/ui/ListView.h"
-#include "core/ui/Modal.h"
+#include "tests/support/RegisterFixture.h"
+#include "ui/ListView.h"
+#include "ui/Modal.h"
 #include "voucher/frmDebitEntry.h"
 #include "voucher/frmpayments.h"
 

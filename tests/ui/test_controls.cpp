@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QTest>
 
-#include "core/ui/FlexGrid.h"
-#include "core/ui/ListView.h"
+#include "ui/FlexGrid.h"
+#include "ui/ListView.h"
 
 using namespace pcp;
 

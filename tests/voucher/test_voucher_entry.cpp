@@ -13,11 +13,11 @@
 #include <QSqlRecord>
 #include <QToolButton>
 
-#include "commands/frmcancel.h"
-#include "core/Values.h"
-#include "core/VoucherLines.h"
-#include "core/ui/FlexGrid.h"
-#include "support/VoucherFixture.h"
+#include "data/Values.h"
+#include "register/frmcancel.h"
+#include "tests/support/VoucherFixture.h"
+#include "ui/FlexGrid.h"
+#include "voucher/VoucherLines.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -5,12 +5,12 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
-#include "core/AdoRecordset.h"
-#include "core/ModuleError.h"
-#include "core/SqlDialect.h"
-#include "core/SqlDriver.h"
-#include "db/DemoDatabase.h"
-#include "support/Fixtures.h"
+#include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
+#include "data/SqlDialect.h"
+#include "data/SqlDriver.h"
+#include "demo/DemoDatabase.h"
+#include "tests/support/Fixtures.h"
 #include "voucher/VoucherStore.h"
 
 using namespace pcp;

@@ -8,8 +8,8 @@
 #include <QSqlRecord>
 #include <algorithm>
 
-#include "core/ui/FlexGrid.h"
-#include "support/VoucherFixture.h"
+#include "tests/support/VoucherFixture.h"
+#include "ui/FlexGrid.h"
 #include "voucher/VoucherStore.h"
 
 using namespace pcp;

@@ -122,7 +122,7 @@ QString contentProblem(const QString& path) {
     return tables.isEmpty() && views.isEmpty() ? QString() : lacking(tables, views);
 }
 
-// The local components' tables as db/sqlite/schema.sql makes them.
+// The local components' tables as demo/sqlite/schema.sql makes them.
 const char* const kLocalComponentTables[][2] = {
     {"aErrorLog",
      "CREATE TABLE IF NOT EXISTS aErrorLog (ErrorID INTEGER PRIMARY KEY AUTOINCREMENT, "
@@ -142,7 +142,7 @@ const char* const kLocalComponentTables[][2] = {
      "NULL, PRIMARY KEY (UserID, CompanyID, GridName, ColumnIndex))"},
 };
 
-// The unique indexes of the voucher header as db/sqlite/schema.sql makes them;
+// The unique indexes of the voucher header as demo/sqlite/schema.sql makes them;
 // the id's is the primary key.
 const char* const kVoucherUniqueIndexes[][2] = {
     {"uxPaymentNumber",

@@ -19,7 +19,7 @@ namespace pcp::demo {
 
 namespace {
 
-// name: a script's path under db/, such as "sqlite/schema.sql".
+// name: a script's path in the resources (demo/db.qrc), such as "sqlite/schema.sql".
 QString readResource(const QString& name) {
     initDemoResources();
     QFile f(QStringLiteral(":/db/") + name);

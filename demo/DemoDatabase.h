@@ -33,7 +33,7 @@ bool EnsureDemoDatabase(const QString& path, const QDate& processDate, QString* 
 QDate DemoProcessDate(const QString& path);
 
 // Makes the demo in an open ODBC connection to an empty PostgreSQL database:
-// its schema (db/postgresql/schema.sql) and the same rows as
+// its schema (demo/postgresql/schema.sql) and the same rows as
 // CreateDemoDatabase, all in one transaction, so a failure leaves the
 // database empty. On failure error says why, as a clause.
 bool CreatePostgresDemo(QSqlDatabase& db, const QDate& processDate, QString* error);

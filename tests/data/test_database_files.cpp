@@ -103,13 +103,9 @@ class DatabaseFiles : public ::testing::Test {
         const QByteArray before = contents(file);
         ASSERT_FALSE(sideFilesExist(file));
         AdoConnection connection;
-        try {
-            connection.Open(sqliteSource(file));
-            ADD_FAILURE() << "opened " << file.toStdString();
-        } catch (const ModuleError& e) {
-            EXPECT_EQ(e.number(), kErrDbConnection);
-            EXPECT_EQ(e.description(), message);
-        }
+        const ModuleError e = RaisedBy([&] { connection.Open(sqliteSource(file)); });
+        EXPECT_EQ(e.number(), kErrDbConnection);
+        EXPECT_EQ(e.description(), message);
         EXPECT_FALSE(connection.isOpen());
         EXPECT_EQ(QFileInfo::exists(file), existed);
         EXPECT_EQ(QFileInfo(file).size(), before.size());
@@ -122,12 +118,9 @@ class DatabaseFiles : public ::testing::Test {
 
 TEST_F(DatabaseFiles, AFolderOrAnEmptyShortOrTextFileIsRefusedUntouched) {
     ASSERT_TRUE(QDir().mkpath(path("folder.db")));
-    try {
-        AdoConnection().Open(sqliteSource(path("folder.db")));
-        ADD_FAILURE() << "opened a folder";
-    } catch (const ModuleError& e) {
-        EXPECT_EQ(e.description(), notPettyCash(path("folder.db"), "it is a folder."));
-    }
+    EXPECT_EQ(
+        RaisedBy([&] { AdoConnection().Open(sqliteSource(path("folder.db"))); }).description(),
+        notPettyCash(path("folder.db"), "it is a folder."));
     writeFile(path("empty.db"), QByteArray());
     writeFile(path("short.db"), QByteArray("SQLite format 3\0", 16));
     writeFile(path("notes.db"), "Petty cash float: 500.000\nCounted on Thursday by the cashier.\n");
@@ -269,13 +262,10 @@ TEST_F(ReadOnlyDatabase, AForcedReadOnlyConnectionShowsTheRegisterAndRefusesWrit
             << entry.text.toStdString();
     }
 
-    try {
-        con()->Execute("update asettings set noofpreviousdays=10 where companyid=1");
-        FAIL() << "a read-only database took a write";
-    } catch (const ModuleError& e) {
-        EXPECT_EQ(e.number(), kErrDbCommand);
-        EXPECT_EQ(e.description(), "attempt to write a readonly database");
-    }
+    const ModuleError refused = RaisedBy(
+        [&] { con()->Execute("update asettings set noofpreviousdays=10 where companyid=1"); });
+    EXPECT_EQ(refused.number(), kErrDbCommand);
+    EXPECT_EQ(refused.description(), "attempt to write a readonly database");
 
     // A command that writes fails through the module's error report; the
     // window stays usable.

@@ -85,12 +85,8 @@ TEST_F(ModuleEntryTest, PropertiesReadBackAndA16BitOneRefusesALargerNumber) {
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(GetByName(c, "State").toInt(), 0);
     EXPECT_EQ(GetByName(payments.get(), "adocon").value<QObject*>(), c);
-    try {
-        SetByName(payments.get(), "intCompanyID", 40000);
-        FAIL() << "no overflow";
-    } catch (const ModuleError& e) {
-        EXPECT_EQ(e.number(), kErrOverflow);
-    }
+    EXPECT_EQ(RaisedBy([&] { SetByName(payments.get(), "intCompanyID", 40000); }).number(),
+              kErrOverflow);
     SetByName(payments.get(), "intCompanyID", 32767);
     EXPECT_EQ(GetByName(payments.get(), "intCompanyID").toInt(), 32767);
     SetByName(payments.get(), "intCompanyID",

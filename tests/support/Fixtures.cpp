@@ -46,6 +46,16 @@ QString nextServerDatabase() {
 }
 }  // namespace
 
+ModuleError RaisedBy(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ModuleError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "expected a module error, but the action raised none";
+    return ModuleError(0, QString(), QString());
+}
+
 QVariant AsOnSqlite(const QSqlQuery& query, int column) {
     const QVariant value = query.value(column);
     if (value.isNull()) return value;

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "data/AdoConnection.h"
+#include "data/ModuleError.h"
 #include "suite/BasModule.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
@@ -28,6 +29,10 @@ namespace pcp::test {
 inline const QDate kProcessDate(2026, 11, 20);
 
 void InstallTestGuards();
+
+// The module error the action raises. When it raises none the test fails
+// (naming the error that was expected) and an empty error comes back.
+ModuleError RaisedBy(const std::function<void()>& action);
 
 // Answers message boxes by their expected text, in order, and records every
 // one shown. A message whose text differs from the next expected one, or one

@@ -1,28 +1,11 @@
-// Value rules: number reading, patterns, rounding without binary artefacts,
-// 16-bit conversion.
+// Value rules: number reading, amounts and dates as text without binary
+// artefacts, 16-bit conversion (the patterns are in test_decimal).
 #include <gtest/gtest.h>
 
 #include "data/ModuleError.h"
 #include "data/Values.h"
 
 using namespace pcp;
-
-TEST(Values, PatternsRoundInDecimalNotBinary) {
-    EXPECT_EQ(Format(2.675, "0.00"), "2.68");  // 2.675 is 2.67499999... in binary
-    EXPECT_EQ(Format(1.005, "0.00"), "1.01");
-    EXPECT_EQ(Format(3.3333333333, "0.00#"), "3.333");
-    EXPECT_EQ(Format(75, "0.00#"), "75.00");
-    EXPECT_EQ(Format(12.5, "0.00#"), "12.50");
-    EXPECT_EQ(Format(0.1 + 0.2, "0.00#"), "0.30");
-    EXPECT_EQ(Format(1234.5, "#0.00"), "1234.50");
-    EXPECT_EQ(Format(7, "0000"), "0007");
-    EXPECT_EQ(Format(42, "0000"), "0042");
-    EXPECT_EQ(Format(1234.5, "###,###,##0.00######"), "1,234.50");
-    EXPECT_EQ(Format(1234567.123456789, "###,###,##0.00######"), "1,234,567.12345679");
-    EXPECT_EQ(Format(-0.001, "0.00"), "0.00");
-    EXPECT_EQ(Format(-12.345, "0.00"), "-12.35");
-    EXPECT_EQ(Format(999.9999, "0.00#"), "1000.00");
-}
 
 TEST(Values, LeadingNumberAndWholeNumbers) {
     EXPECT_DOUBLE_EQ(Val("250.75"), 250.75);

@@ -155,12 +155,20 @@ QString AdoConnection::translated(const QString& sql) const {
     }
 }
 
-QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
+// Every statement, as it is about to be sent: the connection must be open, a
+// reader still live is finished, the text is put in the database's dialect,
+// counted for an injected fault and logged as the caller names it.
+QString AdoConnection::beforeSending(const QString& sql, const QString& loggedText) {
     requireOpen();
     finishLiveReader();
     const QString sent = translated(sql);
-    countForInjectedFault(sql);
-    log_.add(sql, sent);
+    countForInjectedFault(loggedText);
+    log_.add(loggedText, sent);
+    return sent;
+}
+
+QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
+    const QString sent = beforeSending(sql, sql);
     QSqlQuery q(db_);
     q.setForwardOnly(forwardOnly);
     if (!q.exec(sent)) fail(q, sql);
@@ -169,11 +177,7 @@ QSqlQuery AdoConnection::run(const QString& sql, bool forwardOnly) {
 
 QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& sql,
                                      const QVariantList& binds) {
-    requireOpen();
-    finishLiveReader();
-    const QString sent = translated(sql);
-    countForInjectedFault(loggedText);
-    log_.add(loggedText, sent);
+    const QString sent = beforeSending(sql, loggedText);
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(sent)) fail(q, sql);

@@ -82,6 +82,7 @@ class AdoConnection : public QObject {
     void dropDatabase();
     void finishLiveReader();
     QString translated(const QString& sql) const;
+    QString beforeSending(const QString& sql, const QString& loggedText);
     void runCommitted();
     [[noreturn]] void fail(const QSqlQuery& failed, const QString& sql) const;
     void countForInjectedFault(const QString& sql);

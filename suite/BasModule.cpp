@@ -194,33 +194,36 @@ QString GetCurrencySymbol(qint32 id, const QString& kind) {
                      QStringLiteral("CurrencyID=") + QString::number(currency));
 }
 
+namespace {
+
+// Where the currency of an account ("A"), a department ("D") or the company
+// ("C") is kept, and so its selling rate in the company's exchange rates.
+struct RateSource {
+    const char16_t* kind;
+    const char* table;
+    const char* idColumn;
+    const char* currencyColumn;
+};
+constexpr RateSource kRateSources[] = {
+    {u"A", "aAccountMaster", "AccountID", "currencyid"},
+    {u"D", "aDepartmentMaster", "DepartmentID", "Depcurrencyid"},
+    {u"C", "aCompanyMaster", "CompanyID", "currencyid"},
+};
+
+}  // namespace
+
 QString GetSellingRate(qint32 id, const QString& kind) {
-    const QString company = QString::number(GIntCompanyID);
-    const QString key = QString::number(id);
-    QString source;
-    if (kind == u"A") {
-        source =
-            QStringLiteral("aAccountMaster a, ExchangeRateDetail b ") +
-            QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
-            QStringLiteral("and a.AccountID=") + key + QStringLiteral(" and a.companyid=") +
-            company;
-    } else if (kind == u"D") {
-        source =
-            QStringLiteral("aDepartmentMaster a, ExchangeRateDetail b ") +
-            QStringLiteral("Where a.CompanyID = b.CompanyID And a.Depcurrencyid = b.CurrencyID ") +
-            QStringLiteral("and a.DepartmentID=") + key + QStringLiteral(" and a.companyid=") +
-            company;
-    } else if (kind == u"C") {
-        source =
-            QStringLiteral("aCompanyMaster a, ExchangeRateDetail b ") +
-            QStringLiteral("Where a.CompanyID = b.CompanyID And a.currencyid = b.CurrencyID ") +
-            QStringLiteral("and a.CompanyID=") + key + QStringLiteral(" and a.companyid=") +
-            company;
-    } else {
-        return QString();  // no caller asks for another kind
+    for (const RateSource& s : kRateSources) {
+        if (kind != QStringView(s.kind)) continue;
+        GObjVault.set("strTableName",
+                      QStringLiteral("%1 a, ExchangeRateDetail b Where a.CompanyID = b.CompanyID "
+                                     "And a.%2 = b.CurrencyID and a.%3=%4 and a.companyid=%5")
+                          .arg(QLatin1String(s.table), QLatin1String(s.currencyColumn),
+                               QLatin1String(s.idColumn), QString::number(id),
+                               QString::number(GIntCompanyID)));
+        return vaultText(GObjVault, QStringLiteral("SellingRate"));
     }
-    GObjVault.set("strTableName", source);
-    return vaultText(GObjVault, QStringLiteral("SellingRate"));
+    return QString();  // no caller asks for another kind
 }
 
 // amount ÷ source × target as one exact quotient, rounded once to the

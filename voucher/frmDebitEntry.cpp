@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -41,8 +40,6 @@ qint16 frmDebitEntry::intDupExist = 0;
 
 namespace {
 
-enum class Arrow { First, Previous, Next, Last };
-
 // The amount box holds an amount being typed or corrected, blanks around it
 // dropped; pastes and drops are checked against the whole rule before.
 class EnteredAmountValidator : public QValidator {
@@ -64,23 +61,6 @@ class EnteredAmountValidator : public QValidator {
 // shown for a change, which may have a third decimal.
 std::optional<Decimal> amountIn(const QLineEdit* box) {
     return EnteredAmount(box->text(), kEnteredWholeDigits, kAmountScale);
-}
-
-// The navigation buttons' pictures: a triangle, with a bar for the ends.
-QIcon arrowIcon(Arrow arrow, const QColor& colour) {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    const bool left = arrow == Arrow::First || arrow == Arrow::Previous;
-    const QPolygonF triangle = left ? QPolygonF({QPointF(22, 6), QPointF(22, 26), QPointF(8, 16)})
-                                    : QPolygonF({QPointF(10, 6), QPointF(10, 26), QPointF(24, 16)});
-    p.drawPolygon(triangle);
-    if (arrow == Arrow::First) p.drawRect(QRectF(5, 6, 3, 20));
-    if (arrow == Arrow::Last) p.drawRect(QRectF(24, 6, 3, 20));
-    return QIcon(pixmap);
 }
 
 }  // namespace
@@ -105,11 +85,12 @@ frmpayments& frmDebitEntry::voucher() const {
 
 // --- layout -----------------------------------------------------------------
 
-QToolButton* frmDebitEntry::navigationButton(const char* name, const QString& tip, int icon) {
+QToolButton* frmDebitEntry::navigationButton(const char* name, const QString& tip,
+                                             QStyle::StandardPixmap icon) {
     auto* b = new QToolButton(this);
     b->setObjectName(QLatin1String(name));
     b->setToolTip(tip);
-    b->setIcon(arrowIcon(Arrow(icon), QColor(52, 84, 130)));
+    b->setIcon(style()->standardIcon(icon, nullptr, b));
     b->setIconSize(QSize(TwipsToPx(240), TwipsToPx(240)));
     b->setMinimumSize(TwipsToPx(420), TwipsToPx(380));
     b->setAutoRaise(false);
@@ -164,11 +145,12 @@ void frmDebitEntry::buildControls() {
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     for (QPushButton* b : {cmdOk, cmdCancel}) b->setAutoDefault(false);
     setCancelButton(cmdCancel);
-    cmdFirst = navigationButton("cmdFirst", QStringLiteral("First line"), int(Arrow::First));
-    cmdPrevious =
-        navigationButton("cmdPrevious", QStringLiteral("Previous line"), int(Arrow::Previous));
-    cmdNext = navigationButton("cmdNext", QStringLiteral("Next line"), int(Arrow::Next));
-    cmdLast = navigationButton("cmdLast", QStringLiteral("Last line"), int(Arrow::Last));
+    cmdFirst =
+        navigationButton("cmdFirst", QStringLiteral("First line"), QStyle::SP_MediaSkipBackward);
+    cmdPrevious = navigationButton("cmdPrevious", QStringLiteral("Previous line"),
+                                   QStyle::SP_MediaSeekBackward);
+    cmdNext = navigationButton("cmdNext", QStringLiteral("Next line"), QStyle::SP_MediaSeekForward);
+    cmdLast = navigationButton("cmdLast", QStringLiteral("Last line"), QStyle::SP_MediaSkipForward);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdOk);
@@ -414,12 +396,13 @@ void frmDebitEntry::cmdOk_Click() {
 void frmDebitEntry::writeLine(int index, const Decimal& amount, const QString& rate) {
     ListView* lines = voucher().lvwAccounts;
     lines->setItemText(index, QString::number(intRowCount));
-    lines->setSubItem(index, 1, cboAccounts->currentText());
-    lines->setSubItem(index, 2, txtDescription->text());
-    lines->setSubItem(index, 3, LineAmountText(amount));
-    lines->setSubItem(index, 4, QString::number(cboAccounts->currentData().toInt()));
-    lines->setSubItem(index, 5, rate);
-    lines->setSubItem(index, 6, QStringLiteral("0"));
+    lines->setColumnValue(index, LineColumn::kAccountName, cboAccounts->currentText());
+    lines->setColumnValue(index, LineColumn::kDescription, txtDescription->text());
+    lines->setColumnValue(index, LineColumn::kAmount, LineAmountText(amount));
+    lines->setColumnValue(index, LineColumn::kAccountId,
+                          QString::number(cboAccounts->currentData().toInt()));
+    lines->setColumnValue(index, LineColumn::kRate, rate);
+    lines->setColumnValue(index, LineColumn::kAgreement, QStringLiteral("0"));
 }
 
 void frmDebitEntry::clearFields() {
@@ -436,11 +419,14 @@ void frmDebitEntry::ListDuplicateCheck(qint32 AccountCode) {
         ListView* lines = voucher().lvwAccounts;
         const int count = lines->count();
         const int selected = lines->selectedIndex();
-        const Decimal selectedAmount = selected > 0 ? CDec(lines->subItem(selected, 3)) : Decimal();
+        const auto amountOf = [&](int i) {
+            return CDec(lines->columnValue(i, LineColumn::kAmount));
+        };
+        const Decimal selectedAmount = selected > 0 ? amountOf(selected) : Decimal();
         for (int i = 1; i <= count; ++i) {
             if (i == intRowCount) continue;
-            if (CLng(lines->subItem(i, 4)) != AccountCode) continue;
-            if (CDec(lines->subItem(i, 3)) == selectedAmount) continue;
+            if (CLng(lines->columnValue(i, LineColumn::kAccountId)) != AccountCode) continue;
+            if (amountOf(i) == selectedAmount) continue;
             ModuleMsgBox(QStringLiteral("Data already exists with this Account"), vbInformation);
             cboAccounts->setFocus();
             intDupExist = 1;

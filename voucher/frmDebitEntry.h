@@ -5,6 +5,7 @@
 // stays open for the next line; in edit mode it walks forward through the
 // lines. frmDebitEntryNavigation.cpp holds First, Previous, Next and Last.
 
+#include <QStyle>
 #include <optional>
 
 #include "data/Decimal.h"
@@ -66,13 +67,16 @@ class frmDebitEntry : public VbForm {
 
   private:
     void buildControls();
-    QToolButton* navigationButton(const char* name, const QString& tip, int icon);
+    QToolButton* navigationButton(const char* name, const QString& tip,
+                                  QStyle::StandardPixmap icon);
     void connectHandlers();
     void Form_Load();
     void fillAccounts();
     void writeLine(int index, const Decimal& amount, const QString& rate);
     void clearFields();
     void setNavigation(bool first, bool previous, bool next, bool last);
+    void enableToward(bool forward, bool on);
+    void stepLine(int step);
     void txtSettleAmt_KeyPress(int& keyAscii);
     void txtSettleAmt_GotFocus();
     void txtSettleAmt_MouseMove();

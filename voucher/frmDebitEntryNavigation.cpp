@@ -8,6 +8,7 @@
 
 #include "suite/BasModule.h"
 #include "ui/ListView.h"
+#include "voucher/VoucherLines.h"
 #include "voucher/frmDebitEntry.h"
 #include "voucher/frmpayments.h"
 
@@ -29,9 +30,10 @@ void frmDebitEntry::ShowLine(int n) {
     lines->setSelectedIndex(n);
     cboAccounts->setCurrentIndex(-1);
     cboAccounts->clearEditText();
-    utility_.call("SelectComboItemByValue", {ObjectArg(cboAccounts), lines->subItem(n, 4)});
-    txtDescription->setText(lines->subItem(n, 2));
-    txtSettleAmt->setText(lines->subItem(n, 3));
+    utility_.call("SelectComboItemByValue",
+                  {ObjectArg(cboAccounts), lines->columnValue(n, LineColumn::kAccountId)});
+    txtDescription->setText(lines->columnValue(n, LineColumn::kDescription));
+    txtSettleAmt->setText(lines->columnValue(n, LineColumn::kAmount));
     GObjTrail.call("SaveInToTag", {ObjectArg(this)});
 }
 
@@ -46,34 +48,33 @@ void frmDebitEntry::cmdFirst_Click() {
     });
 }
 
+// One line back (step -1) or on (+1). The buttons toward the end reached go
+// off; those back toward the other end come on.
+void frmDebitEntry::stepLine(int step) {
+    ListView* lines = voucher().lvwAccounts;
+    const int n = lines->count();
+    if (n == 0) return;
+    const int row = std::max(1, lines->selectedIndex() + step);
+    intRowCount = qint16(row);
+    const bool forward = step > 0;
+    if (forward ? row >= n : row == 1) enableToward(forward, false);
+    if (row <= n && n > 1) enableToward(!forward, true);
+    if (row > n) return;  // past the last line: nothing to show
+    voucher().StrNewEditFlag = QStringLiteral("E");
+    ShowLine(row);
+}
+
+void frmDebitEntry::enableToward(bool forward, bool on) {
+    (forward ? cmdNext : cmdPrevious)->setEnabled(on);
+    (forward ? cmdLast : cmdFirst)->setEnabled(on);
+}
+
 void frmDebitEntry::cmdPrevious_Click() {
-    Handle("frmDebitEntry", "cmdPrevious_Click", [&] {
-        ListView* lines = voucher().lvwAccounts;
-        const int n = lines->count();
-        if (n == 0) return;
-        intRowCount = qint16(std::max(1, lines->selectedIndex() - 1));
-        if (intRowCount == 1)
-            setNavigation(false, false, cmdNext->isEnabled(), cmdLast->isEnabled());
-        if (n > 1) setNavigation(cmdFirst->isEnabled(), cmdPrevious->isEnabled(), true, true);
-        voucher().StrNewEditFlag = QStringLiteral("E");
-        ShowLine(intRowCount);
-    });
+    Handle("frmDebitEntry", "cmdPrevious_Click", [&] { stepLine(-1); });
 }
 
 void frmDebitEntry::cmdNext_Click() {
-    Handle("frmDebitEntry", "cmdNext_Click", [&] {
-        ListView* lines = voucher().lvwAccounts;
-        const int n = lines->count();
-        if (n == 0) return;
-        intRowCount = qint16(lines->selectedIndex() + 1);
-        if (intRowCount >= n)
-            setNavigation(cmdFirst->isEnabled(), cmdPrevious->isEnabled(), false, false);
-        if (intRowCount <= n && n > 1)
-            setNavigation(true, true, cmdNext->isEnabled(), cmdLast->isEnabled());
-        if (intRowCount > n) return;  // past the last line: nothing to show
-        voucher().StrNewEditFlag = QStringLiteral("E");
-        ShowLine(intRowCount);
-    });
+    Handle("frmDebitEntry", "cmdNext_Click", [&] { stepLine(+1); });
 }
 
 // Last keeps the mode: in new-line mode, OK after Last adds a line.

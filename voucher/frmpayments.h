@@ -96,7 +96,7 @@ class frmpayments : public VbForm {
     void GetNextPaymentNo();
     void SaveHeader();
     void SaveDetails();
-    void saveInTransaction(bool edit);
+    void saveSteps(bool edit);
     void forgetNewNumbers();
     void showSavedInRegister();
 
@@ -128,6 +128,7 @@ class frmpayments : public VbForm {
     // when the text is no date (the clerk is told, and the field has the focus).
     bool takeTypedDate();
     bool departmentChosen();
+    bool requireDepartment();
     bool accountChosen();
     void ClearColumnIcons(int except);
 

@@ -32,13 +32,18 @@ bool sortsAsNumber(int column) {
 
 }  // namespace
 
+// Lines belong to a department's voucher: without one the clerk is asked for
+// it and taken to its box.
+bool frmpayments::requireDepartment() {
+    if (departmentChosen()) return true;
+    ModuleMsgBox(QStringLiteral("Select Department"), vbInformation);
+    cboDepartment->setFocus();
+    return false;
+}
+
 void frmpayments::mnuAdd_Click() {
     Handle("frmpayments", "mnuAdd_Click", [&] {
-        if (!departmentChosen()) {
-            ModuleMsgBox(QStringLiteral("Select Department"), vbInformation);
-            cboDepartment->setFocus();
-            return;
-        }
+        if (!requireDepartment()) return;
         if (!accountChosen()) {
             ModuleMsgBox(QStringLiteral("Select Account ."), vbInformation);
             cboAccName->setFocus();
@@ -53,11 +58,7 @@ void frmpayments::mnuAdd_Click() {
 
 void frmpayments::mnuEdit_Click() {
     Handle("frmpayments", "mnuEdit_Click", [&] {
-        if (!departmentChosen()) {
-            ModuleMsgBox(QStringLiteral("Select Department"), vbInformation);
-            cboDepartment->setFocus();
-            return;
-        }
+        if (!requireDepartment()) return;
         const int selected = lvwAccounts->selectedIndex();
         if (lvwAccounts->count() == 0 || selected == 0 ||
             Val(lvwAccounts->itemText(selected)) == 0.0)

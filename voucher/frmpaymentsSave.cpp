@@ -73,8 +73,10 @@ QVector<VoucherLine> linesOf(const ListView* list) {
     QVector<VoucherLine> lines;
     for (int i = 1; i <= list->count(); ++i) {
         if (!list->checked(i)) continue;
-        lines.append({CLng(list->subItem(i, 4)), list->subItem(i, 2), list->subItem(i, 3),
-                      list->subItem(i, 5)});
+        lines.append({CLng(list->columnValue(i, LineColumn::kAccountId)),
+                      list->columnValue(i, LineColumn::kDescription),
+                      list->columnValue(i, LineColumn::kAmount),
+                      list->columnValue(i, LineColumn::kRate)});
     }
     return lines;
 }
@@ -90,7 +92,7 @@ void frmpayments::cmdOk_Click() {
         try {
             // While the database is busy the save waits a moment; gone before any message.
             HourglassScope hourglass;
-            VoucherStore::SaveInTransaction([&] { saveInTransaction(edit); });
+            VoucherStore::SaveInTransaction([&] { saveSteps(edit); });
         } catch (const SaveRefusal& refusal) {
             if (edit) showStoredInRegister(GIntPaymentID);
             ModuleMsgBox(refusal.message, refusal.style);
@@ -121,7 +123,7 @@ void frmpayments::showSavedInRegister() {
 // register row and audit record: the steps of one attempt inside the save's
 // transaction. A refused edit, or a date frozen meanwhile, throws its refusal
 // before anything is written.
-void frmpayments::saveInTransaction(bool edit) {
+void frmpayments::saveSteps(bool edit) {
     if (edit)
         if (std::optional<SaveRefusal> refusal = VoucherStore::EditRefusal(GIntPaymentID))
             throw *refusal;

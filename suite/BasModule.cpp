@@ -1,7 +1,6 @@
 #include "suite/BasModule.h"
 
 #include <QLoggingCategory>
-#include <cmath>
 #include <optional>
 
 #include "data/AdoRecordset.h"
@@ -232,14 +231,6 @@ Decimal ConvertAmount(const Decimal& amount, const Decimal& sourceRate, const De
     if (sourceRate.isZero())
         raise(kErrDivisionByZero, kModuleName, QStringLiteral("Division by zero"));
     return MulDiv(amount, targetRate, sourceRate, 3);
-}
-
-// Rates are NUMERIC(18,6): the doubles are read at the Decimal's six places.
-double ConvertAmount(double amount, double sourceRate, double targetRate) {
-    return ConvertAmount(Decimal::fromDouble(amount, Decimal::kScale),
-                         Decimal::fromDouble(sourceRate, Decimal::kScale),
-                         Decimal::fromDouble(targetRate, Decimal::kScale))
-        .toDouble();
 }
 
 void LoadUserDepartments() {

@@ -80,7 +80,6 @@ QString GetCurrencySymbol(qint32 id, const QString& kind);
 QString GetSellingRate(qint32 id, const QString& kind);
 // An amount at one rate converted to another, three decimals.
 Decimal ConvertAmount(const Decimal& amount, const Decimal& sourceRate, const Decimal& targetRate);
-double ConvertAmount(double amount, double sourceRate, double targetRate);
 void LoadUserDepartments();
 
 // --- common procedures ----------------------------------------------------

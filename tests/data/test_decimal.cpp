@@ -10,6 +10,7 @@
 #include "data/ModuleError.h"
 #include "data/Values.h"
 #include "suite/BasModule.h"
+#include "tests/support/Fixtures.h"
 
 namespace pcp {
 void PrintTo(const Decimal& value, std::ostream* os) {
@@ -18,6 +19,7 @@ void PrintTo(const Decimal& value, std::ostream* os) {
 }  // namespace pcp
 
 using namespace pcp;
+using pcp::test::RaisedBy;
 
 namespace {
 
@@ -25,17 +27,6 @@ Decimal D(const char* text) {
     const auto value = Decimal::parse(QString::fromLatin1(text));
     if (!value) ADD_FAILURE() << "not a decimal: " << text;
     return value.value_or(Decimal());
-}
-
-// The module error a call raises; 0 when it raises none.
-template <class Call>
-qint32 errorOf(Call&& call) {
-    try {
-        call();
-    } catch (const ModuleError& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 const Decimal kMax = Decimal::fromUnits(std::numeric_limits<qint64>::max());
@@ -119,7 +110,7 @@ TEST(Decimal, ConvertAmountIsOneExactQuotient) {
     EXPECT_EQ(ConvertAmount(D("100"), D("0.2723"), D("1")), D("367.242"));
     // 0.0004999999: rounding at six places first would give 0.001.
     EXPECT_EQ(ConvertAmount(D("4.999999"), Decimal(10000), Decimal(1)), Decimal());
-    EXPECT_EQ(errorOf([] { ConvertAmount(Decimal(10), Decimal(), Decimal(1)); }),
+    EXPECT_EQ(RaisedBy([] { ConvertAmount(Decimal(10), Decimal(), Decimal(1)); }).number(),
               kErrDivisionByZero);
 }
 
@@ -139,9 +130,9 @@ TEST(Decimal, DatabaseDoublesReadAtTheColumnScale) {
     EXPECT_EQ(D("33.333").toDouble(), 33.333);
     for (double bad : {std::numeric_limits<double>::quiet_NaN(),
                        std::numeric_limits<double>::infinity(), 1e13, -1e13})
-        EXPECT_EQ(errorOf([&] { Decimal::fromDouble(bad, 3); }), kErrOverflow) << bad;
-    EXPECT_EQ(errorOf([] { Decimal::fromDouble(1e32, 0); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { Decimal::fromDouble(1.0, 7); }), kErrInvalidProcedureCall);
+        EXPECT_EQ(RaisedBy([&] { Decimal::fromDouble(bad, 3); }).number(), kErrOverflow) << bad;
+    EXPECT_EQ(RaisedBy([] { Decimal::fromDouble(1e32, 0); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { Decimal::fromDouble(1.0, 7); }).number(), kErrInvalidProcedureCall);
 }
 
 TEST(Decimal, ArithmeticRoundsOnceAndRaisesTheModuleErrors) {
@@ -161,15 +152,16 @@ TEST(Decimal, ArithmeticRoundsOnceAndRaisesTheModuleErrors) {
     EXPECT_EQ(NumberText(D("0.000001")), "0.000001");
     EXPECT_EQ(NumberText(-kMax), "-9223372036854.775807");
 
-    EXPECT_EQ(errorOf([] { kMax + D("0.000001"); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { -kMax - D("0.000001"); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { kMax* Decimal(2); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { kMax.round(0); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { Decimal(9223372036855LL); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { Decimal::fromUnits(std::numeric_limits<qint64>::min()); }),
+    EXPECT_EQ(RaisedBy([] { kMax + D("0.000001"); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { -kMax - D("0.000001"); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { kMax* Decimal(2); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { kMax.round(0); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { Decimal(9223372036855LL); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { Decimal::fromUnits(std::numeric_limits<qint64>::min()); }).number(),
               kErrOverflow);
-    EXPECT_EQ(errorOf([] { Decimal(1) / Decimal(); }), kErrDivisionByZero);
-    EXPECT_EQ(errorOf([] { MulDiv(Decimal(1), Decimal(1), Decimal()); }), kErrDivisionByZero);
+    EXPECT_EQ(RaisedBy([] { Decimal(1) / Decimal(); }).number(), kErrDivisionByZero);
+    EXPECT_EQ(RaisedBy([] { MulDiv(Decimal(1), Decimal(1), Decimal()); }).number(),
+              kErrDivisionByZero);
 }
 
 TEST(Decimal, ParseReadsPlainTextOnly) {
@@ -224,9 +216,9 @@ TEST(Decimal, ValueRulesCarryDecimals) {
     EXPECT_EQ(CDec(QVariant(33.333)), D("33.333"));
     EXPECT_EQ(CDec(QVariant(" 1,234.5 ")), D("1234.5"));
     EXPECT_EQ(CDec(QVariant("1.5E2")), Decimal(150));
-    EXPECT_EQ(errorOf([] { CDec(QVariant("abc")); }), kErrTypeMismatch);
-    EXPECT_EQ(errorOf([] { CDec(NullValue()); }), kErrInvalidUseOfNull);
-    EXPECT_EQ(errorOf([] { CDec(QVariant("1e20")); }), kErrOverflow);
-    EXPECT_EQ(errorOf([] { CDec(QVariant(std::numeric_limits<double>::quiet_NaN())); }),
+    EXPECT_EQ(RaisedBy([] { CDec(QVariant("abc")); }).number(), kErrTypeMismatch);
+    EXPECT_EQ(RaisedBy([] { CDec(NullValue()); }).number(), kErrInvalidUseOfNull);
+    EXPECT_EQ(RaisedBy([] { CDec(QVariant("1e20")); }).number(), kErrOverflow);
+    EXPECT_EQ(RaisedBy([] { CDec(QVariant(std::numeric_limits<double>::quiet_NaN())); }).number(),
               kErrOverflow);
 }

@@ -39,21 +39,6 @@ Decimal dec(const char* text) {
     return *Decimal::parse(QString::fromLatin1(text));
 }
 
-struct Failure {
-    qint32 number = 0;
-    QString description;
-};
-
-Failure failureOf(const std::function<void()>& run) {
-    try {
-        run();
-    } catch (const ModuleError& e) {
-        return {e.number(), e.description()};
-    }
-    ADD_FAILURE() << "no error was raised";
-    return {};
-}
-
 // The text of a PDF as a reader sees it, blanks and line ends collapsed.
 QString pdfText(const QString& file) {
     QProcess p;
@@ -95,9 +80,9 @@ TEST(ReportFormulas, AFormulaTheEngineDoesNotUnderstandIsOneClearError) {
           QString("{phPaymentID}"), QString("57"), QString("{?strUserName} = 'x'"),
           QString("like({phPayee})")}) {
         SCOPED_TRACE(bad.toStdString());
-        const Failure f = failureOf([&] { ReportFormula::parse(bad).toSql(view); });
-        EXPECT_EQ(f.number, kErrReportFormula);
-        EXPECT_TRUE(f.description.contains(bad)) << f.description.toStdString();
+        const ModuleError e = RaisedBy([&] { ReportFormula::parse(bad).toSql(view); });
+        EXPECT_EQ(e.number(), kErrReportFormula);
+        EXPECT_TRUE(e.description().contains(bad)) << e.description().toStdString();
     }
 }
 
@@ -495,7 +480,7 @@ TEST_F(Report, ADataSourceThatCannotBeOpenedIsOneErrorReportAndNoWindow) {
 }
 
 TEST_F(Report, EachWayARunFailsIsOneClearError) {
-    const auto failing = [&](ReportRequest r) { return failureOf([&] { ReadReport(r); }); };
+    const auto failing = [&](ReportRequest r) { return RaisedBy([&] { ReadReport(r); }); };
     const auto definition = [&](const QString& body) {
         ReportRequest r = request(57);
         r.reportFile = write("bad.rpt", body);
@@ -504,57 +489,57 @@ TEST_F(Report, EachWayARunFailsIsOneClearError) {
     ReportRequest r = request(57);
 
     r.reportFile = dir_.filePath("missing.rpt");
-    Failure f = failing(r);
-    EXPECT_EQ(f.number, kErrReportFileMissing);
-    EXPECT_EQ(f.description, "The report file " + r.reportFile + " was not found.");
+    ModuleError f = failing(r);
+    EXPECT_EQ(f.number(), kErrReportFileMissing);
+    EXPECT_EQ(f.description(), "The report file " + r.reportFile + " was not found.");
 
     f = definition(
         "<report><data view='vwPCPaymentCheckList'/>\n<detail><text w='9'>{phPayee</text>");
-    EXPECT_EQ(f.number, kErrReportDefinition);
-    EXPECT_TRUE(f.description.contains("line 2")) << f.description.toStdString();
+    EXPECT_EQ(f.number(), kErrReportDefinition);
+    EXPECT_TRUE(f.description().contains("line 2")) << f.description().toStdString();
 
     f = definition("<report><data view='vwPCPaymentCheckList'/><detail hieght='4'/></report>");
-    EXPECT_EQ(f.number, kErrReportDefinition);
-    EXPECT_TRUE(f.description.contains("has no attribute \"hieght\""));
+    EXPECT_EQ(f.number(), kErrReportDefinition);
+    EXPECT_TRUE(f.description().contains("has no attribute \"hieght\""));
 
     f = definition(
         "<report><data view='vwPCPaymentCheckList' company-field='phCompanyID'/>"
         "<parameter name='strUserName'/><detail><text "
         "w='9'>{phNoSuchColumn}</text></detail></report>");
-    EXPECT_EQ(f.number, kErrReportDefinition);
-    EXPECT_TRUE(f.description.contains("names the column phNoSuchColumn"));
+    EXPECT_EQ(f.number(), kErrReportDefinition);
+    EXPECT_TRUE(f.description().contains("names the column phNoSuchColumn"));
 
     r = request(57);
     r.selectionFormula = " {vwPCPaymentCheckList.phPaymentID}= 57 and";
-    EXPECT_EQ(failing(r).number, kErrReportFormula);
+    EXPECT_EQ(failing(r).number(), kErrReportFormula);
     r.selectionFormula = "{vwPCPaymentCheckList.phNoSuchColumn} = 1";
-    EXPECT_EQ(failing(r).number, kErrReportFormula);
+    EXPECT_EQ(failing(r).number(), kErrReportFormula);
 
     r = request(99999);
     f = failing(r);
-    EXPECT_EQ(f.number, kErrReportNoRecords);
-    EXPECT_EQ(f.description,
+    EXPECT_EQ(f.number(), kErrReportNoRecords);
+    EXPECT_EQ(f.description(),
               "The selection formula \" {vwPCPaymentCheckList.phPaymentID}= 99999\" "
               "selects no record of company 1.");
 
     r = request(57);
     r.company.reset();
     f = failing(r);
-    EXPECT_EQ(f.number, kErrReportDefinition);
-    EXPECT_TRUE(f.description.contains("no company was given"));
+    EXPECT_EQ(f.number(), kErrReportDefinition);
+    EXPECT_TRUE(f.description().contains("no company was given"));
 
     r = request(57);
     r.parameterFields.clear();
-    EXPECT_EQ(failing(r).number, kErrReportParameter);
+    EXPECT_EQ(failing(r).number(), kErrReportParameter);
     r.parameterFields = {"strUser;Administrator;True"};
-    EXPECT_EQ(failing(r).number, kErrReportParameter);
+    EXPECT_EQ(failing(r).number(), kErrReportParameter);
 
     r = request(57);
     r.logon->driver = "other.dll";
-    EXPECT_EQ(failing(r).number, kErrReportLogon);
+    EXPECT_EQ(failing(r).number(), kErrReportLogon);
     r = request(57);
     r.embeddedConnection = "DSN=suite;UID=x";  // not an embedded file, and nothing configured
     f = failing(r);
-    EXPECT_EQ(f.number, kErrReportLogon);
-    EXPECT_TRUE(f.description.contains("is not configured"));
+    EXPECT_EQ(f.number(), kErrReportLogon);
+    EXPECT_TRUE(f.description().contains("is not configured"));
 }

@@ -44,7 +44,7 @@ class frmpayments : public VbForm {
     QString StrNewPaymentNo;
     // The total last computed by fnTotal: the lines' exact sum in the cash
     // account's currency, which is the payment amount.
-    Decimal dblLineTotal;
+    Decimal exactLinesTotal;
 
     QLineEdit* txtpaymentNo = nullptr;
     QDateEdit* dtpDate = nullptr;
@@ -73,7 +73,7 @@ class frmpayments : public VbForm {
     // F5 saves, F10 adds a line, F11 changes the selected one. The key is
     // swallowed (set to 0) when it did something.
     void CheckHotkey(int& KeyCode);
-    // Recomputes the lines' exact total into dblLineTotal; true when the
+    // Recomputes the lines' exact total into exactLinesTotal; true when the
     // payment amount shows that total (AmountText, two decimals).
     bool fnTotal();
     // Rewrites the payment amount from the lines (after a line changed).

@@ -102,9 +102,9 @@ void frmpayments::RecomputeTotal() {
 // The amount shown is the exact total at the two decimals it is shown with;
 // both are exact values, rounded once, half away from zero.
 bool frmpayments::fnTotal() {
-    dblLineTotal = LinesTotal(lvwAccounts, txtAccExRates->text());
+    exactLinesTotal = LinesTotal(lvwAccounts, txtAccExRates->text());
     const std::optional<Decimal> shown = Decimal::parse(txtTotal->text());
-    return shown && *shown == dblLineTotal.round(2);
+    return shown && *shown == exactLinesTotal.round(2);
 }
 
 void frmpayments::ClearColumnIcons(int except) {
@@ -161,7 +161,7 @@ void frmpayments::txtTotal_KeyPress(int& keyAscii) {
     Handle("frmpayments", "txtTotal_KeyPress", [&] {
         if (keyAscii == vbKeyReturn && !fnTotal())
             ModuleMsgBox(QStringLiteral("The total amount must be equal to ") +
-                             Format(dblLineTotal, QStringLiteral("0.00")),
+                             Format(exactLinesTotal, QStringLiteral("0.00")),
                          vbInformation);
         EnterToTab(keyAscii);
         keyAscii =

@@ -133,7 +133,7 @@ void frmpayments::saveSteps(bool edit) {
         QDateTime(dtpDate->date(), QTime(0, 0), Qt::UTC), QStringLiteral("saved"));
     if (!frozen.isEmpty()) throw SaveRefusal{frozen, vbInformation};
     if (!edit) MakeReferenceNo();
-    SortListView(lvwAccounts, 1, 0, 1);
+    SortListView(lvwAccounts, LineColumn::kNumber, lvwAscending, 1);  // by number
     SaveHeader();
     SaveDetails();
     const qint32 id = savedPaymentId(*this);
@@ -175,7 +175,7 @@ bool frmpayments::ValidateVoucher() {
     }
     if (!fnTotal()) {
         ModuleMsgBox(QStringLiteral("The total amount must be equal to ") +
-                         Format(dblLineTotal, QStringLiteral("0.00")),
+                         Format(exactLinesTotal, QStringLiteral("0.00")),
                      vbInformation);
         // Choosing the account again brings the amount into line with the lines.
         cboAccName->setFocus();

@@ -125,8 +125,14 @@ class ScopedCtype {
 // How the connection under test reaches the demo database.
 enum class Link { Direct, SqliteOdbc };
 
+const char* NameOf(Link link) {
+    return link == Link::Direct ? "Direct" : "SqliteOdbc";
+}
+void PrintTo(Link link, std::ostream* os) {
+    *os << NameOf(link);
+}
 std::string LinkName(const ::testing::TestParamInfo<Link>& info) {
-    return info.param == Link::Direct ? "Direct" : "SqliteOdbc";
+    return NameOf(info.param);
 }
 
 // db() is a connection of its own to the test's database: through the

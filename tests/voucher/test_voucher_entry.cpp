@@ -360,7 +360,8 @@ TEST_F(VoucherEntry, TheTotalFollowsTheAccountsCurrencyExactly) {
 }
 
 // Stored lines of three decimals (as another currency's conversion leaves
-// them) and a line added beside them sort by value and are saved as they were.
+// them) and a line added beside them sort by value, texts by text, and are
+// saved as they were.
 TEST_F(VoucherEntry, AmountsSortByValueAndKeepEveryDecimalThroughSaving) {
     QStringList amounts(25, "33.333");
     amounts[1] = "5.5";
@@ -379,17 +380,26 @@ TEST_F(VoucherEntry, AmountsSortByValueAndKeepEveryDecimalThroughSaving) {
             EXPECT_EQ(sorted.count("33.333"), 23);
             EXPECT_EQ(form.lvwAccounts->columnIcon(LineColumn::kAmount), icon);
         }
+        // A text column sorts as text and takes the arrow; a line added then stays last.
+        emit form.lvwAccounts->columnClicked(LineColumn::kDescription);
+        const QStringList texts = lineTexts(form.lvwAccounts, LineColumn::kDescription);
+        EXPECT_EQ(texts.mid(0, 2), (QStringList{"Line 1", "Line 10"}));
+        EXPECT_EQ(texts.last(), "Water");
+        EXPECT_EQ(form.lvwAccounts->columnIcon(LineColumn::kDescription), "up");
+        EXPECT_EQ(form.lvwAccounts->columnIcon(LineColumn::kAmount), "");
+        addLine(form, "Postage and Courier", "Ice", "2");
+        EXPECT_EQ(lineTexts(form.lvwAccounts, LineColumn::kDescription).last(), "Ice");
         typeInto(form.txtPayee, "Sorted, then saved");
         clickOk(form);
     });
     EXPECT_EQ(rowsOf("select pdAmount from aHqPettyCashPaymentDetails where pdCompanyID=1 and "
-                     "pdPaymentID=60 and pdDetailID in (1, 2, 3, 26) order by pdDetailID"),
-              "33.333,5.5,100.126,40");
+                     "pdPaymentID=60 and pdDetailID in (1, 2, 3, 26, 27) order by pdDetailID"),
+              "33.333,5.5,100.126,40,2");
     EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentDetails where pdPaymentID=60 and "
                      "pdCompanyID=1 and pdAmount=33.333")
                   .toInt(),
               23);
-    EXPECT_EQ(stored60("phPayee, phAmount"), "Sorted, then saved|912.285");
+    EXPECT_EQ(stored60("phPayee, phAmount"), "Sorted, then saved|914.285");
 }
 
 // Stored detail ids with gaps open as lines 1 to n, and the lines work from the

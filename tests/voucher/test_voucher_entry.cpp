@@ -61,11 +61,15 @@ QString repeatedShortcutLetters(const QWidget* window) {
 class VoucherEntry : public VoucherTest {
   protected:
     int vouchers() { return scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(); }
-    // The newest row whose column reads the text.
-    int rowWhere(int column, const QString& text) {
+    QString cell(int r, int c) const { return grid()->textMatrix(r, c); }
+    // The newest row matching the test, from the bottom of the grid.
+    int rowWhere(const std::function<bool(int)>& test) const {
         for (int r = grid()->rows() - 1; r >= 1; --r)
-            if (grid()->textMatrix(r, column) == text) return r;
+            if (test(r)) return r;
         return 0;
+    }
+    int rowOfId(const QString& id) const {
+        return rowWhere([&](int r) { return cell(r, 0) == id; });
     }
     // Voucher 60, open for changes, with lines of these amounts on account 201
     // at rate 1, as the register's current row.
@@ -79,8 +83,8 @@ class VoucherEntry : public VoucherTest {
         exec("update aHqPettyCashPaymentHeader set phAmount=" + total +
              ", phCancel=0, phPosted=0 where phCompanyID=1 and phPaymentID=60");
         open();
-        clickRow(rowWhere(0, "60"));
-        ASSERT_EQ(grid()->textMatrix(grid()->row(), 0), "60");
+        clickRow(rowOfId("60"));
+        ASSERT_EQ(cell(grid()->row(), 0), "60");
     }
     // The rows a query returns, each column as the embedded database gives it
     // (dates "yyyymmdd", numerics as numbers): "|" between columns, "," between rows.
@@ -197,21 +201,21 @@ TEST_F(VoucherEntry, AVoucherKeyedEntirelyFromTheKeyboard) {
               "City Taxi Service|Airport run for the auditors|57.5|2|102|20261120");
     EXPECT_EQ(newestLines("pdDetailID, pdDebitAccountID, pdAmount"), "1|202|45.5,2|207|12");
     const int last = grid()->rows() - 1;
-    EXPECT_EQ(grid()->textMatrix(last, 0), id);  // the new voucher is the register's current row
+    EXPECT_EQ(cell(last, 0), id);  // the new voucher is the register's current row
     EXPECT_EQ(grid()->row(), last);
-    EXPECT_EQ(grid()->textMatrix(last, 3), "City Taxi Service");
+    EXPECT_EQ(cell(last, 3), "City Taxi Service");
 }
 
 TEST_F(VoucherEntry, ACancelledVoucherOpensReadOnlyAndAPostedOneCannotBeSaved) {
     open();
     MessageScript messages;
-    const int cancelled = rowWhere(5, "Yes");
+    const int cancelled = rowWhere([&](int r) { return cell(r, 5) == "Yes"; });
     ASSERT_GT(cancelled, 0);
     clickRow(cancelled);
     messages.expect("Entry Cancelled,Cannot Modify");
     onEditVoucher([&](frmpayments& form) {
-        EXPECT_EQ(form.txtpaymentNo->text(), grid()->textMatrix(cancelled, 1));
-        EXPECT_EQ(form.txtPayee->text(), grid()->textMatrix(cancelled, 3));
+        EXPECT_EQ(form.txtpaymentNo->text(), cell(cancelled, 1));
+        EXPECT_EQ(form.txtPayee->text(), cell(cancelled, 3));
         EXPECT_GT(form.lvwAccounts->count(), 0);
         for (QWidget* w : std::initializer_list<QWidget*>{
                  form.cmdOk, form.dtpDate, form.txtPayee, form.cboDepartment, form.cboAccName,
@@ -225,9 +229,7 @@ TEST_F(VoucherEntry, ACancelledVoucherOpensReadOnlyAndAPostedOneCannotBeSaved) {
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);                    // no question
     });
 
-    int posted = 0;
-    for (int r = grid()->rows() - 1; r >= 1 && !posted; --r)
-        if (grid()->textMatrix(r, 6) == "Yes" && grid()->textMatrix(r, 5) == "No") posted = r;
+    const int posted = rowWhere([&](int r) { return cell(r, 6) == "Yes" && cell(r, 5) == "No"; });
     ASSERT_GT(posted, 0);
     clickRow(posted);
     messages.expect("Entry Posted,Cannot Modify");
@@ -237,7 +239,7 @@ TEST_F(VoucherEntry, ACancelledVoucherOpensReadOnlyAndAPostedOneCannotBeSaved) {
         // the stored amount, as the plain connection reads it, at two decimals
         const QVariant stored = scalar(
             "select phAmount from aHqPettyCashPaymentHeader where phCompanyID=1 and phPaymentID=" +
-            grid()->textMatrix(posted, 0));
+            cell(posted, 0));
         EXPECT_EQ(form.txtTotal->text(), QString::number(stored.toDouble(), 'f', 2));
         typeInto(form.txtPayee, "changed on screen only");
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);  // OK disabled: no question
@@ -647,7 +649,7 @@ TEST_F(VoucherEntry, NullTextsAndLargeIdsOpenAndAnEditThatFailsPartWayLeavesNoWi
         "update aHqPettyCashPaymentHeader set phPaymentID=40000, phPayee=NULL, "
         "phReferenceno=NULL, phRemarks=NULL, phUserName=NULL where phPaymentID=60");
     reopen();
-    clickRow(rowWhere(0, "40000"));
+    clickRow(rowOfId("40000"));
     onEditVoucher([&](frmpayments& form) {
         EXPECT_EQ(GIntPaymentID, 40000);
         for (QLineEdit* text : {form.txtPayee, form.txtRefNo, form.txtRemarks, form.txtusername})

@@ -4,7 +4,6 @@
 // register shows its vouchers.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,11 +30,6 @@ QString sqliteSource(const QString& file) {
     return QStringLiteral("Provider=SQLite;Data Source=") + file;
 }
 
-QByteArray contents(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void writeFile(const QString& file, const QByteArray& bytes) {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -58,12 +52,6 @@ void runPlain(const QString& file, const QStringList& statements) {
     QSqlDatabase::removeDatabase(name);
 }
 
-bool sideFilesExist(const QString& file) {
-    for (const char* suffix : {"-wal", "-shm", "-journal"})
-        if (QFileInfo::exists(file + QLatin1String(suffix))) return true;
-    return false;
-}
-
 // The sqlite3 shell as another program on the file: it opens it, runs the
 // statement and closes it again, as a backup or another workstation would.
 QString otherProgram(const QString& file, const QString& sql) {
@@ -71,10 +59,6 @@ QString otherProgram(const QString& file, const QString& sql) {
     shell.start(QStringLiteral("sqlite3"), {file, sql});
     EXPECT_TRUE(shell.waitForFinished(20000)) << "the sqlite3 shell is needed";
     return QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
-}
-
-bool runningAsRoot() {
-    return geteuid() == 0;
 }
 
 }  // namespace
@@ -100,8 +84,8 @@ class DatabaseFiles : public ::testing::Test {
     // (or still missing) and no journal or -wal/-shm file is left beside it.
     void expectRefused(const QString& file, const QString& message) {
         const bool existed = QFileInfo::exists(file);
-        const QByteArray before = contents(file);
-        ASSERT_FALSE(sideFilesExist(file));
+        const QByteArray before = FileContents(file);
+        ASSERT_FALSE(SideFilesExist(file));
         AdoConnection connection;
         const ModuleError e = RaisedBy([&] { connection.Open(sqliteSource(file)); });
         EXPECT_EQ(e.number(), kErrDbConnection);
@@ -109,8 +93,8 @@ class DatabaseFiles : public ::testing::Test {
         EXPECT_FALSE(connection.isOpen());
         EXPECT_EQ(QFileInfo::exists(file), existed);
         EXPECT_EQ(QFileInfo(file).size(), before.size());
-        EXPECT_EQ(contents(file), before);
-        EXPECT_FALSE(sideFilesExist(file));
+        EXPECT_EQ(FileContents(file), before);
+        EXPECT_FALSE(SideFilesExist(file));
     }
 
     QTemporaryDir dir_;
@@ -166,15 +150,15 @@ TEST_F(DatabaseFiles, AMissingFileIsNotCreated) {
 
 TEST_F(DatabaseFiles, ADamagedDatabaseIsRefusedUntouched) {
     const QString file = demoCopy("damaged.db");
-    QByteArray bytes = contents(file);
+    QByteArray bytes = FileContents(file);
     bytes.truncate(4096 * 2);  // the header survives, most pages do not
     bytes.replace(100, 200, QByteArray(200, '\xff'));
     writeFile(file, bytes);
-    const QByteArray before = contents(file);
+    const QByteArray before = FileContents(file);
     AdoConnection connection;
     EXPECT_THROW(connection.Open(sqliteSource(file)), ModuleError);
-    EXPECT_EQ(contents(file), before);
-    EXPECT_FALSE(sideFilesExist(file));
+    EXPECT_EQ(FileContents(file), before);
+    EXPECT_FALSE(SideFilesExist(file));
 }
 
 TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem) {
@@ -225,14 +209,11 @@ class ReadOnlyDatabase : public RegisterTest {
   protected:
     // A copy of the fixture's demo database, opened as the module connection
     // with the extra connection-string text.
-    QString reopenCopy(const QString& options, bool makeUnwritable = false) {
+    QString reopenCopy(const QString& options) {
         connection_.reset();  // its last close folds the write-ahead log into the file
         const QString copy = dir_.filePath(QStringLiteral("copy.db"));
         EXPECT_TRUE(QFile::copy(dbPath(), copy));
-        if (makeUnwritable) {
-            EXPECT_TRUE(QFile::setPermissions(copy, QFile::ReadOwner));
-        }
-        before_ = contents(copy);
+        before_ = FileContents(copy);
         connection_ = std::make_unique<AdoConnection>();
         connection_->Open(sqliteSource(copy) + options);
         return copy;
@@ -289,7 +270,7 @@ TEST_F(ReadOnlyDatabase, AForcedReadOnlyConnectionShowsTheRegisterAndRefusesWrit
 
     window_.reset();
     connection_.reset();
-    EXPECT_EQ(contents(copy), before_);
+    EXPECT_EQ(FileContents(copy), before_);
 }
 
 TEST_F(ReadOnlyDatabase, AReadOnlyDatabaseWithoutTheLocalComponentsTablesStillLoads) {
@@ -301,37 +282,36 @@ TEST_F(ReadOnlyDatabase, AReadOnlyDatabaseWithoutTheLocalComponentsTablesStillLo
     EXPECT_EQ(grid()->textMatrix(0, 1), "PaymentNo");
 }
 
-TEST_F(ReadOnlyDatabase, AFileTheUserMayNotWriteOpensReadOnly) {
-    if (runningAsRoot()) GTEST_SKIP() << "root writes any file whatever its permissions";
-    const QString copy = reopenCopy(QString(), true);
-    EXPECT_TRUE(con()->ReadOnly());
-    open();
-    EXPECT_EQ(ids().join(u','), registerQueryIds());
-    EXPECT_THROW(con()->Execute("delete from aGridLayout"), ModuleError);
-    window_.reset();
-    connection_.reset();
-    EXPECT_EQ(contents(copy), before_);
-}
-
-TEST_F(ReadOnlyDatabase, AFolderTheUserMayNotWriteOpensReadOnly) {
-    if (runningAsRoot()) GTEST_SKIP() << "root writes any folder whatever its permissions";
+// The database file, or the folder it sits in, is one the user may not
+// write: it opens read-only, the register lists its vouchers, a write is
+// refused and the file is left as it was (in a locked folder, with nothing
+// beside it).
+TEST_F(ReadOnlyDatabase, AFileOrFolderTheUserMayNotWriteOpensReadOnly) {
+    if (RerunAsUnprivilegedUser()) return;
+    const QString listed = registerQueryIds();
     connection_.reset();
     const QString folder = dir_.filePath(QStringLiteral("shared"));
-    ASSERT_TRUE(QDir().mkpath(folder));
     const QString copy = folder + QStringLiteral("/demo.db");
-    ASSERT_TRUE(QFile::copy(dbPath(), copy));
-    const QByteArray before = contents(copy);
-    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    connection_ = std::make_unique<AdoConnection>();
-    connection_->Open(sqliteSource(copy));
-    EXPECT_TRUE(con()->ReadOnly());
-    open();
-    EXPECT_EQ(ids().join(u','), registerQueryIds());
-    window_.reset();
-    connection_.reset();
-    EXPECT_EQ(contents(copy), before);
-    EXPECT_FALSE(sideFilesExist(copy));
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const auto& [locked, permissions] :
+         {std::pair{copy, QFile::Permissions(QFile::ReadOwner)},
+          std::pair{folder, QFile::ReadOwner | QFile::ExeOwner}}) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(QFile::copy(dbPath(), copy));
+        const QByteArray before = FileContents(copy);
+        ASSERT_TRUE(QFile::setPermissions(locked, permissions));
+        connection_ = std::make_unique<AdoConnection>();
+        connection_->Open(sqliteSource(copy));
+        EXPECT_TRUE(con()->ReadOnly());
+        open();
+        EXPECT_EQ(ids().join(u','), listed);
+        EXPECT_THROW(con()->Execute("delete from aGridLayout"), ModuleError);
+        window_.reset();
+        connection_.reset();
+        EXPECT_EQ(FileContents(copy), before) << locked.toStdString();
+        if (locked == folder) EXPECT_FALSE(SideFilesExist(copy));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir(folder).removeRecursively();
+    }
 }
 
 // --- one file, several connections ------------------------------------------

@@ -2,7 +2,6 @@
 // keeps the process date it was made for, and every failure says why.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,13 +12,10 @@
 
 #include "demo/DemoDatabase.h"
 #include "demo/HostOptions.h"
+#include "tests/support/Fixtures.h"
 
 using namespace pcp;
-
-// Readable QString values in assertion messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
+using namespace pcp::test;
 
 namespace {
 
@@ -47,15 +43,6 @@ HostRun runHost(const QStringList& arguments, const QString& platform = QString(
     run.out = QString::fromLocal8Bit(host.readAllStandardOutput());
     run.err = QString::fromLocal8Bit(host.readAllStandardError());
     return run;
-}
-
-QByteArray contents(const QString& file) {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool sideFilesExist(const QString& file) {
-    return QFileInfo::exists(file + "-wal") || QFileInfo::exists(file + "-shm");
 }
 
 // Vouchers of company 1 in the register's 30-day window before a process date.
@@ -119,7 +106,7 @@ TEST_F(Host, AFileThatIsNotAPettyCashDatabaseIsRefusedUntouched) {
             .arg(file)))
         << run.err.toStdString();
     EXPECT_EQ(QFileInfo(file).size(), 0);
-    EXPECT_FALSE(sideFilesExist(file));
+    EXPECT_FALSE(SideFilesExist(file));
 }
 
 TEST_F(Host, ADemoDatabaseThatCannotBeMadeSaysWhy) {
@@ -135,6 +122,7 @@ TEST_F(Host, ADemoDatabaseThatCannotBeMadeSaysWhy) {
 }
 
 TEST_F(Host, EveryFailureToMakeTheDemoDatabaseSaysWhy) {
+    if (RerunAsUnprivilegedUser()) return;  // a locked folder does not stop root
     QString error;
     const QString made = path("made.db");
     ASSERT_TRUE(demo::CreateDemoDatabase(made, QDate(2026, 11, 20), &error));
@@ -146,7 +134,6 @@ TEST_F(Host, EveryFailureToMakeTheDemoDatabaseSaysWhy) {
     EXPECT_EQ(error,
               QStringLiteral("the folder \"%1\" could not be made.").arg(path("plain-file")));
 
-    if (geteuid() == 0) return;  // root writes any folder whatever its permissions
     ASSERT_TRUE(QDir().mkpath(path("locked")));
     QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
     EXPECT_FALSE(demo::CreateDemoDatabase(path("locked/x.db"), QDate(2026, 11, 20), &error));
@@ -178,11 +165,11 @@ TEST_F(Host, AnOldDemoDatabaseOpensOnTheDateItWasMadeFor) {
     const QString file = path("old.db");
     QString error;
     ASSERT_TRUE(demo::CreateDemoDatabase(file, madeFor, &error)) << error.toStdString();
-    const QByteArray before = contents(file);
+    const QByteArray before = FileContents(file);
 
     EXPECT_EQ(demo::DemoProcessDate(file), madeFor);
-    EXPECT_EQ(contents(file), before);  // read without writing anything
-    EXPECT_FALSE(sideFilesExist(file));
+    EXPECT_EQ(FileContents(file), before);  // read without writing anything
+    EXPECT_FALSE(SideFilesExist(file));
 
     // Today its register window would be empty; on the recorded date it is not.
     EXPECT_EQ(vouchersInWindow(file, today), 0);
@@ -197,7 +184,7 @@ TEST_F(Host, OnlyADemoDatabaseHasAProcessDate) {
     QFile(empty).open(QIODevice::WriteOnly);
     EXPECT_FALSE(demo::DemoProcessDate(empty).isValid());
     EXPECT_EQ(QFileInfo(empty).size(), 0);
-    EXPECT_FALSE(sideFilesExist(empty));
+    EXPECT_FALSE(SideFilesExist(empty));
 
     const QString schemaOnly = path("schema.db");
     {

@@ -1,6 +1,16 @@
 #include "tests/support/Fixtures.h"
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlField>
@@ -54,6 +64,66 @@ ModuleError RaisedBy(const std::function<void()>& action) {
     }
     ADD_FAILURE() << "expected a module error, but the action raised none";
     return ModuleError(0, QString(), QString());
+}
+
+QByteArray FileContents(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool SideFilesExist(const QString& file) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        if (QFileInfo::exists(file + QLatin1String(suffix))) return true;
+    return false;
+}
+
+bool RerunAsUnprivilegedUser() {
+    if (geteuid() != 0) return false;
+    const char* const name = "nobody";
+    const passwd* user = getpwnam(name);
+    if (!user) {
+        ADD_FAILURE() << "there is no user " << name << " to run this test as";
+        return true;
+    }
+    const uid_t uid = user->pw_uid;
+    const gid_t gid = user->pw_gid;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string program = QCoreApplication::applicationFilePath().toStdString();
+    std::string filter =
+        std::string("--gtest_filter=") + test->test_suite_name() + "." + test->name();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    if (child == 0) {  // only async-signal-safe calls until the exec
+        char* arguments[] = {program.data(), filter.data(), nullptr};
+        if (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0)
+            execv(program.c_str(), arguments);
+        _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) {
+        ADD_FAILURE() << "no child process to run this test as " << name;
+        return true;
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "run as " << name << ", this test failed (see its output above)"
+        << (WIFEXITED(status) && WEXITSTATUS(status) == 127
+                ? ", or could not start: can that user reach " + program + "?"
+                : std::string());
+    return true;
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) : previous_(qgetenv("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+    if (previous_.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", previous_);
+    tzset();
 }
 
 QVariant AsOnSqlite(const QSqlQuery& query, int column) {

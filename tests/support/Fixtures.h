@@ -34,6 +34,29 @@ void InstallTestGuards();
 // (naming the error that was expected) and an empty error comes back.
 ModuleError RaisedBy(const std::function<void()>& action);
 
+// A file's bytes; empty when it cannot be read.
+QByteArray FileContents(const QString& file);
+// Whether SQLite left a journal or a write-ahead log beside the file.
+bool SideFilesExist(const QString& file);
+
+// Root passes every permission check. Under root this runs the current test
+// again in a child process as the unprivileged user "nobody", whose result
+// becomes the test's, and returns true: the caller then returns at once.
+// Otherwise it returns false and the test goes on as the user it runs as.
+bool RerunAsUnprivilegedUser();
+
+// Sets the process's time zone for a scope and puts the previous one back.
+class ScopedTimeZone {
+  public:
+    explicit ScopedTimeZone(const char* zone);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+  private:
+    QByteArray previous_;
+};
+
 // Answers message boxes by their expected text, in order, and records every
 // one shown. A message whose text differs from the next expected one, or one
 // that appears when none is expected, fails the test; so does an expected

@@ -46,18 +46,12 @@ class LocalTimeVault : public clsVault {
 }  // namespace
 
 TEST_F(Lookups, TheFreezeDateIsACalendarDayInEveryTimeZone) {
-    const QByteArray zone = qgetenv("TZ");
-    qputenv("TZ", "Asia/Tokyo");  // east of UTC: local midnight is the day before in UTC
-    tzset();
+    // East of UTC: local midnight is the day before in UTC.
+    const ScopedTimeZone tokyo("Asia/Tokyo");
     ComRegistry::instance().overrideClass("Kestrel.clsVault", [] { return new LocalTimeVault(); });
     const QDateTime freeze(kProcessDate.addDays(-25), QTime(0, 0), Qt::UTC);
     EXPECT_TRUE(IsDateFrozen(freeze));  // a voucher dated on the freeze date is frozen
     EXPECT_FALSE(IsDateFrozen(freeze.addDays(1)));
-    if (zone.isNull())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", zone);
-    tzset();
 }
 
 TEST_F(Lookups, RatesAndSymbols) {

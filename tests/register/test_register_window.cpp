@@ -85,7 +85,8 @@ TEST_F(RegisterWindow, LoadSetsTheContextAndListsTheWindowOfDays) {
 }
 
 TEST_F(RegisterWindow, RightsLettersDecideTheCommands) {
-    // admin NED, clerk N, auditor no rights row, supervisor NE
+    // admin NED, clerk N, auditor no rights row, supervisor NE: one user's
+    // rights never reach the next
     struct Case {
         int user;
         bool add, edit, del;
@@ -102,6 +103,7 @@ TEST_F(RegisterWindow, RightsLettersDecideTheCommands) {
         const int r = rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "No"; });
         ASSERT_GT(r, 0);
         clickRow(r);
+        EXPECT_EQ(GStrFunctionRights.isEmpty(), c.user == 3);
         EXPECT_EQ(window_->cmdNew->isEnabled(), c.add);
         EXPECT_EQ(window_->CmdEdit->isEnabled(), c.edit);
         EXPECT_EQ(window_->CmdDelete->isEnabled(), c.del);

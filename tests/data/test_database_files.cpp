@@ -308,7 +308,9 @@ TEST_F(ReadOnlyDatabase, AFileOrFolderTheUserMayNotWriteOpensReadOnly) {
         window_.reset();
         connection_.reset();
         EXPECT_EQ(FileContents(copy), before) << locked.toStdString();
-        if (locked == folder) EXPECT_FALSE(SideFilesExist(copy));
+        if (locked == folder) {
+            EXPECT_FALSE(SideFilesExist(copy));
+        }
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir(folder).removeRecursively();
     }

@@ -38,13 +38,8 @@ class Numbering : public DemoDatabaseTest {
     int nextFreeId() {
         return scalar("select max(phPaymentID) + 1 from aHqPettyCashPaymentHeader").toInt();
     }
-    void clearDepartment(int department) {
-        exec(QStringLiteral("delete from aHqPettyCashPaymentHeader where phDepartmentID=%1")
-                 .arg(department));
-    }
-    void clearAccount(int account) {
-        exec(QStringLiteral("delete from aHqPettyCashPaymentHeader where phAccountID=%1")
-                 .arg(account));
+    void clearVouchersWhere(const QString& condition) {
+        exec("delete from aHqPettyCashPaymentHeader where " + condition);
     }
     // The highest running number after a prefix in a department of company 1.
     int highest(int department, int prefixLength) {
@@ -82,7 +77,7 @@ TEST_F(Numbering, NumbersStartAtOneAndFollowTheHighestReadAsANumber) {
         exec(prefix.isEmpty() ? "delete from aPrefix where InterfaceID=7517 and DepartmentId=3"
                               : "update aPrefix set Prefix='PCP' where InterfaceID=7517 and "
                                 "DepartmentId=3 and FinancialId=2");
-        clearDepartment(3);
+        clearVouchersWhere("phDepartmentID=3");
         setContext(1, 1, 3);
         EXPECT_EQ(VoucherStore::NextPaymentNo(3), prefix + "1");
         const int id = nextFreeId();
@@ -103,7 +98,7 @@ TEST_F(Numbering, TheIdIsOneMoreThanTheCompanysHighest) {
 // A year's references run on from the last of that year, for each account and
 // company: a voucher keyed into the previous year neither restarts nor repeats them.
 TEST_F(Numbering, ReferencesRunPerAccountCompanyAndFinancialYear) {
-    clearAccount(104);  // its first reference is 0001
+    clearVouchersWhere("phAccountID=104");  // its first reference is 0001
     for (int year : {2, 1, 2, 2, 2})
         for (const auto& [company, account, code] :
              {std::tuple{1, 101, "PC01"}, {1, 104, "BK01"}, {2, 301, "PC01"}}) {
@@ -126,7 +121,7 @@ TEST_F(Numbering, ReferencesRunPerAccountCompanyAndFinancialYear) {
 }
 
 TEST_F(Numbering, ReferencesCountOnPastNineAndPastNineThousandNineHundredNinetyNine) {
-    clearAccount(104);
+    clearVouchersWhere("phAccountID=104");
     const int id = nextFreeId();
     addVoucher(1, id, 1, "ADM/900", 104, "PCP/2026/BK01-0009");
     EXPECT_EQ(VoucherStore::MakeReference(104), "PCP/2026/BK01-0010");
@@ -182,17 +177,16 @@ TEST_F(Numbering, TheDatabaseRefusesASecondVoucherWithTheSameNumberOrReference) 
     const int id = nextFreeId();
     addVoucher(1, id, 1, "ADM/900", 101, "PCP/2026/PC01-9000");
     QSqlQuery q(plainDb());
-    EXPECT_FALSE(q.exec(QStringLiteral("insert into aHqPettyCashPaymentHeader (phPaymentID, "
-                                       "phCompanyID, phFinancialID, phDepartmentID, phPaymentNo, "
-                                       "phPaymentdate, phAccountID, phReferenceno, phAmount) "
-                                       "values (%1, 1, 2, 1, 'ADM/900', '20261120', 101, 'r', 1)")
-                            .arg(id + 1)));
-    EXPECT_FALSE(q.exec(QStringLiteral("insert into aHqPettyCashPaymentHeader (phPaymentID, "
-                                       "phCompanyID, phFinancialID, phDepartmentID, phPaymentNo, "
-                                       "phPaymentdate, phAccountID, phReferenceno, phAmount) "
-                                       "values (%1, 1, 2, 1, 'ADM/901', '20261120', 101, "
-                                       "'PCP/2026/PC01-9000', 1)")
-                            .arg(id + 1)));
+    for (const auto& [number, reference] :
+         {std::pair{"ADM/900", "r"}, std::pair{"ADM/901", "PCP/2026/PC01-9000"}})
+        EXPECT_FALSE(q.exec(QStringLiteral("insert into aHqPettyCashPaymentHeader (phPaymentID, "
+                                           "phCompanyID, phFinancialID, phDepartmentID, "
+                                           "phPaymentNo, phPaymentdate, phAccountID, "
+                                           "phReferenceno, phAmount) values (%1, 1, 2, 1, '%2', "
+                                           "'20261120', 101, '%3', 1)")
+                                .arg(id + 1)
+                                .arg(QLatin1String(number), QLatin1String(reference))))
+            << number;
     // Another company may use both.
     addVoucher(2, id, 4, "ADM/900", 101, "PCP/2026/PC01-9000");
 }
@@ -310,7 +304,7 @@ TEST_F(Numbering, ThePrefixTestSeeksTheIndexAndStillDecides) {
     exec(
         "update aPrefix set Prefix='A''B' where InterfaceID=7517 and DepartmentId=3 and "
         "FinancialId=2");
-    clearDepartment(3);
+    clearVouchersWhere("phDepartmentID=3");
     setContext(1, 1, 3);
     const int id = nextFreeId();
     addVoucher(1, id, 3, "A''B1", 101, "x1");

@@ -8,9 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,22 +31,6 @@ void writeFile(const QString& file, const QByteArray& bytes) {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-// Statements on a plain SQLite connection of the test's own (not the module's).
-void runPlain(const QString& file, const QStringList& statements) {
-    const QString name = QStringLiteral("pcp-test-files");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        ASSERT_TRUE(db.open());
-        for (const QString& sql : statements) {
-            QSqlQuery q(db);
-            EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
 }
 
 // The sqlite3 shell as another program on the file: it opens it, runs the
@@ -115,8 +96,8 @@ TEST_F(DatabaseFiles, AFolderOrAnEmptyShortOrTextFileIsRefusedUntouched) {
 
 TEST_F(DatabaseFiles, AForeignDatabaseIsRefusedNamingEverythingItLacks) {
     const QString file = path("contacts.db");
-    runPlain(file, {"create table contacts (id integer primary key, name text)",
-                    "insert into contacts (name) values ('Karim')"});
+    PlainSqliteRows(file, {"create table contacts (id integer primary key, name text)",
+                           "insert into contacts (name) values ('Karim')"});
     expectRefused(
         file,
         notPettyCash(file,
@@ -130,16 +111,16 @@ TEST_F(DatabaseFiles, AForeignDatabaseIsRefusedNamingEverythingItLacks) {
 
 TEST_F(DatabaseFiles, ADatabaseMissingSomeTablesIsRefusedNamingThem) {
     const QString file = demoCopy("partial.db");
-    runPlain(file, {"drop view vwnoncontrolaccounts", "drop table ausers",
-                    "drop table KRVjournalheader"});
+    PlainSqliteRows(file, {"drop view vwnoncontrolaccounts", "drop table ausers",
+                           "drop table KRVjournalheader"});
     expectRefused(file, notPettyCash(file,
                                      "it has no tables aUsers, KRVjournalheader and no view "
                                      "vwnoncontrolaccounts."));
     // One table missing: named in the singular.
-    runPlain(file,
-             {"drop table aPrefix", "create view vwnoncontrolaccounts as select 1 as Accountid",
-              "create table ausers (UserID integer)",
-              "create table KRVjournalheader (companyid integer)"});
+    PlainSqliteRows(
+        file, {"drop table aPrefix", "create view vwnoncontrolaccounts as select 1 as Accountid",
+               "create table ausers (UserID integer)",
+               "create table KRVjournalheader (companyid integer)"});
     expectRefused(file, notPettyCash(file, "it has no table aPrefix."));
 }
 
@@ -163,7 +144,8 @@ TEST_F(DatabaseFiles, ADamagedDatabaseIsRefusedUntouched) {
 
 TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem) {
     const QString file = demoCopy("suite.db");
-    runPlain(file, {"drop table aErrorLog", "drop table aUserTrail", "drop table aGridLayout"});
+    PlainSqliteRows(file,
+                    {"drop table aErrorLog", "drop table aUserTrail", "drop table aGridLayout"});
     AdoConnection connection;
     connection.Open(sqliteSource(file));
     EXPECT_FALSE(connection.ReadOnly());
@@ -172,23 +154,9 @@ TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem)
     // The same columns as the demo schema has.
     const QString reference = demoCopy("reference.db");
     auto columns = [](const QString& db, const QString& table) {
-        QStringList out;
-        const QString name = QStringLiteral("pcp-test-columns");
-        {
-            QSqlDatabase c = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            c.setDatabaseName(db);
-            EXPECT_TRUE(c.open());
-            QSqlQuery q(c);
-            EXPECT_TRUE(q.exec(QStringLiteral("select name, type, \"notnull\", pk from "
-                                              "pragma_table_info('%1')")
-                                   .arg(table)));
-            while (q.next())
-                out << QStringLiteral("%1 %2 %3 %4")
-                           .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                q.value(3).toString());
-        }
-        QSqlDatabase::removeDatabase(name);
-        return out;
+        return PlainSqliteRows(db, {QStringLiteral("select name, type, \"notnull\", pk from "
+                                                   "pragma_table_info('%1')")
+                                        .arg(table)});
     };
     for (const QString table : {"aErrorLog", "aUserTrail", "aGridLayout"}) {
         EXPECT_FALSE(columns(reference, table).isEmpty());
@@ -275,7 +243,7 @@ TEST_F(ReadOnlyDatabase, AForcedReadOnlyConnectionShowsTheRegisterAndRefusesWrit
 
 TEST_F(ReadOnlyDatabase, AReadOnlyDatabaseWithoutTheLocalComponentsTablesStillLoads) {
     connection_.reset();
-    runPlain(dbPath(), {"drop table aGridLayout", "drop table aUserTrail"});
+    PlainSqliteRows(dbPath(), {"drop table aGridLayout", "drop table aUserTrail"});
     reopenCopy(";Mode=ReadOnly");
     open();
     EXPECT_EQ(ids().join(u','), registerQueryIds());

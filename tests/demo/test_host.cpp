@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include "demo/DemoDatabase.h"
@@ -47,21 +46,12 @@ HostRun runHost(const QStringList& arguments, const QString& platform = QString(
 
 // Vouchers of company 1 in the register's 30-day window before a process date.
 int vouchersInWindow(const QString& file, const QDate& processDate) {
-    const QString name = QStringLiteral("pcp-test-window");
-    int count = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        EXPECT_TRUE(db.open());
-        QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(QStringLiteral("select count(*) from aHqPettyCashPaymentHeader where "
-                                          "phCompanyID=1 and phFinancialID=2 and "
-                                          "phPaymentdate>='%1'")
-                               .arg(demo::DateText(processDate.addDays(-30)))));
-        if (q.next()) count = q.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return count;
+    return PlainSqliteRows(file, {QStringLiteral("select count(*) from aHqPettyCashPaymentHeader "
+                                                 "where phCompanyID=1 and phFinancialID=2 and "
+                                                 "phPaymentdate>='%1'")
+                                      .arg(demo::DateText(processDate.addDays(-30)))})
+        .value(0)
+        .toInt();
 }
 
 }  // namespace

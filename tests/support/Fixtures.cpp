@@ -77,6 +77,28 @@ bool SideFilesExist(const QString& file) {
     return false;
 }
 
+QStringList PlainSqliteRows(const QString& file, const QStringList& statements) {
+    const QString name = QStringLiteral("pcp-test-plain-sqlite");
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        EXPECT_TRUE(db.open()) << file.toStdString();
+        for (const QString& sql : statements) {
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(sql))
+                << sql.toStdString() << ": " << q.lastError().text().toStdString();
+            for (rows.clear(); q.next();) {
+                QStringList columns;
+                for (int i = 0; i < q.record().count(); ++i) columns << q.value(i).toString();
+                rows << columns.join(u' ');
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return rows;
+}
+
 bool RerunAsUnprivilegedUser() {
     if (geteuid() != 0) return false;
     const passwd* user = getpwnam("nobody");

@@ -39,6 +39,11 @@ QByteArray FileContents(const QString& file);
 // Whether SQLite left a journal or a write-ahead log beside the file.
 bool SideFilesExist(const QString& file);
 
+// Runs the statements on a plain SQLite connection of the test's own to the
+// file (not the module's): the rows of the last, each its columns' text
+// joined by spaces.
+QStringList PlainSqliteRows(const QString& file, const QStringList& statements);
+
 // Root passes every permission check. Under root this runs the current test
 // again in a child process as the unprivileged user "nobody", whose result
 // becomes the test's, and returns true: the caller then returns at once.

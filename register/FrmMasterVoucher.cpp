@@ -122,14 +122,14 @@ void FrmMaster::LoadVoucherLines() {
         const int item = lines->add(QString::number(i));
         GObjVault.set("strTableName", QStringLiteral("aAccountMaster where AccountID=") +
                                           Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
-        lines->setSubItem(item, 1,
+        lines->setColumnValue(item, LineColumn::kAccountName,
                           Text(GObjVault.call("fnReturnField", {QStringLiteral("AccountDesc")})));
-        lines->setSubItem(item, 2, Text(rs.Fields(QStringLiteral("pdDescription"))));
+        lines->setColumnValue(item, LineColumn::kDescription, Text(rs.Fields(QStringLiteral("pdDescription"))));
         // As stored: 12.5 reads "12.5", 33.333 "33.333"; no decimal is added or lost.
-        lines->setSubItem(item, 3, NumberText(CDec(rs.Fields(QStringLiteral("pdAmount")))));
-        lines->setSubItem(item, 4, Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
-        lines->setSubItem(item, 5, Text(rs.Fields(QStringLiteral("pdExRate"))));
-        lines->setSubItem(item, 6, QStringLiteral("0"));
+        lines->setColumnValue(item, LineColumn::kAmount, NumberText(CDec(rs.Fields(QStringLiteral("pdAmount")))));
+        lines->setColumnValue(item, LineColumn::kAccountId, Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
+        lines->setColumnValue(item, LineColumn::kRate, Text(rs.Fields(QStringLiteral("pdExRate"))));
+        lines->setColumnValue(item, LineColumn::kAgreement, QStringLiteral("0"));
     }
     rs.Close();
 }

@@ -45,6 +45,13 @@ HostRun runHost(const QStringList& arguments, const QString& platform = QString(
 }
 
 // Vouchers of company 1 in the register's 30-day window before a process date.
+// The host, run with the arguments, ends with exit code 1 and this message.
+void expectRefusal(const QStringList& arguments, const QString& message) {
+    const HostRun run = runHost(arguments, QStringLiteral("offscreen"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("pettycash: ") + message)) << run.err.toStdString();
+}
+
 int vouchersInWindow(const QString& file, const QDate& processDate) {
     return PlainSqliteRows(file, {QStringLiteral("select count(*) from aHqPettyCashPaymentHeader "
                                                  "where phCompanyID=1 and phFinancialID=2 and "
@@ -62,39 +69,30 @@ class Host : public ::testing::Test {
     QTemporaryDir dir_;
 };
 
-TEST_F(Host, HelpPrintsTheOptionsWithoutADisplay) {
-    const HostRun run = runHost({"--help"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+TEST_F(Host, HelpAndVersionPrintWithoutADisplay) {
+    const HostRun help = runHost({"--help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err.toStdString();
     for (const char* text :
          {"Usage:", "--database <file>", "--odbc <connection>", "--process-date <date>",
           "--version", "made for", "FreeTDS", "SQLite ODBC driver"})
-        EXPECT_TRUE(run.out.simplified().contains(QLatin1String(text))) << text;
-}
-
-TEST_F(Host, VersionPrintsTheProjectVersionWithoutADisplay) {
-    const HostRun run = runHost({"--version"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.trimmed(), QStringLiteral("PettyCash " PCP_VERSION));
+        EXPECT_TRUE(help.out.simplified().contains(QLatin1String(text))) << text;
+    const HostRun version = runHost({"--version"});
+    EXPECT_EQ(version.exitCode, 0) << version.err.toStdString();
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("PettyCash " PCP_VERSION));
 }
 
 TEST_F(Host, ABadArgumentIsReportedByName) {
-    const HostRun run = runHost({"--company", "seven"}, "offscreen");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(
-        "pettycash: --company must be a whole number from 1 to 32767, not \"seven\".\n"))
-        << run.err.toStdString();
+    expectRefusal({"--company", "seven"},
+                  "--company must be a whole number from 1 to 32767, not \"seven\".\n");
 }
 
 TEST_F(Host, AFileThatIsNotAPettyCashDatabaseIsRefusedUntouched) {
     const QString file = path("empty.db");
     QFile(file).open(QIODevice::WriteOnly);
-    const HostRun run = runHost({"--database", file, "--process-date", "2026-11-20"}, "offscreen");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(
-        QStringLiteral("pettycash: The database could not be opened: The file \"%1\" is not a "
-                       "petty cash database: it is empty.")
-            .arg(file)))
-        << run.err.toStdString();
+    expectRefusal({"--database", file, "--process-date", "2026-11-20"},
+                  QStringLiteral("The database could not be opened: The file \"%1\" is not a "
+                                 "petty cash database: it is empty.")
+                      .arg(file));
     EXPECT_EQ(QFileInfo(file).size(), 0);
     EXPECT_FALSE(SideFilesExist(file));
 }
@@ -102,13 +100,10 @@ TEST_F(Host, AFileThatIsNotAPettyCashDatabaseIsRefusedUntouched) {
 TEST_F(Host, ADemoDatabaseThatCannotBeMadeSaysWhy) {
     QFile(path("plain-file")).open(QIODevice::WriteOnly);
     const QString file = path("plain-file/demo/demo.db");
-    const HostRun run = runHost({"--database", file}, "offscreen");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(
-        QStringLiteral("pettycash: The demo database could not be created: the folder \"%1\" "
-                       "could not be made.")
-            .arg(path("plain-file/demo"))))
-        << run.err.toStdString();
+    expectRefusal({"--database", file},
+                  QStringLiteral("The demo database could not be created: the folder \"%1\" "
+                                 "could not be made.")
+                      .arg(path("plain-file/demo")));
 }
 
 TEST_F(Host, EveryFailureToMakeTheDemoDatabaseSaysWhy) {

@@ -153,12 +153,9 @@ TEST_F(Numbering, AnotherCompanysVouchersWithTheSameIdsLeaveTheReferenceAlone) {
 TEST_F(Numbering, AUserOfAllDepartmentsNumbersEachDepartmentInItsOwnSeries) {
     setContext(1, 1, 0);
     const int adm = highest(1, 4), ops = highest(2, 4);
-    VoucherHeader first = newVoucher(1, 101);
-    save(first);
-    VoucherHeader second = newVoucher(2, 101);
-    save(second);
-    VoucherHeader third = newVoucher(1, 102);
-    save(third);
+    VoucherHeader first = newVoucher(1, 101), second = newVoucher(2, 101),
+                  third = newVoucher(1, 102);
+    for (VoucherHeader* h : {&first, &second, &third}) save(*h);
     EXPECT_EQ(first.paymentNo, QStringLiteral("ADM/%1").arg(adm + 1));
     EXPECT_EQ(second.paymentNo, QStringLiteral("OPS/%1").arg(ops + 1));
     EXPECT_EQ(third.paymentNo, QStringLiteral("ADM/%1").arg(adm + 2));

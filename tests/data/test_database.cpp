@@ -84,28 +84,6 @@ void addHeader(AdoConnection* con, int id, const std::vector<std::pair<QString, 
     rs.Update();
 }
 
-// Sets an environment variable for a test and puts it back afterwards.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value, 1);
-        tzset();
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-        tzset();
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // The process's character set for the length of a test.
 class ScopedCtype {
   public:
@@ -225,7 +203,7 @@ TEST_P(Database, CommitKeepsRollbackDiscardsAndClosingRollsBack) {
 // Stored as SQLite keeps them (amounts REAL, dates as 'yyyymmdd[ hh:mm:ss]'
 // text) and read back on the same calendar day however far east the clock is.
 TEST_P(Database, AddNewStoresTypedColumnsAndDatesReadBackAsTheSameDay) {
-    const ScopedEnv farEast("TZ", "Pacific/Kiritimati");  // UTC+14: a shift would change the day
+    const ScopedTimeZone farEast("Pacific/Kiritimati");  // UTC+14: a shift would change the day
     addHeader(db(), 500,
               {{"phDepartmentID", 2},
                {"phPaymentNo", "OPS/500"},
@@ -552,7 +530,7 @@ TEST_P(Odbc, ATransactionTakesTheWriteLockAtOnceAndALockedDatabaseIsBusy) {
 }
 
 TEST_P(Odbc, DatesReadAndCompareAsOnTheEmbeddedConnection) {
-    const ScopedEnv farEast("TZ", "Pacific/Kiritimati");  // UTC+14: a shift would change the day
+    const ScopedTimeZone farEast("Pacific/Kiritimati");  // UTC+14: a shift would change the day
     const QString demo =
         "select phPaymentID, phPaymentdate, phUpdateTime from aHqPettyCashPaymentHeader "
         "where phCompanyID=1 order by phPaymentID";

@@ -94,8 +94,12 @@ TEST(TranslatorText, EachDatabaseGetsItsOwnText) {
          "length(rtrim(x)), chr(65)"},
     };
     for (const Case& c : cases) {
-        if (c.sqlite) EXPECT_EQ(TranslateTsqlToSqlite(c.tsql), c.sqlite) << c.tsql;
-        if (c.postgres) EXPECT_EQ(TranslateTsqlToPostgres(c.tsql), c.postgres) << c.tsql;
+        if (c.sqlite) {
+            EXPECT_EQ(TranslateTsqlToSqlite(c.tsql), c.sqlite) << c.tsql;
+        }
+        if (c.postgres) {
+            EXPECT_EQ(TranslateTsqlToPostgres(c.tsql), c.postgres) << c.tsql;
+        }
     }
 }
 

@@ -321,7 +321,9 @@ TEST_F(Numbering, ThePrefixTestSeeksTheIndexAndStillDecides) {
     EXPECT_TRUE(count.contains(range)) << count.toStdString();
     QSqlQuery plan(plainDb());
     // The demo is small enough for a scan: the server is asked whether it can seek.
-    if (OnPostgres()) ASSERT_TRUE(plan.exec("set enable_seqscan = off"));
+    if (OnPostgres()) {
+        ASSERT_TRUE(plan.exec("set enable_seqscan = off"));
+    }
     ASSERT_TRUE(plan.exec(
         QString(OnPostgres() ? "explain " : "explain query plan ") +
         "select count(phPaymentNo) from aHqPettyCashPaymentHeader where phDepartmentID =3 and "

@@ -90,7 +90,7 @@ TEST_F(DatabaseFiles, AFolderOrAnEmptyShortOrTextFileIsRefusedUntouched) {
     writeFile(path("short.db"), QByteArray("SQLite format 3\0", 16));
     writeFile(path("notes.db"), "Petty cash float: 500.000\nCounted on Thursday by the cashier.\n");
     expectRefused(path("empty.db"), notPettyCash(path("empty.db"), "it is empty."));
-    for (const QString file : {path("short.db"), path("notes.db")})
+    for (const QString& file : {path("short.db"), path("notes.db")})
         expectRefused(file, notPettyCash(file, "it is not a database file."));
 }
 
@@ -125,7 +125,7 @@ TEST_F(DatabaseFiles, ADatabaseMissingSomeTablesIsRefusedNamingThem) {
 }
 
 TEST_F(DatabaseFiles, AMissingFileIsNotCreated) {
-    for (const QString file : {path("nowhere.db"), path("no/folder/x.db")})
+    for (const QString& file : {path("nowhere.db"), path("no/folder/x.db")})
         expectRefused(file, QStringLiteral("The database file \"%1\" does not exist.").arg(file));
 }
 
@@ -255,7 +255,7 @@ TEST_F(ReadOnlyDatabase, AReadOnlyDatabaseWithoutTheLocalComponentsTablesStillLo
 // refused and the file is left as it was (in a locked folder, with nothing
 // beside it).
 TEST_F(ReadOnlyDatabase, AFileOrFolderTheUserMayNotWriteOpensReadOnly) {
-    if (RerunAsUnprivilegedUser()) return;
+    if (RerunWithoutPermissionOverride()) return;
     const QString listed = registerQueryIds();
     connection_.reset();
     const QString folder = dir_.filePath(QStringLiteral("shared"));

@@ -107,7 +107,7 @@ TEST_F(Host, ADemoDatabaseThatCannotBeMadeSaysWhy) {
 }
 
 TEST_F(Host, EveryFailureToMakeTheDemoDatabaseSaysWhy) {
-    if (RerunAsUnprivilegedUser()) return;  // a locked folder does not stop root
+    if (RerunWithoutPermissionOverride()) return;  // a locked folder does not stop root
     QString error;
     const QString made = path("made.db");
     ASSERT_TRUE(demo::CreateDemoDatabase(made, QDate(2026, 11, 20), &error));

@@ -95,10 +95,11 @@ TEST_F(RegisterWindow, RightsLettersDecideTheCommands) {
                           Case{3, false, false, false}, Case{4, true, true, false}}) {
         SCOPED_TRACE(c.user);
         reopen(c.user, c.user == 2 ? 1 : 0);
-        if (c.user == 2)  // a department's user sees only the department's vouchers
+        if (c.user == 2) {  // a department's user sees only the department's vouchers
             EXPECT_EQ(ids(), idsOf("select phPaymentID from aHqPettyCashPaymentHeader where "
                                    "phCompanyID=1 and phDepartmentID=1 and phFinancialID=2 and "
                                    "phPaymentdate >= '20261021' order by phPaymentID"));
+        }
         // on a voucher that may be cancelled
         const int r = rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "No"; });
         ASSERT_GT(r, 0);

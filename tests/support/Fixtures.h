@@ -44,11 +44,12 @@ bool SideFilesExist(const QString& file);
 // joined by spaces.
 QStringList PlainSqliteRows(const QString& file, const QStringList& statements);
 
-// Root passes every permission check. Under root this runs the current test
-// again in a child process as the unprivileged user "nobody", whose result
-// becomes the test's, and returns true: the caller then returns at once.
-// Otherwise it returns false and the test goes on as the user it runs as.
-bool RerunAsUnprivilegedUser();
+// Root passes every permission check (CAP_DAC_OVERRIDE). Under root this runs
+// the current test again in a child process without that override (still
+// root, so the build folder stays in reach, but held to the files' modes),
+// whose result becomes the test's, and returns true: the caller then returns
+// at once. Otherwise it returns false and the test goes on where it is.
+bool RerunWithoutPermissionOverride();
 
 // Sets the process's time zone for a scope and puts the previous one back.
 class ScopedTimeZone {

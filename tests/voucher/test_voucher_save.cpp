@@ -250,7 +250,9 @@ TEST_F(VoucherSave, AnEditOfAVoucherChangedMeanwhileIsRefusedAndKeptOnScreen) {
             QTest::mouseClick(form.cmdOk, Qt::LeftButton);
             EXPECT_TRUE(form.isVisible());
             // The register shows the voucher as another workstation left it.
-            if (c.shownYes) EXPECT_EQ(grid()->textMatrix(row, c.shownYes), "Yes");
+            if (c.shownYes) {
+                EXPECT_EQ(grid()->textMatrix(row, c.shownYes), "Yes");
+            }
             EXPECT_EQ(form.txtPayee->text(), "Changed meanwhile");
             EXPECT_EQ(dumpAll(), before);
             leaveUnsaved(form);

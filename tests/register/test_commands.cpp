@@ -47,15 +47,8 @@ void type(QWidget* w, const QString& text) {
 
 class Commands : public RegisterTest {
   protected:
-    QString cell(int r, int c) const { return grid()->textMatrix(r, c); }
     QDateTime freezeDate() { return GetAccountsFreezeDate().toDateTime(); }
 
-    // The newest row matching the test, from the bottom of the grid.
-    int rowWhere(const std::function<bool(int)>& test) const {
-        for (int r = grid()->rows() - 1; r >= 1; --r)
-            if (test(r)) return r;
-        return 0;
-    }
     // A voucher Delete may cancel: neither cancelled, posted nor frozen; not the last row.
     int openRow() {
         const QDateTime freeze = freezeDate();

@@ -40,16 +40,7 @@ Buttons buttonsOf(FrmMaster* w) {
 
 }  // namespace
 
-class RegisterWindow : public RegisterTest {
-  protected:
-    // The first row (from the bottom, where the newest are) matching a condition on the cells.
-    int rowWhere(std::function<bool(int)> test) {
-        for (int r = grid()->rows() - 1; r >= 1; --r)
-            if (test(r)) return r;
-        return 0;
-    }
-    QString cell(int r, int c) { return grid()->textMatrix(r, c); }
-};
+class RegisterWindow : public RegisterTest {};
 
 TEST_F(RegisterWindow, LoadSetsTheContextAndListsTheWindowOfDays) {
     FrmMaster* w = open();

@@ -35,6 +35,16 @@ FlexGrid* RegisterTest::grid() const {
     return window_->flexMaster;
 }
 
+QString RegisterTest::cell(int r, int c) const {
+    return grid()->textMatrix(r, c);
+}
+
+int RegisterTest::rowWhere(const std::function<bool(int)>& test) const {
+    for (int r = grid()->rows() - 1; r >= 1; --r)
+        if (test(r)) return r;
+    return 0;
+}
+
 void RegisterTest::clickRow(int row, int col) {
     FlexGrid* g = grid();
     g->syncView();

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QSqlDatabase>
+#include <functional>
 #include <memory>
 
 #include "register/FrmMaster.h"
@@ -29,6 +30,9 @@ class RegisterTest : public DemoDatabaseTest {
     QStringList ids() const { return column(0); }
 
     FlexGrid* grid() const;
+    QString cell(int r, int c) const;
+    // The newest row matching the test, from the bottom of the grid; 0 for none.
+    int rowWhere(const std::function<bool(int)>& test) const;
     std::unique_ptr<FrmMaster> window_;
 };
 

@@ -61,13 +61,6 @@ QString repeatedShortcutLetters(const QWidget* window) {
 class VoucherEntry : public VoucherTest {
   protected:
     int vouchers() { return scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(); }
-    QString cell(int r, int c) const { return grid()->textMatrix(r, c); }
-    // The newest row matching the test, from the bottom of the grid.
-    int rowWhere(const std::function<bool(int)>& test) const {
-        for (int r = grid()->rows() - 1; r >= 1; --r)
-            if (test(r)) return r;
-        return 0;
-    }
     int rowOfId(const QString& id) const {
         return rowWhere([&](int r) { return cell(r, 0) == id; });
     }

@@ -24,35 +24,46 @@ void execOrThrow(QSqlDatabase& db, const QString& sql, const QString& source) {
 // count and highest number then read only the vouchers under their prefix
 // instead of the department's whole year. The function test stays and
 // decides. `top` is a character that sorts after any other the column holds.
-QString WithPrefixRanges(const QString& sql, const QString& function, const QString& top) {
-    const QRegularExpression test(
-        QStringLiteral("(?<![\\w.])%1\\((\\w+),(\\d+)\\) ?= ?'((?:[^']|'')*)'").arg(function));
-    QString out;
-    qsizetype from = 0;
-    for (auto it = test.globalMatch(sql); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        const QString column = m.captured(1), text = m.captured(3);
-        out += sql.mid(from, m.capturedStart() - from);
-        from = m.capturedEnd();
-        const bool inLiteral = sql.left(m.capturedStart()).count(u'\'') % 2 == 1;
-        if (inLiteral || QString(text).replace(QStringLiteral("''"), QStringLiteral("'")).size() !=
-                             m.captured(2).toInt()) {
-            out += m.captured(0);
-            continue;
+// Made once per dialect: every statement passes through it.
+class PrefixRanges {
+  public:
+    PrefixRanges(const QString& function, QString top)
+        : test_(QStringLiteral("(?<![\\w.])%1\\((\\w+),(\\d+)\\) ?= ?'((?:[^']|'')*)'")
+                    .arg(function)),
+          top_(std::move(top)) {}
+
+    QString operator()(const QString& sql) const {
+        QString out;
+        qsizetype from = 0;
+        for (auto it = test_.globalMatch(sql); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            const QString column = m.captured(1), text = m.captured(3);
+            out += sql.mid(from, m.capturedStart() - from);
+            from = m.capturedEnd();
+            const bool inLiteral = sql.left(m.capturedStart()).count(u'\'') % 2 == 1;
+            if (inLiteral ||
+                QString(text).replace(QStringLiteral("''"), QStringLiteral("'")).size() !=
+                    m.captured(2).toInt()) {
+                out += m.captured(0);
+                continue;
+            }
+            const QString literal = u'\'' + text + u'\'';
+            out += QStringLiteral("(%1 >= %2 and %1 < %2 || %3 and %4)")
+                       .arg(column, literal, top_, m.captured(0));
         }
-        const QString literal = u'\'' + text + u'\'';
-        out += QStringLiteral("(%1 >= %2 and %1 < %2 || %3 and %4)")
-                   .arg(column, literal, top, m.captured(0));
+        return out + sql.mid(from);
     }
-    return out + sql.mid(from);
-}
+
+  private:
+    const QRegularExpression test_;
+    const QString top_;
+};
 
 class SqliteDialect final : public SqlDialect {
   public:
     QString name() const override { return QStringLiteral("SQLite"); }
     QString translate(const QString& tsql) const override {
-        return WithPrefixRanges(TranslateTsqlToSqlite(tsql), QStringLiteral("pcp_left"),
-                                QStringLiteral("char(1114111)"));
+        return withPrefixRanges_(TranslateTsqlToSqlite(tsql));
     }
 
     QVariant toStorage(const QVariant& value) const override {
@@ -94,6 +105,10 @@ class SqliteDialect final : public SqlDialect {
             execOrThrow(db, QStringLiteral("PRAGMA journal_mode=WAL"), source);
         execOrThrow(db, QStringLiteral("PRAGMA synchronous=NORMAL"), source);
     }
+
+  private:
+    const PrefixRanges withPrefixRanges_{QStringLiteral("pcp_left"),
+                                         QStringLiteral("char(1114111)")};
 };
 
 class SqlServerDialect final : public SqlDialect {
@@ -124,10 +139,8 @@ class SqlServerDialect final : public SqlDialect {
 class PostgresDialect final : public SqlDialect {
   public:
     QString name() const override { return QStringLiteral("PostgreSQL"); }
-    // U+FFFF sorts after every other character in the ICU root collation.
     QString translate(const QString& tsql) const override {
-        return WithPrefixRanges(TranslateTsqlToPostgres(tsql), QStringLiteral("left"),
-                                QStringLiteral("chr(65535)"));
+        return withPrefixRanges_(TranslateTsqlToPostgres(tsql));
     }
     QVariant toStorage(const QVariant& value) const override {
         if (!value.isValid() || value.isNull()) return QVariant();
@@ -155,6 +168,8 @@ class PostgresDialect final : public SqlDialect {
     bool codesAreSqlStates() const override { return true; }
 
   private:
+    // U+FFFF sorts after every other character in the ICU root collation.
+    const PrefixRanges withPrefixRanges_{QStringLiteral("left"), QStringLiteral("chr(65535)")};
     // The key of the module's advisory lock: "PCP" and the voucher tables' number.
     static constexpr qint64 kVoucherLockKey = 0x504350'0001;
 };

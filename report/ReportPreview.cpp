@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QLabel>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -60,9 +61,16 @@ ReportPreview::ReportPreview(QWidget* owner, std::shared_ptr<const ReportDocumen
 
 ReportPreview::~ReportPreview() = default;
 
-QAction* ReportPreview::makeAction(const char* name, const QString& text, bool shown) {
+// The tooltip names the action and its first key as this platform writes it.
+QAction* ReportPreview::makeAction(const char* name, const QString& text, const QString& tip,
+                                   const QList<QKeySequence>& keys, bool shown) {
     auto* a = new QAction(text, this);
     a->setObjectName(QLatin1String(name));
+    // A hidden action answers no keys: the window's settings left it out.
+    if (shown) a->setShortcuts(keys);
+    a->setToolTip(keys.isEmpty() ? tip
+                                 : tip + QStringLiteral(" (%1)").arg(
+                                             keys.front().toString(QKeySequence::NativeText)));
     a->setVisible(shown);
     return a;
 }
@@ -71,34 +79,49 @@ void ReportPreview::buildToolBar(const ReportWindowSettings& s) {
     QToolBar* bar = addToolBar(QStringLiteral("Preview"));
     bar->setObjectName(QStringLiteral("rptToolBar"));
     bar->setMovable(false);
-    const auto add = [&](const char* name, const QString& text, bool shown, auto slot) {
-        QAction* a = makeAction(name, text, shown);
+    using K = QKeySequence;
+    const auto add = [&](const char* name, const QString& text, const QString& tip,
+                         const QList<QKeySequence>& keys, bool shown, auto slot) {
+        QAction* a = makeAction(name, text, tip, keys, shown);
         bar->addAction(a);
+        // Toolbar buttons take no focus by default; keyboard users reach them with Tab.
+        bar->widgetForAction(a)->setFocusPolicy(Qt::TabFocus);
         connect(a, &QAction::triggered, this, slot);
         return a;
     };
-    add("actPrint", QStringLiteral("&Print..."), s.printBtn, [this] { print(); });
-    add("actPageSetup", QStringLiteral("Page &Setup..."), s.printSetupBtn, [this] { pageSetup(); });
-    add("actExport", QStringLiteral("Save as P&DF..."), s.exportBtn, [this] { exportAsPdf(); });
+    add("actPrint", QStringLiteral("&Print..."), QStringLiteral("Print"), K::keyBindings(K::Print),
+        s.printBtn, [this] { print(); });
+    add("actPageSetup", QStringLiteral("Page &Setup..."), QStringLiteral("Page Setup"), {},
+        s.printSetupBtn, [this] { pageSetup(); });
+    add("actExport", QStringLiteral("Save as P&DF..."), QStringLiteral("Save as PDF"),
+        K::keyBindings(K::Save), s.exportBtn, [this] { exportAsPdf(); });
     bar->addSeparator();
-    add("actFirst", QStringLiteral("|<"), s.navigationCtls, [this] { showPage(1); });
-    add("actPrevious", QStringLiteral("<"), s.navigationCtls,
+    // Page Up and Page Down stay the pages' own: they scroll, and the count follows.
+    add("actFirst", QStringLiteral("|<"), QStringLiteral("First Page"),
+        K::keyBindings(K::MoveToStartOfDocument), s.navigationCtls, [this] { showPage(1); });
+    add("actPrevious", QStringLiteral("<"), QStringLiteral("Previous Page"), {}, s.navigationCtls,
         [this] { showPage(view_->currentPage() - 1); });
-    add("actNext", QStringLiteral(">"), s.navigationCtls,
+    add("actNext", QStringLiteral(">"), QStringLiteral("Next Page"), {}, s.navigationCtls,
         [this] { showPage(view_->currentPage() + 1); });
-    add("actLast", QStringLiteral(">|"), s.navigationCtls,
+    add("actLast", QStringLiteral(">|"), QStringLiteral("Last Page"),
+        K::keyBindings(K::MoveToEndOfDocument), s.navigationCtls,
         [this] { showPage(view_->pageCount()); });
     pageLabel_ = new QLabel(this);
     pageLabel_->setObjectName(QStringLiteral("lblPage"));
     pageLabel_->setContentsMargins(8, 0, 8, 0);
     bar->addWidget(pageLabel_)->setVisible(s.pageCount);
     bar->addSeparator();
-    add("actZoomIn", QStringLiteral("Zoom &In"), s.zoomCtl, [this] { view_->zoomIn(); });
-    add("actZoomOut", QStringLiteral("Zoom &Out"), s.zoomCtl, [this] { view_->zoomOut(); });
-    add("actFitWidth", QStringLiteral("&Fit Width"), s.zoomCtl, [this] { view_->fitToWidth(); });
-    add("actRefresh", QStringLiteral("&Refresh"), s.refreshBtn, [this] { refresh(); });
+    add("actZoomIn", QStringLiteral("Zoom &In"), QStringLiteral("Zoom In"),
+        K::keyBindings(K::ZoomIn), s.zoomCtl, [this] { view_->zoomIn(); });
+    add("actZoomOut", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom Out"),
+        K::keyBindings(K::ZoomOut), s.zoomCtl, [this] { view_->zoomOut(); });
+    add("actFitWidth", QStringLiteral("&Fit Width"), QStringLiteral("Fit Width"), {}, s.zoomCtl,
+        [this] { view_->fitToWidth(); });
+    add("actRefresh", QStringLiteral("&Refresh"), QStringLiteral("Refresh"),
+        K::keyBindings(K::Refresh), s.refreshBtn, [this] { refresh(); });
     bar->addSeparator();
-    add("actClose", QStringLiteral("&Close"), s.closeBtn, [this] { close(); });
+    add("actClose", QStringLiteral("&Close"), QStringLiteral("Close"),
+        QList<K>{K(Qt::Key_Escape)} + K::keyBindings(K::Close), s.closeBtn, [this] { close(); });
 }
 
 QAction* ReportPreview::action(const QString& name) const {
@@ -129,6 +152,8 @@ void ReportPreview::present() {
     }
     raise();
     activateWindow();
+    // The pages take the keys first (scrolling); Tab goes on to the toolbar.
+    if (auto* pages = view_->findChild<QGraphicsView*>()) pages->setFocus(Qt::OtherFocusReason);
 }
 
 // Failures inside the window come after the run has ended: the user is told

@@ -7,6 +7,8 @@
 // owner does not block it) and stays open after the run, until the user or
 // its owner closes it.
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <QPrinter>
 #include <memory>
@@ -54,7 +56,8 @@ class ReportPreview : public QMainWindow {
 
   private:
     void buildToolBar(const ReportWindowSettings& settings);
-    QAction* makeAction(const char* name, const QString& text, bool shown);
+    QAction* makeAction(const char* name, const QString& text, const QString& tip,
+                        const QList<QKeySequence>& keys, bool shown);
     void print();
     void pageSetup();
     void exportAsPdf();

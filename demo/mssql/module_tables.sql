@@ -1,6 +1,7 @@
--- Installs the petty cash payments module's own two tables and their indexes
--- on a suite database (SQL Server). Run once per database; it leaves tables
--- that already exist alone. The suite's master tables are not touched.
+-- Installs the petty cash payments module's own two tables and their indexes,
+-- and the voucher print-out's view, on a suite database (SQL Server). Run
+-- once per database; it leaves tables and a view that already exist alone.
+-- The suite's master tables are not touched.
 
 IF OBJECT_ID(N'dbo.aHqPettyCashPaymentHeader', N'U') IS NULL
 BEGIN
@@ -68,4 +69,33 @@ BEGIN
     CONSTRAINT pkPettyCashPaymentDetails PRIMARY KEY (pdCompanyID, pdPaymentID, pdDetailID)
   );
 END;
+GO
+
+-- The voucher's print-out reads this view (reports/rptPCPayment.rpt names the
+-- columns it prints; the SQLite and PostgreSQL schemas define the same view).
+-- Made when the database has none. A view the suite already has is left as
+-- it is; without phUserName, the voucher's creator printed as "Prepared by",
+-- the print-out stops with error 20502, so the script says so here.
+IF OBJECT_ID(N'dbo.vwPCPaymentCheckList', N'V') IS NULL
+  EXEC(N'CREATE VIEW dbo.vwPCPaymentCheckList AS
+  SELECT h.phPaymentID, h.phCompanyID, c.CompanyName, h.phPaymentNo, h.phPaymentdate, h.phPayee,
+         h.phReferenceno, h.phRemarks, h.phAmount, h.phExRate, h.phCancel, h.phCancelRemarks,
+         h.phPosted, h.phUserName,
+         dm.DepartmentName, ca.AccountCode AS CashAccountCode, ca.AccountDesc AS CashAccountDesc,
+         cur.Symbol AS CashCurrency, cur.CurrencyName AS CashCurrencyName,
+         d.pdDetailID, da.AccountCode AS DebitAccountCode,
+         da.AccountDesc AS DebitAccountDesc, d.pdDescription, d.pdAmount, d.pdExRate,
+         dcur.Symbol AS DebitCurrency
+  FROM dbo.aHqPettyCashPaymentHeader h
+  JOIN dbo.aCompanyMaster c ON c.CompanyID = h.phCompanyID
+  LEFT JOIN dbo.aDepartmentMaster dm ON dm.DepartmentID = h.phDepartmentID
+  LEFT JOIN dbo.aAccountMaster ca ON ca.AccountID = h.phAccountID
+  LEFT JOIN dbo.aCurrencyMaster cur ON cur.CurrencyID = ca.CurrencyID
+  LEFT JOIN dbo.aHqPettyCashPaymentDetails d ON d.pdCompanyID = h.phCompanyID AND d.pdPaymentID = h.phPaymentID
+  LEFT JOIN dbo.aAccountMaster da ON da.AccountID = d.pdDebitAccountID
+  LEFT JOIN dbo.aCurrencyMaster dcur ON dcur.CurrencyID = da.CurrencyID');
+GO
+
+IF COL_LENGTH(N'dbo.vwPCPaymentCheckList', N'phUserName') IS NULL
+  RAISERROR(N'dbo.vwPCPaymentCheckList has no column phUserName (the voucher''s creator, printed as "Prepared by"): add h.phUserName to the view.', 16, 1);
 GO

@@ -10,11 +10,13 @@
 #include <QFileDialog>
 #include <QGraphicsView>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 
 #include "data/ModulePath.h"
 #include "data/Values.h"
@@ -178,14 +180,14 @@ class Report : public RegisterTest {
         return preview();
     }
     // The voucher as the control writes it to a PDF file, and the file's text.
-    QString printToPdf(int id, const QString& name) {
+    QString printToPdf(int id, const QString& name, const QString& user = "Administrator") {
         ReportControl control(nullptr);
         const ReportLogon logon = ReportDataSources::Load().logon();
         control.LogOnServer(logon.driver, logon.dataSource, logon.database, logon.user,
                             logon.password);
         control.setWindowTitle("Petty Cash Payment");
         control.setReportFileName(reportFile());
-        control.setParameterFields(0, "strUserName;Administrator;True");
+        control.setParameterFields(0, "strUserName;" + user + ";True");
         control.setReplaceSelectionFormula(
             QString(" {vwPCPaymentCheckList.phPaymentID}= %1").arg(id));
         control.setCompany(1);
@@ -315,7 +317,15 @@ TEST_F(Report, AVoucherInTwoCurrenciesPrintsAsAVoucherACashierSigns) {
     ASSERT_EQ(column(doc, "CashCurrency").front(), "AED");
     ASSERT_TRUE(column(doc, "DebitCurrency").contains("USD"));
 
-    const QString text = printToPdf(2, "voucher.pdf");
+    // Prepared by the clerk who keyed it; printed by whoever previews it.
+    exec(
+        "update aHqPettyCashPaymentHeader set phUserName='Mariam Clerk' where phCompanyID=1 and "
+        "phPaymentID=2");
+    const QString text = printToPdf(2, "voucher.pdf", "Omar Cashier");
+    EXPECT_TRUE(
+        text.contains(QRegularExpression(R"(Printed \d\d/\d\d/\d{4} \d\d:\d\d by Omar Cashier)")))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("Omar Cashier Prepared by"));
     const Decimal total = CDec(doc.data.rows.front().value(doc.data.column("phAmount")));
     for (const QString& expected :
          {QString("Harbourside Trading LLC"), QString("Voucher No. PRJ/1"),
@@ -323,7 +333,7 @@ TEST_F(Report, AVoucherInTwoCurrenciesPrintsAsAVoucherACashierSigns) {
           "Reference " + column(doc, "phReferenceno").front(),
           "Being " + column(doc, "phRemarks").front(),
           QString("TOTAL AED ") + Format(total, "#,##0.00"),
-          "UAE Dirham " + AmountInWords(total) + " only", QString("Administrator Prepared by"),
+          "UAE Dirham " + AmountInWords(total) + " only", QString("Mariam Clerk Prepared by"),
           QString("Approved by"), QString("Received by"), QString("Page 1 of 1")})
         EXPECT_TRUE(text.contains(expected))
             << expected.toStdString() << "\nin: " << text.toStdString();
@@ -394,6 +404,11 @@ TEST_F(Report, ManyLinesGoOnFurtherPagesUnderTheirHeadingsWithTheTotalAtTheEnd) 
         p->action(action)->trigger();
         EXPECT_EQ(p->pageText(), QString("Page %1 of %2").arg(page).arg(n)) << action;
     }
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+    QTest::keyClick(p, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(p->pageText(), QString("Page %1 of %1").arg(n));
+    QTest::keyClick(p, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(p->pageText(), QString("Page 1 of %1").arg(n));
     QScrollBar* scroll = p->view()->findChild<QGraphicsView*>()->verticalScrollBar();
     scroll->setValue(scroll->maximum());
     EXPECT_EQ(p->pageText(), QString("Page %1 of %1").arg(n));
@@ -409,7 +424,70 @@ TEST_F(Report, TheEngineSeesOnlyCommittedData) {
     EXPECT_FALSE(column(doc, "phPayee").contains("Not Yet Committed"));
 }
 
-TEST_F(Report, ThePreviewSavesTheVoucherAsAPdfFileNamedAfterIt) {
+// The keys the toolbar's tooltips name work on the window, and Tab reaches its buttons.
+TEST_F(Report, ThePreviewAnswersTheKeysItsToolbarNames) {
+    ReportPreview* p = previewOf("57");
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+    for (const auto& [name, tip] :
+         std::vector<std::pair<const char*, QString>>{{"actPrint", "Print (Ctrl+P)"},
+                                                      {"actExport", "Save as PDF (Ctrl+S)"},
+                                                      {"actPageSetup", "Page Setup"},
+                                                      {"actZoomIn", "Zoom In (Ctrl++)"},
+                                                      {"actZoomOut", "Zoom Out (Ctrl+-)"},
+                                                      {"actLast", "Last Page (Ctrl+End)"},
+                                                      {"actClose", "Close (Esc)"}})
+        EXPECT_EQ(p->action(name)->toolTip(), tip) << name;
+
+    // The keys go where the focus is: first on the pages, then along the toolbar.
+    const auto focused = [] {
+        auto* b = qobject_cast<QToolButton*>(QApplication::focusWidget());
+        return b && b->defaultAction() ? b->defaultAction()->objectName() : QString("elsewhere");
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, m);
+    };
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_TRUE(p->view()->isAncestorOf(QApplication::focusWidget()));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), "actPrint");
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), "actPageSetup");
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(p->view()->isAncestorOf(QApplication::focusWidget()));
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "actClose");
+
+    // Refresh is hidden in Preview, so its key does not read the changed payee.
+    exec(
+        "update aHqPettyCashPaymentHeader set phPayee='Changed Since' where phCompanyID=1 and "
+        "phPaymentID=57");
+    QTest::keySequence(p, QKeySequence(QKeySequence::Refresh));
+    EXPECT_FALSE(p->pages().front().texts().contains("Changed Since"));
+
+    ModalScript modal;
+    modal.expect("rptPrintDialog", [](QDialog* d) { d->reject(); });
+    QTest::keyClick(p, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(modal.allSeen());
+    EXPECT_TRUE(p->isVisible());
+
+    // Esc closes the window, and so does the platform's Close key.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)}) {
+        SCOPED_TRACE(keys.toString().toStdString());
+        if (!p) clickPreview();
+        QPointer<ReportPreview> shown = p ? p : preview();
+        ASSERT_TRUE(shown && QTest::qWaitForWindowActive(shown));
+        QTest::keySequence(shown, keys);
+        EXPECT_FALSE(shown->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(shown.isNull());
+        p = nullptr;
+    }
+}
+
+TEST_F(Report, CtrlSSavesTheVoucherAsAPdfFileNamedAfterIt) {
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", dir_.path().toUtf8());
     ASSERT_TRUE(QDir(dir_.path()).mkdir("Documents"));
@@ -429,7 +507,8 @@ TEST_F(Report, ThePreviewSavesTheVoucherAsAPdfFileNamedAfterIt) {
         name->setText(pdf);
         d->accept();  // Save
     });
-    p->action("actExport")->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p));
+    QTest::keyClick(p, Qt::Key_S, Qt::ControlModifier);
     qputenv("HOME", home);
     EXPECT_TRUE(modal.allSeen());
     QFile f(pdf);

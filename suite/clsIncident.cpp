@@ -28,8 +28,13 @@ struct PendingRecord {
     Incident incident;
 };
 
-// Records kept back while another workstation held the write lock: written,
-// oldest first, as soon as the database takes them.
+// At most this many records wait, the newest: a database that never takes
+// them again must not take the process's memory instead.
+constexpr int kMaxPending = 1000;
+
+// Records the database refused (another workstation's lock, a full disk, a
+// file moved away, a trigger...): written, oldest first, as soon as it takes
+// them again.
 QList<PendingRecord>& pendingRecords() {
     static QList<PendingRecord> list;
     return list;
@@ -73,19 +78,28 @@ void write(AdoConnection* connection, const Incident& incident) {
     rs.Close();
 }
 
-enum class Stored { Yes, Later, Never };
+// Why the database refused the last record, so that one lasting refusal,
+// tried again every few seconds, is logged once.
+QString& lastRefusal() {
+    static QString text;
+    return text;
+}
 
-// One record, waiting only a moment for another workstation's lock.
-Stored tryToStore(AdoConnection* connection, const Incident& incident) {
-    Stored stored = Stored::Yes;
+// One record, waiting only a moment for another workstation's lock; false
+// when the database refused it, for whatever reason.
+bool tryToStore(AdoConnection* connection, const Incident& incident) {
+    bool stored = true;
     try {
         connection->SetWaitLimit(kWriteWaitMs);
         write(connection, incident);
+        lastRefusal().clear();
     } catch (const std::exception& e) {
+        stored = false;
+        const QString why = QString::fromLocal8Bit(e.what());
         const auto* error = dynamic_cast<const ModuleError*>(&e);
-        stored = error && IsDatabaseBusy(*error) ? Stored::Later : Stored::Never;
-        if (stored == Stored::Never)
-            qCWarning(lcIncident) << "could not store the error:" << e.what();
+        if (why != lastRefusal() && !(error && IsDatabaseBusy(*error)))
+            qCWarning(lcIncident).noquote() << "error record kept, the database refused it:" << why;
+        lastRefusal() = why;
     }
     try {
         connection->UsualWaitLimit();
@@ -93,6 +107,17 @@ Stored tryToStore(AdoConnection* connection, const Incident& incident) {
         qCWarning(lcIncident) << "the usual wait for locks not set again:" << e.what();
     }
     return stored;
+}
+
+// Keeps the newest kMaxPending; what goes is in the application log.
+void keepPending(const PendingRecord& record) {
+    QList<PendingRecord>& pending = pendingRecords();
+    pending.append(record);
+    while (pending.size() > kMaxPending) {
+        qCCritical(lcIncident).noquote()
+            << "error record dropped, too many waiting:" << describe(pending.front().incident);
+        pending.removeFirst();
+    }
 }
 
 }  // namespace
@@ -125,37 +150,41 @@ bool clsIncident::ErrorTrack(const QString& formName, const QString& userName,
 
 bool clsIncident::store(const Incident& incident) {
     if (!connection_ || !connection_->isOpen()) return true;
-    pendingRecords().append({connection_, incident});
+    keepPending({connection_, incident});
     return storePending();
 }
 
 bool clsIncident::storePending() {
     QList<PendingRecord>& pending = pendingRecords();
-    Stored last = Stored::Yes;
+    bool newestStored = true;
     while (!pending.isEmpty()) {
         const PendingRecord& next = pending.front();
         AdoConnection* connection = next.connection;
         if (!connection || !connection->isOpen()) {
             qCCritical(lcIncident).noquote()
                 << "error record not stored, its connection closed:" << describe(next.incident);
-            last = Stored::Never;
-        } else {
+            newestStored = false;
+        } else if (connection->InTransaction() || !tryToStore(connection, next.incident)) {
             // A record written inside another's transaction would go with its rollback.
-            last =
-                connection->InTransaction() ? Stored::Later : tryToStore(connection, next.incident);
-        }
-        if (last == Stored::Later) {
-            qCInfo(lcIncident) << pending.size() << "error records kept until the database is free";
+            qCInfo(lcIncident) << pending.size()
+                               << "error records kept until the database takes them";
             retryLater();
             return false;
+        } else {
+            newestStored = true;
         }
         pending.removeFirst();
     }
-    return last == Stored::Yes;
+    return newestStored;
+}
+
+int clsIncident::pendingCount() {
+    return int(pendingRecords().size());
 }
 
 void clsIncident::forgetPending() {
     pendingRecords().clear();
+    lastRefusal().clear();
 }
 
 }  // namespace pcp

@@ -1,10 +1,11 @@
 #pragma once
 // Marlin.clsIncident: error logging. Each error goes to the application log,
 // to the error table of the database when a connection is given (adocon), and
-// to an in-process list that tests read. It shows nothing itself. While
-// another workstation holds the database's write lock, the record is kept and
-// written as soon as the database takes it (tried again every few seconds and
-// before the next record).
+// to an in-process list that tests read. It shows nothing itself. A record
+// the database refuses (another workstation's lock, a full disk, a file moved
+// away) is kept, the newest 1,000 at most, and written, oldest first, as soon
+// as the database takes it (tried again every few seconds and before the next
+// record).
 
 #include <QDateTime>
 #include <QList>
@@ -43,8 +44,10 @@ class clsIncident : public QObject {
 
     static QList<Incident>& recorded();
     // Writes the records kept back, oldest first, until the database refuses
-    // one for another workstation's lock; true when the newest is in the table.
+    // one; true when the newest is in the table.
     static bool storePending();
+    // How many records are kept back.
+    static int pendingCount();
     // Drops the records kept back (a reset of the module's process-wide state;
     // each is in the application log already).
     static void forgetPending();

@@ -136,6 +136,44 @@ TEST_F(Components, IncidentKeepsTheErrorInTheTableAndTheLog) {
               "select phAmount from nowhere");
 }
 
+// Refused for any reason, not only another workstation's lock (a full disk, a
+// file moved away; a trigger here), a record waits and goes in, oldest first,
+// once the table takes records again; the newest 1,000 wait at most.
+TEST_F(Components, IncidentKeepsWhatTheTableRefusesAndWritesItOldestFirst) {
+    LateObject incident = CreateObject("Marlin.clsIncident");
+    incident.set("adocon", ObjectArg(con()));
+    const auto track = [&](const QString& procedure) {
+        return incident
+            .call("ErrorTrack", {"FrmMaster", "admin", procedure, 6, "x", "Overflow", "", true})
+            .toBool();
+    };
+    const auto stored = [&] {
+        return idsOf("select ProcedureName from aErrorLog order by ErrorID");
+    };
+    createTrigger("refuse_errors", "BEFORE INSERT", "aErrorLog",
+                  "refuse: database or disk is full");
+    EXPECT_FALSE(track("first"));
+    EXPECT_FALSE(track("second"));
+    EXPECT_EQ(stored(), QStringList());
+    EXPECT_EQ(clsIncident::pendingCount(), 2);
+    dropTrigger("refuse_errors", "aErrorLog");
+    EXPECT_TRUE(track("third"));
+    EXPECT_EQ(stored(), (QStringList{"first", "second", "third"}));
+    EXPECT_EQ(clsIncident::pendingCount(), 0);
+
+    exec("delete from aErrorLog");
+    createTrigger("refuse_errors", "BEFORE INSERT", "aErrorLog",
+                  "refuse: database or disk is full");
+    for (int i = 1; i <= 1001; ++i) track(QString::number(i));
+    EXPECT_EQ(clsIncident::pendingCount(), 1000);
+    dropTrigger("refuse_errors", "aErrorLog");
+    EXPECT_TRUE(clsIncident::storePending());
+    const QStringList written = stored();
+    ASSERT_EQ(written.size(), 1000);
+    EXPECT_EQ(written.front(), "2");  // the oldest went
+    EXPECT_EQ(written.back(), "1001");
+}
+
 TEST_F(Components, LayoutRemembersWidthsPerUserCompanyAndGrid) {
     // The payee column's width in a register grid as `user` opens it, after
     // the user drags it to `dragged` twips (0: no drag); the key column stays hidden.

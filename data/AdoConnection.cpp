@@ -131,6 +131,19 @@ bool IsDatabaseBusy(const ModuleError& error) {
     return code == kSqliteBusy || code == kSqlServerLockTimeout;
 }
 
+bool IsDatabaseMoved(const ModuleError& error) {
+    return error.number() == kErrDbFileMoved;
+}
+
+QString AdoConnection::StorageProblem() const {
+    return isOpen() ? driver_->storageProblem(db_) : QString();
+}
+
+void AdoConnection::RequireStorage() const {
+    const QString problem = StorageProblem();
+    if (!problem.isEmpty()) raise(kErrDbFileMoved, driver_->name(), problem);
+}
+
 void AdoConnection::setLiveReader(AdoRecordset* rs) {
     finishLiveReader();
     liveReader_ = rs;
@@ -206,6 +219,7 @@ void AdoConnection::BeginTrans() {
     finishLiveReader();
     if (inTransaction_)
         raise(kErrDbOperation, kSource, QStringLiteral("A transaction is already open."));
+    RequireStorage();
     log_.add(QStringLiteral("BeginTrans"), QString());
     driver_->beginTransaction(db_);
     inTransaction_ = true;
@@ -216,6 +230,8 @@ void AdoConnection::CommitTrans() {
     finishLiveReader();
     if (!inTransaction_)
         raise(kErrDbOperation, kSource, QStringLiteral("No transaction is active."));
+    // A file that went while the transaction ran would take the commit and lose it.
+    RequireStorage();
     countForInjectedFault(QStringLiteral("CommitTrans"));
     log_.add(QStringLiteral("CommitTrans"), QString());
     driver_->commitTransaction(db_);

@@ -39,6 +39,13 @@ class AdoConnection : public QObject {
     Q_INVOKABLE void Close();
     // Runs a statement that returns no rows; the number of rows it affected.
     Q_INVOKABLE int Execute(const QString& sql);
+    // Why nothing can be written to the database now (its file moved or
+    // deleted since it was opened), as the user is told it; empty when writes
+    // can go ahead, and always for a closed connection.
+    Q_INVOKABLE QString StorageProblem() const;
+    // Raises kErrDbFileMoved with that message when there is a problem.
+    void RequireStorage() const;
+    // Begins only where writes can be kept (RequireStorage).
     Q_INVOKABLE void BeginTrans();
     Q_INVOKABLE void CommitTrans();
     Q_INVOKABLE void RollbackTrans();
@@ -109,6 +116,10 @@ bool IsDuplicateKey(const ModuleError& error);
 // than the connection waits (SQLite's SQLITE_BUSY, SQL Server's lock time-out
 // 1222, PostgreSQL's lock_not_available 55P03): nothing is wrong but the moment.
 bool IsDatabaseBusy(const ModuleError& error);
+
+// The database file was moved or deleted under the connection
+// (RequireStorage): nothing is wrong with the program, the user is told where.
+bool IsDatabaseMoved(const ModuleError& error);
 
 // A transaction for a scope: begun on construction, rolled back when the
 // scope is left without Commit (an error included), so no handler can leave

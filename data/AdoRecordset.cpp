@@ -226,6 +226,9 @@ void AdoRecordset::SetField(const QString& name, const QVariant& value) {
 void AdoRecordset::Update() {
     requireOpen();
     if (!adding_) return;
+    // Also outside a transaction (the error log, column widths): a row
+    // written into a file deleted meanwhile would be lost.
+    liveConnection()->RequireStorage();
     QStringList columns, marks, shown;
     QVariantList binds;
     for (const auto& [name, value] : newRow_) {

@@ -22,6 +22,9 @@ enum ErrorNumber : qint32 {
     kErrDbCommand = -2147217900,     // statement rejected by the database
     kErrDbConnection = -2147467259,  // connection failure or unspecified provider error
     kErrDbOperation = -2147217887,   // operation not allowed in this state
+    // The module's own: the database file was moved or deleted while the
+    // connection had it open, so a write would go nowhere.
+    kErrDbFileMoved = 20601,
 };
 
 class ModuleError : public std::exception {

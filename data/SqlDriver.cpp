@@ -7,6 +7,8 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "data/Decimal.h"
@@ -55,6 +57,7 @@ class SqliteDriver final : public SqlDriver {
     void configure(QSqlDatabase& db, const ConnectionSettings& settings) override {
         const QString& path = settings.dataSource;
         memory_ = path == u":memory:";
+        path_ = QFileInfo(path).absoluteFilePath();
         if (!memory_) {
             const QString problem = PettyCashFileProblem(path);
             if (!problem.isEmpty()) raise(kErrDbConnection, name(), problem);
@@ -70,10 +73,8 @@ class SqliteDriver final : public SqlDriver {
     }
 
     void prepareOpened(QSqlDatabase& db) override {
-        const QVariant handle = db.driver()->handle();
-        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-            raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
-        sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+        sqlite3* sqlite = sqliteHandle(db);
+        if (!sqlite) raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
         RegisterTsqlFunctions(sqlite);
         // SQLite itself may have opened the file for reading only.
         readOnly_ = readOnly_ || sqlite3_db_readonly(sqlite, "main") == 1;
@@ -100,8 +101,31 @@ class SqliteDriver final : public SqlDriver {
         return kinds;
     }
 
+    // A file deleted or renamed under the connection still takes its writes,
+    // which then vanish with the last handle on it: SQLite compares the open
+    // file with what its path names now.
+    QString storageProblem(const QSqlDatabase& db) const override {
+        sqlite3* sqlite = memory_ ? nullptr : sqliteHandle(db);
+        int moved = 0;
+        if (!sqlite ||
+            sqlite3_file_control(sqlite, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK ||
+            !moved)
+            return QString();
+        return QStringLiteral(
+                   "The database file '%1' has been moved or deleted since it was opened: "
+                   "nothing can be written to it.")
+            .arg(QDir::toNativeSeparators(path_));
+    }
+
   private:
+    static sqlite3* sqliteHandle(const QSqlDatabase& db) {
+        const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+        return *static_cast<sqlite3* const*>(handle.constData());
+    }
+
     bool memory_ = false;
+    QString path_;  // the file as opened, for the user's messages
 };
 
 }  // namespace

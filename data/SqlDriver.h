@@ -48,6 +48,10 @@ class SqlDriver {
     virtual void prepareOpened(QSqlDatabase& db) = 0;
     // The connection reads only: asked for, or the user may not write the database.
     bool readOnly() const { return readOnly_; }
+    // Why nothing can be written to the open database (its file moved or
+    // deleted since it was opened), in the user's words; empty when writes
+    // can go ahead or the transport cannot tell.
+    virtual QString storageProblem(const QSqlDatabase&) const { return QString(); }
     // Unique indexes of the vouchers that stored rows kept from being made.
     const QStringList& clashingIndexes() const { return clashingIndexes_; }
     // The statement as the database must receive it.

@@ -77,7 +77,9 @@ struct ToldFailure {
     QString form, procedure, description;
     qint32 number = 0;
     QString consequence;
-    bool busy = false;  // another workstation held the database's lock
+    // No fault of the program (another workstation's lock, the database file
+    // gone): told in these words alone, with the exclamation icon.
+    QString plain;
     bool operator==(const ToldFailure&) const = default;
 };
 std::optional<ToldFailure> g_lastTold;
@@ -98,16 +100,23 @@ bool alreadyTold(const ToldFailure& failure) {
     return runsOnEveryKey(failure.procedure) && g_lastTold && *g_lastTold == failure;
 }
 
-// A lock held by another workstation is no fault: the user hears what
-// happened in plain words and that trying again will do.
 QString failureText(const ToldFailure& failure) {
-    if (failure.busy)
-        return QStringLiteral(
-            "Another workstation is saving to the database just now. Please try again in a "
-            "moment.");
+    if (!failure.plain.isEmpty()) return failure.plain;
     return QStringLiteral("An error occurred in ") + failure.form + QStringLiteral(" (") +
            failure.procedure.trimmed() + QStringLiteral(").\r\n\r\nError ") +
            QString::number(failure.number) + QStringLiteral(": ") + failure.description;
+}
+
+// What the user is told of an error that is no fault of the program; empty
+// for any other. A lock held by another workstation: trying again will do.
+// The database file moved or deleted: its own message names the file.
+QString plainFailureText(const ModuleError& error) {
+    if (IsDatabaseBusy(error))
+        return QStringLiteral(
+            "Another workstation is saving to the database just now. Please try again in a "
+            "moment.");
+    if (IsDatabaseMoved(error)) return error.description();
+    return QString();
 }
 
 void tellUser(const ToldFailure& failure) {
@@ -116,7 +125,7 @@ void tellUser(const ToldFailure& failure) {
     ModuleMsgBox(failureText(failure) + (failure.consequence.isEmpty()
                                              ? QString()
                                              : QStringLiteral("\r\n\r\n") + failure.consequence),
-                 failure.busy ? vbExclamation : vbCritical);
+                 failure.plain.isEmpty() ? vbCritical : vbExclamation);
     g_telling = false;
 }
 
@@ -291,7 +300,7 @@ void setIfPresent(const LateObject& object, const char* property, const QVariant
 void recordIncident(const QString& formName, qint16 userId, const QString& procedureName,
                     qint32& errorNumber, const QString& errorSource,
                     const QString& errorDescription, const QString& extra, const QString& statement,
-                    const QString& consequence = QString(), bool busy = false) {
+                    const QString& consequence = QString(), const QString& plain = QString()) {
     rollBackOpenTransaction();
     const QString digits = QString::number(errorNumber);
     if (digits.size() > 5) errorNumber = digits.right(5).toInt();
@@ -311,7 +320,7 @@ void recordIncident(const QString& formName, qint16 userId, const QString& proce
     }
     // The user learns that the step did not happen; the details stay in the log.
     const ToldFailure failure{formName,    procedureName, errorDescription,
-                              errorNumber, consequence,   busy};
+                              errorNumber, consequence,   plain};
     if (!alreadyTold(failure)) tellUser(failure);
 }
 
@@ -329,17 +338,16 @@ void ReportCaught(const QString& formName, const QString& procedureName,
     qint32 number = 51;
     QString source = QStringLiteral("PettyCashPayments");
     QString description = QString::fromLocal8Bit(error.what());
-    QString statement;
-    bool busy = false;
+    QString statement, plain;
     if (const auto* m = dynamic_cast<const ModuleError*>(&error)) {
         number = m->number();
         source = m->source();
         description = m->description();
         statement = m->statement();
-        busy = IsDatabaseBusy(*m);
+        plain = plainFailureText(*m);
     }
     recordIncident(formName, GIntUserID, procedureName, number, source, description,
-                   GStrMasterNewEditFlag, statement, consequence, busy);
+                   GStrMasterNewEditFlag, statement, consequence, plain);
 }
 
 void HandlerSucceeded(const char* formName, const char* procedureName) {

@@ -1,7 +1,8 @@
 // Opening embedded database files: a file that is not a petty cash database
 // is refused with a message naming it and what it lacks, and is left exactly
 // as it was; a database the user may only read opens read-only and the
-// register shows its vouchers.
+// register shows its vouchers; a file moved or deleted while open takes no
+// more writes.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -161,6 +162,57 @@ TEST_F(DatabaseFiles, APettyCashDatabaseWithoutTheLocalComponentsTablesGetsThem)
     for (const QString table : {"aErrorLog", "aUserTrail", "aGridLayout"}) {
         EXPECT_FALSE(columns(reference, table).isEmpty());
         EXPECT_EQ(columns(file, table), columns(reference, table)) << table.toStdString();
+    }
+}
+
+// SQLite goes on writing into a file renamed or deleted under its connection,
+// and what it writes is lost with the last handle (or never reaches the file
+// the host opens next): the connection names the file and writes nothing,
+// not even a commit of what it wrote before.
+TEST_F(DatabaseFiles, AFileMovedOrDeletedUnderTheConnectionTakesNoWrites) {
+    for (const bool renamed : {true, false}) {
+        const QString file = demoCopy(renamed ? "renamed.db" : "deleted.db");
+        const QString moved = path("elsewhere.db");
+        AdoConnection connection;
+        connection.Open(sqliteSource(file));
+        EXPECT_EQ(connection.StorageProblem(), "");
+        connection.BeginTrans();
+        connection.Execute("insert into aErrorLog (FormName) values ('before')");
+        ASSERT_TRUE(renamed ? QFile::rename(file, moved) : QFile::remove(file));
+
+        const QString message = QStringLiteral(
+                                    "The database file '%1' has been moved or deleted since it "
+                                    "was opened: nothing can be written to it.")
+                                    .arg(file);
+        EXPECT_EQ(connection.StorageProblem(), message);
+        for (const auto& write : std::initializer_list<std::function<void()>>{
+                 [&] { connection.CommitTrans(); },
+                 [&] {
+                     connection.RollbackTrans();
+                     connection.BeginTrans();
+                 },
+                 [&] {
+                     AdoRecordset rs;
+                     rs.Open("select * from aErrorLog where 1=2", &connection, adOpenKeyset,
+                             adLockOptimistic);
+                     rs.AddNew();
+                     rs.SetField("FormName", "after");
+                     rs.Update();
+                 }}) {
+            const ModuleError refused = RaisedBy(write);
+            EXPECT_EQ(refused.number(), kErrDbFileMoved);
+            EXPECT_EQ(refused.description(), message);
+            EXPECT_TRUE(IsDatabaseMoved(refused));
+        }
+        EXPECT_FALSE(connection.InTransaction());
+        AdoRecordset count;
+        count.Open("select count(*) from aErrorLog", &connection);
+        EXPECT_EQ(count.Fields(0).toInt(), 0) << (renamed ? "renamed" : "deleted");
+        count.Close();
+        connection.Close();
+        if (renamed) {
+            EXPECT_EQ(PlainSqliteRows(moved, {"select count(*) from aErrorLog"}), QStringList{"0"});
+        }
     }
 }
 

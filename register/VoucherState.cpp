@@ -71,8 +71,8 @@ StoredVoucher Read(const QString& paymentId) {
 bool CancelVoucher(const QString& paymentId, const QString& reason) {
     return GAdoCon->Execute(
                QStringLiteral("update aHqPettyCashPaymentHeader set phcancel=1,phcancelRemarks='") +
-               SqlEscape(reason) + QStringLiteral("' where phPaymentID='") + keyText(paymentId) +
-               QStringLiteral("'") + ofCompany() +
+               SqlEscape(PlainEntryText(reason)) + QStringLiteral("' where phPaymentID='") +
+               keyText(paymentId) + QStringLiteral("'") + ofCompany() +
                QStringLiteral(" and phCancel=0 and phPosted=0")) == 1;
 }
 

@@ -9,6 +9,7 @@
 #include "suite/BasModule.h"
 #include "ui/Keys.h"
 #include "ui/MessageBox.h"
+#include "ui/PlainText.h"
 #include "ui/Twips.h"
 
 namespace pcp {
@@ -51,6 +52,7 @@ void frmcancel::buildControls() {
     txtcanreason = new QLineEdit(this);
     txtcanreason->setObjectName(QStringLiteral("txtcanreason"));
     txtcanreason->setMaxLength(50);
+    KeepEntryTextPlain(txtcanreason);
     place(txtcanreason, 960, 90, 4320, 330);
     Label1->setBuddy(txtcanreason);
     cmdOk = new QPushButton(QStringLiteral("&OK"), this);

@@ -125,12 +125,12 @@ void SaveHeader(const VoucherHeader& h) {
     rs.SetField(QStringLiteral("phDepartmentID"), h.departmentId);
     rs.SetField(QStringLiteral("phPaymentID"), h.paymentId);
     rs.SetField(QStringLiteral("phPaymentNo"), h.paymentNo);
-    rs.SetField(QStringLiteral("phReferenceno"), h.referenceNo);
+    rs.SetField(QStringLiteral("phReferenceno"), PlainEntryText(h.referenceNo));
     rs.SetField(QStringLiteral("phPaymentdate"), h.paymentDate);
     rs.SetField(QStringLiteral("phFinancialID"), GIntFinancialID);
     rs.SetField(QStringLiteral("phAccountID"), h.accountId);
-    rs.SetField(QStringLiteral("phPayee"), h.payee);
-    rs.SetField(QStringLiteral("phRemarks"), h.remarks);
+    rs.SetField(QStringLiteral("phPayee"), PlainEntryText(h.payee));
+    rs.SetField(QStringLiteral("phRemarks"), PlainEntryText(h.remarks));
     rs.SetField(QStringLiteral("phAmount"), decimalOrNull(h.amount));
     rs.SetField(QStringLiteral("phCancel"), 0);
     rs.SetField(QStringLiteral("phCancelRemarks"), QString());
@@ -163,7 +163,7 @@ void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edite
         rs.SetField(QStringLiteral("pdPaymentID"), paymentId);
         rs.SetField(QStringLiteral("pdDetailID"), CInt(double(i + 1)));
         rs.SetField(QStringLiteral("pdDebitAccountID"), line.debitAccountId);
-        rs.SetField(QStringLiteral("pdDescription"), line.description);
+        rs.SetField(QStringLiteral("pdDescription"), PlainEntryText(line.description));
         rs.SetField(QStringLiteral("pdExRate"), decimalOrNull(line.exRate));
         rs.SetField(QStringLiteral("pdAmount"), decimalOrNull(line.amount));
         rs.Update();

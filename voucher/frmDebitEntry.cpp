@@ -27,6 +27,7 @@
 #include "ui/Keys.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
+#include "ui/PlainText.h"
 #include "ui/Twips.h"
 #include "voucher/VoucherLines.h"
 #include "voucher/frmpayments.h"
@@ -114,6 +115,7 @@ void frmDebitEntry::buildControls() {
     txtDescription = new QLineEdit(fraBills);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
     txtDescription->setMaxLength(240);
+    KeepEntryTextPlain(txtDescription);
     txtSettleAmt = new QLineEdit(fraBills);
     txtSettleAmt->setObjectName(QStringLiteral("txtSettleAmt"));
     // The amount rule bounds the length; a maximum length would cut a paste short.

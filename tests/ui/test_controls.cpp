@@ -1,13 +1,20 @@
 // The flex grid and list view the windows share: filling, reading back,
-// sorting, colours and the selection, as the register and voucher window use them.
+// sorting, colours and the selection, as the register and voucher window use
+// them; and a field kept plain whatever way text comes into it.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QTest>
 
+#include "tests/support/Fixtures.h"  // readable QString values
 #include "ui/FlexGrid.h"
 #include "ui/ListView.h"
+#include "ui/PlainText.h"
 
 using namespace pcp;
 
@@ -114,4 +121,53 @@ TEST(ListView, ItemsSubItemsAndChecks) {
     lv.remove(1);
     EXPECT_EQ(lv.count(), 1);
     EXPECT_EQ(lv.itemText(1), QStringLiteral("202"));
+}
+
+// Tabs and line breaks become spaces, other control characters go, however
+// the text comes in; the cursor stays after what came in.
+TEST(PlainEntry, AFieldKeptPlainTakesNoControlCharacters) {
+    enum How { Typed, Committed, Pasted, Dropped, Set };
+    struct Case {
+        How how;
+        QString before;
+        int cursor;
+        QString entered, after;
+        int cursorAfter;
+    };
+    const QString nul = QString(QChar(0));
+    for (const Case& c : std::initializer_list<Case>{
+             {Typed, "ab", 1, "x y", "ax yb", 4},
+             {Committed, "ab", 1, "x\ty", "ax yb", 4},  // an input method's commit
+             {Pasted, "ab", 1, "x" + nul + "y", "axyb", 3},
+             {Pasted, "", 0, "a\tb\nc\rd\x1f", "a b c d", 7},
+             {Pasted, "end", 0, "\x01\x02", "end", 0},
+             {Dropped, "ab", 2, "c" + nul + "\nd", "abc d", 5},
+             {Set, "", 0, "x\ty" + nul, "x y", 3}}) {
+        QLineEdit edit;
+        KeepEntryTextPlain(&edit);
+        edit.setText(c.before);
+        edit.setCursorPosition(c.cursor);
+        if (c.how == Typed) QTest::keyClicks(&edit, c.entered);
+        if (c.how == Committed) {
+            QInputMethodEvent commit;
+            commit.setCommitString(c.entered);
+            QApplication::sendEvent(&edit, &commit);
+        }
+        if (c.how == Pasted) {
+            QGuiApplication::clipboard()->setText(c.entered);
+            QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        }
+        if (c.how == Dropped) {  // at the end of the text
+            edit.resize(300, 30);
+            QMimeData data;
+            data.setText(c.entered);
+            QDragEnterEvent enter(QPoint(290, 15), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&edit, &enter);
+            QDropEvent drop(QPointF(290, 15), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&edit, &drop);
+        }
+        if (c.how == Set) edit.setText(c.entered);
+        EXPECT_EQ(edit.text(), c.after) << c.entered.toStdString();
+        EXPECT_EQ(edit.cursorPosition(), c.cursorAfter) << c.entered.toStdString();
+    }
 }

@@ -303,6 +303,7 @@ QWidget* frmpayments::buildHeader() {
     dtpDate->setDisplayFormat(QString::fromLatin1(kShortDateFormat));
     dtpDate->setCalendarPopup(true);  // typed, or picked from a calendar
     txtPayee = textBox(header, "txtPayee", 150);
+    KeepEntryTextPlain(txtPayee);
     markMandatory(txtPayee);
     cboDepartment = new QComboBox(header);
     cboDepartment->setObjectName(QStringLiteral("cboDepartment"));
@@ -314,6 +315,7 @@ QWidget* frmpayments::buildHeader() {
     txtRefNo = textBox(header, "txtRefNo", 0);
     txtRefNo->setEnabled(false);
     txtRemarks = textBox(header, "txtRemarks", 250);
+    KeepEntryTextPlain(txtRemarks);
     markMandatory(txtRemarks);
 
     grid->addWidget(caption(QStringLiteral("Payment No:"), txtpaymentNo, header), 0, 0);

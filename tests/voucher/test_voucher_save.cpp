@@ -1,13 +1,19 @@
 // OK on the voucher window: the checks in their order, the rows written (read
-// back column by column), an edit, a voucher posted meanwhile, and a save that
-// fails at any of its statements leaving the database as it was.
+// back column by column), an edit, a voucher posted meanwhile, control
+// characters kept out of the texts, and a save that fails at any of its
+// statements, or into a database file deleted meanwhile, leaving the database
+// as it was.
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
 
+#include "data/AdoRecordset.h"
+#include "suite/clsIncident.h"
 #include "tests/support/VoucherFixture.h"
 #include "ui/FlexGrid.h"
 
@@ -364,9 +370,9 @@ TEST_F(VoucherSave, TheChecksComeInTheirOrderEachLeadingToItsField) {
 TEST_F(VoucherSave, WhatTheUserTypedIsStoredVerbatim) {
     open(1, 2);
     const int id = highestId(1) + 1;
-    const QString payee = QStringLiteral("O'Brien \"Q\" \\ 100% _a_ [b]\tÆrø Ünal");
-    const QString remarks = QStringLiteral("it''s 50%_off [x] \\n\tçğış ñ 東京");
-    const QString lineText = QStringLiteral("'; drop table aUsers; -- %_[]\\\t€ Ödön");
+    const QString payee = QStringLiteral("O'Brien \"Q\" \\ 100% _a_ [b] Ærø Ünal");
+    const QString remarks = QStringLiteral("it''s 50%_off [x] \\n çğış ñ 東京");
+    const QString lineText = QStringLiteral("'; drop table aUsers; -- %_[]\\ € Ödön");
     onNewVoucher([&](frmpayments& form) {
         form.txtPayee->setText(payee);
         pick(form.cboAccName, "Petty Cash - Head Office");
@@ -380,6 +386,40 @@ TEST_F(VoucherSave, WhatTheUserTypedIsStoredVerbatim) {
     EXPECT_EQ(header(1, id, "phRemarks").toString(), remarks);
     EXPECT_EQ(detail(1, id, 1, "pdDescription").toString(), lineText);
     EXPECT_EQ(detail(1, id, 2, "pdDescription").toString(), "naïve \"quoted\"");
+}
+
+// Pasted with Ctrl+V as a clerk pastes: a tab or line break becomes a space,
+// other control characters (a NUL here) go, on screen and in the database.
+TEST_F(VoucherSave, ControlCharactersPastedIntoTheTextsAreNeverStored) {
+    open(1, 2);
+    const int id = highestId(1) + 1;
+    const auto paste = [](QLineEdit* field, const QString& text) {
+        QGuiApplication::clipboard()->setText(text);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    };
+    onNewVoucher([&](frmpayments& form) {
+        paste(form.txtPayee, QString::fromUtf8("NUL\0AFTER", 9));
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        paste(form.txtRemarks, "a\tb\nc");
+        inLineDialog([&](frmDebitEntry& dialog) {
+            pick(dialog.cboAccounts, "Refreshments");
+            paste(dialog.txtDescription, "Tea\r\nand\x01 milk");
+            EXPECT_EQ(dialog.txtDescription->text(), "Tea  and milk");
+            typeInto(dialog.txtSettleAmt, "5");
+            QTest::mouseClick(dialog.cmdOk, Qt::LeftButton);
+            QTest::mouseClick(dialog.cmdCancel, Qt::LeftButton);
+        });
+        form.mnuAdd->trigger();
+        EXPECT_EQ(form.txtPayee->text(), "NULAFTER");
+        EXPECT_EQ(form.txtRemarks->text(), "a b c");
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(header(1, id, "phPayee").toString(), "NULAFTER");
+    EXPECT_EQ(header(1, id, "length(phPayee)").toInt(), 8);
+    EXPECT_EQ(header(1, id, "phRemarks").toString(), "a b c");
+    EXPECT_EQ(detail(1, id, 1, "pdDescription").toString(), "Tea  and milk");
 }
 
 // --- failures --------------------------------------------------------------------
@@ -467,4 +507,38 @@ TEST_F(VoucherSave, AClashWithAVoucherSavedMeanwhileIsNumberedAgainWithoutAWord)
         1);
     EXPECT_EQ(grid()->rows(), rows + 1);  // one new row, not one per attempt
     EXPECT_EQ(grid()->textMatrix(grid()->rows() - 1, 0), QString::number(before + 1));
+}
+
+// The database file deleted while a voucher is keyed (SQLite would write on
+// into the unlinked file, and the voucher would vanish with it): the save is
+// refused naming the file, nothing is written and the voucher stays on screen.
+TEST_F(VoucherSave, ASaveIntoADatabaseFileDeletedMeanwhileIsRefusedNamingTheFile) {
+    if (OnPostgres()) GTEST_SKIP() << "a server's database has no file to delete";
+    open(1, 2);
+    const auto vouchers = [&] {  // through the module's connection: the file is gone
+        AdoRecordset rs;
+        rs.Open("select count(*) from aHqPettyCashPaymentHeader", con());
+        return rs.Fields(0).toInt();
+    };
+    const int before = vouchers(), rows = grid()->rows();
+    onNewVoucher([&](frmpayments& form) {
+        ASSERT_TRUE(QFile::remove(dbPath()));
+        fillIn(form);
+        MessageScript messages;
+        messages.expect("The database file '" + dbPath() +
+                        "' has been moved or deleted since it was opened: nothing can be "
+                        "written to it.\r\n\r\n" +
+                        kNothingSaved);
+        QTest::keyClick(&form, Qt::Key_F5);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].icon(), int(vbExclamation));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.txtPayee->text(), "City Taxi Service");
+        EXPECT_EQ(form.txtRemarks->text(), "Airport run");
+        EXPECT_EQ(lineTexts(form.lvwAccounts, 3), (QStringList{"Taxi fare", "Water"}));
+        EXPECT_EQ(vouchers(), before);
+        EXPECT_EQ(clsIncident::pendingCount(), 1);  // the error record waits for a database
+        leaveUnsaved(form);
+    });
+    EXPECT_EQ(grid()->rows(), rows);
 }

@@ -16,6 +16,7 @@
 #include "ui/FlexGrid.h"
 #include "ui/Help.h"
 #include "ui/Keys.h"
+#include "ui/MessageBox.h"
 #include "ui/Pointer.h"
 #include "ui/Twips.h"
 
@@ -43,6 +44,7 @@ FrmMaster::FrmMaster(QWidget* parent) : VbForm(parent) {
     setObjectName(QStringLiteral("FrmMaster"));
     buildControls();
     connectHandlers();
+    setSortKeys();
     Form_Load();
 }
 
@@ -93,7 +95,8 @@ void FrmMaster::buildControls() {
     optAscend->setObjectName(QStringLiteral("optAscend"));
     place(optAscend, 0, 0, 1050, 285);
     optAscend->setChecked(true);
-    optDescend = new QRadioButton(QStringLiteral("D&escending"), Picture1);
+    // Each Alt letter of the register does one thing: E is Edit's, P Preview's.
+    optDescend = new QRadioButton(QStringLiteral("Descend&ing"), Picture1);
     optDescend->setObjectName(QStringLiteral("optDescend"));
     place(optDescend, 1170, 0, 1320, 285);
 
@@ -104,7 +107,7 @@ void FrmMaster::buildControls() {
     cmdNew = button(this, "cmdNew", QStringLiteral("&New"), 60);
     CmdEdit = button(this, "CmdEdit", QStringLiteral("&Edit"), 1785);
     CmdDelete = button(this, "CmdDelete", QStringLiteral("&Delete"), 3495);
-    cmdUpdate = button(this, "cmdUpdate", QStringLiteral("Cancel &Posting"), 5220);
+    cmdUpdate = button(this, "cmdUpdate", QStringLiteral("Cancel Pos&ting"), 5220);
     cmdUpdate->setEnabled(false);
     // The user's rights enable these once the register is filled; a load that
     // fails before that leaves no command the user may not have.
@@ -153,6 +156,7 @@ void FrmMaster::connectHandlers() {
     connect(cboColNames, &QComboBox::activated, this, [this] { cboColNames_Click(); });
     connect(optAscend, &QRadioButton::clicked, this, [this] { optAscend_Click(); });
     connect(optDescend, &QRadioButton::clicked, this, [this] { optDescend_Click(); });
+    connect(txtsearch, &QLineEdit::textEdited, this, [this] { searchTextEdited_ = true; });
 
     keys_ = new KeyRouter(this);
     keys_->setPreview({.keyPress = [this](int& k) { Form_KeyPress(k); }});
@@ -181,6 +185,7 @@ void FrmMaster::Form_Load() {
         if (auto* c = qobject_cast<AdoConnection*>(connection)) GAdoCon.set(c);
         SetHelpFile(ModuleHelpFile());
         setWindowTitle(QStringLiteral("Petty Cash Payments"));
+        showWriteRefusal();
         GStrTableMain = QStringLiteral("aHqPettyCashPaymentHeader");
         rows_ = FlexGridRows(flexMaster);
         SetRegisterRows(rows_.get());
@@ -300,7 +305,7 @@ void FrmMaster::flexMaster_EnterCell() {
             CmdDelete->setEnabled(false);
             return;
         }
-        CmdDelete->setEnabled(HasRight(QStringLiteral("D")));
+        enableWriting(CmdDelete, HasRight(QStringLiteral("D")));
         const QDateTime date = ParseDate(flexMaster->textMatrix(row, 2));
         if (date.isValid() && IsDateFrozen(date)) CmdDelete->setEnabled(false);
     });
@@ -308,9 +313,58 @@ void FrmMaster::flexMaster_EnterCell() {
 
 void FrmMaster::followCancelPosting() {
     const int row = flexMaster->row();
-    cmdUpdate->setEnabled(!flexMaster->textMatrix(row, RegisterColumn::kKey).isEmpty() &&
-                          flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"No" &&
-                          flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes");
+    enableWriting(cmdUpdate, !flexMaster->textMatrix(row, RegisterColumn::kKey).isEmpty() &&
+                                 flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"No" &&
+                                 flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes");
+}
+
+QString FrmMaster::currentVoucher() const {
+    return flexMaster->textMatrix(flexMaster->row(), RegisterColumn::kKey);
+}
+
+bool FrmMaster::keepVoucherCurrent(const QString& key) {
+    const int row = key.isEmpty() ? 0 : rows_->rowOf(key);
+    if (row > 0) rows_->selectRow(row);
+    flexMaster_EnterCell();
+    flexMaster_SelChange();
+    return row > 0;
+}
+
+void FrmMaster::showStoredRow(int row) {
+    rows_->paintRow(row);
+    flexMaster_EnterCell();
+}
+
+// --- a database that takes no writes --------------------------------------
+
+void FrmMaster::enableWriting(QPushButton* command, bool allowed) {
+    command->setEnabled(allowed && writeRefusal_.isEmpty());
+}
+
+// A database that only reads, or whose file was moved away since it was
+// opened, shows as such: the commands that write stay disabled and say why.
+void FrmMaster::showWriteRefusal() {
+    writeRefusal_.clear();
+    if (!GAdoCon.isSet()) return;
+    if (GAdoCon->ReadOnly())
+        writeRefusal_ = QStringLiteral(
+            "The database is open for reading only: vouchers cannot be created or changed.");
+    else
+        writeRefusal_ = GAdoCon->StorageProblem();
+    if (writeRefusal_.isEmpty()) return;
+    if (GAdoCon->ReadOnly()) setWindowTitle(windowTitle() + QStringLiteral(" (read-only)"));
+    for (QPushButton* b : {cmdNew, CmdEdit, CmdDelete, cmdUpdate}) {
+        b->setEnabled(false);
+        b->setToolTip(writeRefusal_);
+    }
+    if (!GAdoCon->ReadOnly()) ModuleMsgBox(writeRefusal_, vbExclamation);
+}
+
+bool FrmMaster::tellIfNotWritable() {
+    const QString problem = writeRefusal_.isEmpty() ? GAdoCon->StorageProblem() : writeRefusal_;
+    if (problem.isEmpty()) return true;
+    ModuleMsgBox(problem, vbExclamation);
+    return false;
 }
 
 // --- commands -------------------------------------------------------------

@@ -74,6 +74,18 @@ class FrmMaster : public VbForm {
     // Cancel Posting needs no right: it is enabled on a posted voucher that stands.
     void followCancelPosting();
 
+    // The voucher of the current row; empty when none is listed.
+    QString currentVoucher() const;
+    // Makes the voucher's row current and selected again once the rows have
+    // moved, the commands following it; false when it is no longer listed.
+    bool keepVoucherCurrent(const QString& key);
+    // Paints the row as its cells say it is stored (a cancelled voucher red)
+    // and lets the commands follow the current row.
+    void showStoredRow(int row);
+    // Why nothing may be written through this register (a database that only
+    // reads, or a file moved away); empty when it may.
+    QString writeRefusal() const { return writeRefusal_; }
+
     // The register query of the module context; orderPiece closes the date literal.
     static QString RegisterQuery(qint32 previousDays, const QString& orderPiece);
     static QString RegisterOrder() {
@@ -91,6 +103,12 @@ class FrmMaster : public VbForm {
     void readRights();
     void afterFill();
     void followCurrentRow();
+    void setSortKeys();
+    // Enables a command that writes when `allowed` and the database takes writes.
+    void enableWriting(QPushButton* command, bool allowed);
+    void showWriteRefusal();
+    // Tells the user why nothing can be written; true when something can.
+    bool tellIfNotWritable();
     void LoadVoucherLines();
     void fillVoucherForEdit(const class AdoRecordset& header);
     qint32 previousDays();
@@ -118,8 +136,13 @@ class FrmMaster : public VbForm {
     void cmdUpdate_Click();
     void cmdPreview_Click();
     void cmdClose_Click();
+    void returnToGridAfter(const QList<QWidget*>& previews);
 
     KeyRouter* keys_ = nullptr;
+    // The search text changed since the last key release: only such keys,
+    // and Enter, search (a key released after another window closed does not).
+    bool searchTextEdited_ = false;
+    QString writeRefusal_;
     // The grid as the shared procedures reach it while the register is open.
     std::unique_ptr<RegisterRows> rows_;
 };

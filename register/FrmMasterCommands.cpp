@@ -35,19 +35,6 @@ void focusAfterCommand(FrmMaster& w) {
         w.flexMaster->setFocus();
 }
 
-// Cancelled rows read red, as GridRowColor paints them; others the standard colour.
-constexpr quint32 kCancelledColor = 0x0000FFu;
-
-// The row's colour as its cells say (they hold the stored state once
-// refreshed), and the commands following the row.
-void showStoredRow(FrmMaster& w, int row) {
-    FlexGrid* grid = w.flexMaster;
-    const bool cancelled = grid->textMatrix(row, RegisterColumn::kCancelled) == u"Yes";
-    for (int c = 0; c <= RegisterColumn::kPosted && c < grid->cols(); ++c)
-        grid->setCellForeColorAt(row, c, cancelled ? kCancelledColor : 0);
-    w.flexMaster_EnterCell();
-}
-
 // Another workstation changed the voucher first: nothing is changed, and once
 // the transaction commits the row shows the voucher as stored. False when the
 // refresh failed (it reports its own failure, which rolls the transaction back).
@@ -55,7 +42,7 @@ bool showAsStored(FrmMaster& w, int row, const QString& id, TransactionScope& tr
     GStrMasterNewEditFlag = QStringLiteral("E");  // the refresh updates the current row
     UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
     if (!GAdoCon->InTransaction()) return false;
-    GAdoCon->runAfterCommit([&w, row] { showStoredRow(w, row); });
+    GAdoCon->runAfterCommit([&w, row] { w.showStoredRow(row); });
     transaction.Commit();
     return true;
 }
@@ -80,18 +67,15 @@ QString deleteRefusal(const VoucherState::StoredVoucher& stored, const QString& 
     return QString();
 }
 
-// The cancelled voucher's row once the cancellation is committed: red, its
-// Delete disabled, the selection back on it before GridRowColor moves on.
+// The cancelled voucher's row once the cancellation is committed: red, and
+// still the current row (GridRowColor moves to the last one), so the commands
+// and Enter go on acting on the voucher the clerk just cancelled.
 void showCancelled(FrmMaster& w, int row) {
     FlexGrid* grid = w.flexMaster;
     grid->setTextMatrix(row, RegisterColumn::kCancelled, QStringLiteral("Yes"));
     w.GridColor();
-    grid->setRowSel(row);
-    grid->setRow(row);
-    grid->setCol(1);
-    w.CmdDelete->setEnabled(false);
     w.GridRowColor();
-    w.followCancelPosting();  // GridRowColor moved the current row
+    w.keepVoucherCurrent(grid->textMatrix(row, RegisterColumn::kKey));
 }
 
 // The reason dialog, modal over the register; the accepted reason, or empty.
@@ -129,7 +113,7 @@ QString cancelVoucher(FrmMaster& w, int row, const QString& reason) {
 // state, and the commands follow the row as on entering it.
 void showUnposted(FrmMaster& w, int row) {
     w.flexMaster->setTextMatrix(row, RegisterColumn::kPosted, QStringLiteral("No"));
-    showStoredRow(w, row);
+    w.showStoredRow(row);
     w.flexMaster->setCol(RegisterColumn::kPosted);
 }
 
@@ -172,6 +156,7 @@ Told reversePosting(FrmMaster& w, int row) {
 
 void FrmMaster::CmdDelete_Click() {
     Handle("FrmMaster", "CmdDelete_Click", [&] {
+        if (!tellIfNotWritable()) return;
         GObjTrail.set("LoggedTime", Now());
         GStrMasterNewEditFlag = QStringLiteral("E");
         const qint16 row = CInt(double(flexMaster->row()));
@@ -199,6 +184,7 @@ void FrmMaster::CmdDelete_Click() {
 
 void FrmMaster::cmdUpdate_Click() {
     Handle("FrmMaster", "cmdUpdate_Click", [&] {
+        if (!tellIfNotWritable()) return;
         const int row = flexMaster->row();
         const QString number = flexMaster->textMatrix(row, RegisterColumn::kNumber);
         // No title of its own: the platform's default title.
@@ -258,6 +244,19 @@ void FrmMaster::cmdPreview_Click() {
         crptReport->setEmbeddedDatabase(GAdoCon->connectionString());
         crptReport->setAction(1);
         crptReport.reset();
+        returnToGridAfter(
+            findChildren<QWidget*>(QStringLiteral("rptPreview"), Qt::FindDirectChildrenOnly));
+    });
+}
+
+// The preview is a window of its own, not modal: once it closes the register
+// takes the keys again, on the row it printed.
+void FrmMaster::returnToGridAfter(const QList<QWidget*>& previews) {
+    if (previews.isEmpty()) return;
+    connect(previews.last(), &QObject::destroyed, this, [this] {
+        if (!isVisible()) return;
+        activateWindow();
+        flexMaster->setFocus();
     });
 }
 

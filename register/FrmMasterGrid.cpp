@@ -25,6 +25,25 @@ constexpr quint32 kCyan = 0xFFFF00u;
 constexpr int kTwipsPerCharacter = 130;
 constexpr int kPayeeMaxTwips = 4000;
 
+// The text with each run of digits widened to one length, so that texts
+// compare run by run and numbers by value: "OPS/3" sorts before "OPS/23".
+QString RunningNumberOrder(const QString& text) {
+    constexpr int kWidth = 20;
+    QString key;
+    key.reserve(text.size() + kWidth);
+    for (int i = 0; i < text.size();) {
+        if (!text[i].isDigit()) {
+            key += text[i++];
+            continue;
+        }
+        int end = i;
+        while (end < text.size() && text[end].isDigit()) ++end;
+        key += QString(std::max(0, kWidth - (end - i)), u'0') + text.mid(i, end - i);
+        i = end;
+    }
+    return key;
+}
+
 }  // namespace
 
 void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
@@ -146,13 +165,13 @@ void FrmMaster::NameGrid(const QString& strTableMain, std::vector<double>& width
 
 void FrmMaster::GridRowColor() {
     Handle("FrmMaster", "GridRowColor", [&] {
-        cmdNew->setEnabled(HasRight(QStringLiteral("N")));
-        CmdEdit->setEnabled(HasRight(QStringLiteral("E")));
-        CmdDelete->setEnabled(HasRight(QStringLiteral("D")));
+        enableWriting(cmdNew, HasRight(QStringLiteral("N")));
+        enableWriting(CmdEdit, HasRight(QStringLiteral("E")));
+        enableWriting(CmdDelete, HasRight(QStringLiteral("D")));
         if (flexMaster->textMatrix(flexMaster->row(), RegisterColumn::kCancelled) == u"Yes")
             CmdDelete->setEnabled(false);
         else if (HasRight(QStringLiteral("D")))
-            CmdDelete->setEnabled(true);
+            enableWriting(CmdDelete, true);
 
         const int lastCol = std::min(6, flexMaster->cols() - 1);
         for (int r = 1; r < flexMaster->rows(); ++r) {
@@ -170,9 +189,20 @@ void FrmMaster::GridColor() {
             CmdDelete->setEnabled(false);
             return;
         }
-        if (HasRight(QStringLiteral("D"))) CmdDelete->setEnabled(true);
-        if (HasRight(QStringLiteral("E"))) CmdEdit->setEnabled(true);
+        if (HasRight(QStringLiteral("D"))) enableWriting(CmdDelete, true);
+        if (HasRight(QStringLiteral("E"))) enableWriting(CmdEdit, true);
     });
+}
+
+// Dates sort by the calendar and voucher numbers by their prefix, then by
+// their running number as a number (OPS/3 before OPS/23), whichever sort or
+// search orders the rows; the cells show what they always showed.
+void FrmMaster::setSortKeys() {
+    flexMaster->setColSortKey(RegisterColumn::kDate, [](const QString& text) {
+        const QDateTime date = ParseDate(text);
+        return date.isValid() ? date.toString(QStringLiteral("yyyyMMddHHmmss")) : text;
+    });
+    flexMaster->setColSortKey(RegisterColumn::kNumber, RunningNumberOrder);
 }
 
 // A selected cancelled row keeps its red text; several rows show in cyan.

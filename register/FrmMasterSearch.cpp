@@ -14,6 +14,7 @@
 #include "data/Values.h"
 #include "register/FrmMaster.h"
 #include "suite/BasModule.h"
+#include "suite/RegisterRows.h"
 #include "ui/FlexGrid.h"
 #include "ui/Keys.h"
 #include "ui/Pointer.h"
@@ -69,12 +70,16 @@ bool StartMatches(const QString& cell, const QString& typed, bool numeric) {
 }  // namespace
 
 void FrmMaster::txtsearch_KeyUp(int& keyCode, int shift) {
-    Q_UNUSED(shift);
     Handle("FrmMaster", "txtsearch_KeyUp", [&] {
         const bool columnChosen = cboSearch->currentIndex() >= 0;
-        if (chkSearchAll->isChecked() && keyCode == vbKeyReturn && columnChosen)
+        // Arrows, function keys and a key released after another window
+        // closed change no text, and move no row; Ctrl+Enter is New's.
+        const bool enter = keyCode == vbKeyReturn && (shift & vbCtrlMask) == 0;
+        const bool searchAsked = enter || searchTextEdited_;
+        searchTextEdited_ = false;
+        if (chkSearchAll->isChecked() && enter && columnChosen)
             SearchAll();
-        else if (columnChosen && !txtsearch->text().trimmed().isEmpty())
+        else if (columnChosen && searchAsked && !txtsearch->text().trimmed().isEmpty())
             searchtheword();
         flexMaster_EnterCell();
     });
@@ -93,6 +98,7 @@ void FrmMaster::searchtheword() {
         if (cboSearch->currentIndex() < 0) return;
         const int c = cboSearch->currentData().toInt();
         const QString typed = txtsearch->text();
+        const QString voucher = currentVoucher();
         flexMaster->setCol(c);
         flexMaster->setColSel(c);
         flexMaster->sort(flexSortStringAscending);
@@ -102,7 +108,10 @@ void FrmMaster::searchtheword() {
         int found = 0;
         for (int r = 1; r < rows && !found; ++r)
             if (StartMatches(flexMaster->textMatrix(r, c), typed, numeric)) found = r;
-        if (!found) return;
+        if (!found) {
+            keepVoucherCurrent(voucher);  // the rows moved; the voucher did not
+            return;
+        }
         flexMaster->setRow(found);
         flexMaster->setCol(0);
         flexMaster->setColSel(flexMaster->cols() - 1);
@@ -177,6 +186,7 @@ void FrmMaster::SearchAll() {
                 return;
         }
         const QString statement = searchStatement(text);
+        const QString voucher = currentVoucher();
 
         HourglassScope hourglass;
         GridPopulate(statement, QStringLiteral("aHqPettyCashPaymentHeader"), QString());
@@ -186,6 +196,8 @@ void FrmMaster::SearchAll() {
         cboColNames_Click();
         cboColNames->setCurrentIndex(-1);
         cboColNames_Click();
+        // The voucher the clerk was on stays current when the search lists it.
+        if (!keepVoucherCurrent(voucher)) rows_->selectRow(flexMaster->rows() - 1);
         hourglass.release();
 
         afterFill();
@@ -200,6 +212,7 @@ void FrmMaster::cboColNames_Click() {
             cboColNames->currentText().contains(QStringLiteral("date"), Qt::CaseInsensitive)
                 ? 2
                 : cboColNames->currentData().toInt();
+        const QString voucher = currentVoucher();
         flexMaster->setCol(column);
         flexMaster->setColSel(column);
         const bool ascending = optAscend->isChecked();
@@ -208,6 +221,7 @@ void FrmMaster::cboColNames_Click() {
                              ? (ascending ? flexSortGenericAscending : flexSortGenericDescending)
                              : (ascending ? flexSortStringAscending : flexSortStringDescending);
         flexMaster->sort(kind);
+        keepVoucherCurrent(voucher);
     });
 }
 

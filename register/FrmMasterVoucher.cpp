@@ -30,27 +30,19 @@ QString textOf(const AdoRecordset& rs, const char* field) {
     return Text(rs.Fields(QLatin1String(field)));
 }
 
-// Nothing changes the voucher: no field, and no line command (F10, F11 and
-// the pop-up menu ask the menu whether they may).
-void showReadOnly(frmpayments& form) {
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             form.cmdOk, form.txtpaymentNo, form.dtpDate, form.txtPayee, form.txtRefNo,
-             form.txtAccExRates, form.cboDepartment, form.cboAccName, form.txtRemarks,
-             form.lvwAccounts, form.txtTotal})
-        w->setEnabled(false);
-    for (QAction* command : {form.mnuAdd, form.mnuEdit, form.mnuDelete}) command->setEnabled(false);
-}
-
 }  // namespace
 
-// The commands follow the row the user now sees, as when the user moves onto it.
+// The commands follow the row the user now sees, as when the user moves onto
+// it, and the keys go to that row.
 void FrmMaster::followCurrentRow() {
-    CmdEdit->setEnabled(HasRight(QStringLiteral("E")));
+    enableWriting(CmdEdit, HasRight(QStringLiteral("E")));
     afterFill();
+    flexMaster->setFocus();
 }
 
 void FrmMaster::cmdNew_Click() {
     Handle("FrmMaster", "cmdNew_Click", [&] {
+        if (!tellIfNotWritable()) return;
         GObjTrail.set("LoggedTime", Now());
         GStrMasterNewEditFlag = QStringLiteral("N");
         ShowModal(&PaymentsForm(), this);
@@ -65,10 +57,14 @@ void FrmMaster::CmdEdit_Click() {
         const int row = flexMaster->row();
         const QString id = flexMaster->textMatrix(row, RegisterColumn::kKey);
         GIntPaymentID = CLng(id);
+        // Another workstation may have cancelled, posted or unposted it since
+        // the row was shown: the row shows the stored flags before they decide.
+        UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
+        showStoredRow(row);
         frmpayments& form = PaymentsForm();
         if (flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"Yes") {
             ModuleMsgBox(QStringLiteral("Entry Cancelled,Cannot Modify"), vbInformation);
-            showReadOnly(form);
+            form.ShowReadOnly();
         } else if (flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes") {
             ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Modify"), vbInformation);
             form.cmdOk->setEnabled(false);
@@ -122,12 +118,16 @@ void FrmMaster::LoadVoucherLines() {
         const int item = lines->add(QString::number(i));
         GObjVault.set("strTableName", QStringLiteral("aAccountMaster where AccountID=") +
                                           Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
-        lines->setColumnValue(item, LineColumn::kAccountName,
-                          Text(GObjVault.call("fnReturnField", {QStringLiteral("AccountDesc")})));
-        lines->setColumnValue(item, LineColumn::kDescription, Text(rs.Fields(QStringLiteral("pdDescription"))));
+        lines->setColumnValue(
+            item, LineColumn::kAccountName,
+            Text(GObjVault.call("fnReturnField", {QStringLiteral("AccountDesc")})));
+        lines->setColumnValue(item, LineColumn::kDescription,
+                              Text(rs.Fields(QStringLiteral("pdDescription"))));
         // As stored: 12.5 reads "12.5", 33.333 "33.333"; no decimal is added or lost.
-        lines->setColumnValue(item, LineColumn::kAmount, NumberText(CDec(rs.Fields(QStringLiteral("pdAmount")))));
-        lines->setColumnValue(item, LineColumn::kAccountId, Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
+        lines->setColumnValue(item, LineColumn::kAmount,
+                              NumberText(CDec(rs.Fields(QStringLiteral("pdAmount")))));
+        lines->setColumnValue(item, LineColumn::kAccountId,
+                              Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
         lines->setColumnValue(item, LineColumn::kRate, Text(rs.Fields(QStringLiteral("pdExRate"))));
         lines->setColumnValue(item, LineColumn::kAgreement, QStringLiteral("0"));
     }

@@ -9,6 +9,11 @@ namespace pcp {
 
 namespace {
 
+// The register's flag columns, and the colour of a cancelled voucher's row.
+constexpr int kCancelledColumn = 5;
+constexpr int kPostedColumn = 6;
+constexpr quint32 kCancelledRed = 0x0000FFu;
+
 class FlexGridRowsImpl final : public RegisterRows {
   public:
     explicit FlexGridRowsImpl(FlexGrid* grid) : grid_(grid) {}
@@ -29,6 +34,12 @@ class FlexGridRowsImpl final : public RegisterRows {
         g->setTopRow(row);
         g->setCol(0);
         g->setColSel(g->cols() - 1);
+    }
+    void paintRow(int row) override {
+        FlexGrid* g = grid();
+        const bool cancelled = g->textMatrix(row, kCancelledColumn) == u"Yes";
+        for (int c = 0; c <= kPostedColumn && c < g->cols(); ++c)
+            g->setCellForeColorAt(row, c, cancelled ? kCancelledRed : 0);
     }
     QObject* control() const override { return grid(); }
 
@@ -53,8 +64,12 @@ int RegisterRows::rowOf(const QString& key) const {
 void RegisterRows::putRow(const QStringList& cells) {
     int row = rowOf(cells.value(0));
     if (!row && rowCount() == 2 && cell(1, 0).isEmpty()) row = 1;
-    if (!row) return appendAndSelect(cells);
+    if (!row) {
+        appendAndSelect(cells);
+        return paintRow(rowCount() - 1);
+    }
     for (int c = 0; c < cells.size() && c < columnCount(); ++c) setCell(row, c, cells[c]);
+    paintRow(row);
 }
 
 std::unique_ptr<RegisterRows> FlexGridRows(FlexGrid* grid) {

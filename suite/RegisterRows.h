@@ -25,13 +25,17 @@ class RegisterRows {
     virtual void appendAndSelect(const QStringList& cells) = 0;
     // Makes the row current, scrolls it to the top and selects it whole.
     virtual void selectRow(int row) = 0;
+    // Paints the row as its cells say the voucher is stored: a cancelled
+    // voucher in red, any other in the grid's own colour.
+    virtual void paintRow(int row) = 0;
     // The grid control itself, for the layout component.
     virtual QObject* control() const = 0;
 
     // The row whose key (column 0) is `key`; 0 when no row has it.
     int rowOf(const QString& key) const;
-    // Puts a voucher's row (its key first) where it shows: over the row with
-    // that key, in an empty register's one blank row, or at the end.
+    // Puts a voucher's row (its key first) where it shows, painted as stored:
+    // over the row with that key, in an empty register's one blank row, or at
+    // the end.
     void putRow(const QStringList& cells);
 };
 

@@ -371,23 +371,32 @@ void FlexGrid::sort(int kind) {
 
     struct Keyed {
         std::vector<NumberKey> numbers;
+        std::vector<QString> texts;  // the sort keys of keyed columns, the cells' texts otherwise
         Row row;
+    };
+    const auto keyOf = [this](int c) {
+        const auto found = sortKeys_.find(c);
+        return found == sortKeys_.end() ? SortKey() : found->second;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(cells_.size() - fixedRows_);
     for (auto it = cells_.begin() + fixedRows_; it != cells_.end(); ++it) {
-        Keyed k{{}, std::move(*it)};
-        if (generic || numeric)
-            for (int c = c0; c <= c1; ++c) k.numbers.push_back(numberKey(k.row.cells[c], numeric));
+        Keyed k{{}, {}, std::move(*it)};
+        for (int c = c0; c <= c1; ++c) {
+            const SortKey key = keyOf(c);
+            const QString& text = k.row.cells[c];
+            k.texts.push_back(key ? key(text) : text);
+            // A keyed column orders by its keys alone.
+            k.numbers.push_back((generic || numeric) && !key ? numberKey(text, numeric)
+                                                             : NumberKey{});
+        }
         keyed.push_back(std::move(k));
     }
     const auto compareCell = [&](const Keyed& a, const Keyed& b, int c) {
-        if (generic || numeric) {
-            const NumberKey &x = a.numbers[c - c0], &y = b.numbers[c - c0];
-            if (x.numeric && y.numeric) return compareNumbers(x, y);
-            if (x.numeric != y.numeric) return x.numeric ? -1 : 1;  // numbers before texts
-        }
-        return QString::compare(a.row.cells[c], b.row.cells[c], cs);
+        const NumberKey &x = a.numbers[c - c0], &y = b.numbers[c - c0];
+        if (x.numeric && y.numeric) return compareNumbers(x, y);
+        if (x.numeric != y.numeric) return x.numeric ? -1 : 1;  // numbers before texts
+        return QString::compare(a.texts[c - c0], b.texts[c - c0], cs);
     };
     std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
         for (int c = c0; c <= c1; ++c)
@@ -399,6 +408,13 @@ void FlexGrid::sort(int kind) {
     for (Keyed& k : keyed) *out++ = std::move(k.row);
     dataDirty_ = true;
     scheduleSync();
+}
+
+void FlexGrid::setColSortKey(int col, SortKey key) {
+    if (key)
+        sortKeys_[col] = std::move(key);
+    else
+        sortKeys_.erase(col);
 }
 
 void FlexGrid::setToolTipText(const QString& text) {
@@ -459,13 +475,22 @@ void FlexGrid::syncSelection() {
     }
     const int r0 = modelRow(std::max(fixedRows_, std::min(row_, rowSel_)));
     const int r1 = modelRow(std::max(row_, rowSel_));
-    sm->setCurrentIndex(model_->index(modelRow(row_), col_), QItemSelectionModel::NoUpdate);
+    sm->setCurrentIndex(model_->index(modelRow(row_), viewColumnOf(col_)),
+                        QItemSelectionModel::NoUpdate);
     sm->select(QItemSelection(model_->index(r0, 0), model_->index(r1, cols_ - 1)),
                QItemSelectionModel::ClearAndSelect);
     updateGeometries();
     verticalScrollBar()->setValue(modelRow(std::max(topRow_, fixedRows_)));
     followCurrent_ = true;
     revealCurrentRow();
+}
+
+// The view's current cell never sits in a hidden column (the key's): the
+// arrows would not move from there. The grid's own current column stays.
+int FlexGrid::viewColumnOf(int col) const {
+    for (int c = col; c < cols_; ++c)
+        if (!horizontalHeader()->isSectionHidden(c)) return c;
+    return col;
 }
 
 // Scroll bars come and go as widths change (remembered widths wider than the

@@ -10,6 +10,8 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <functional>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -101,6 +103,10 @@ class FlexGrid : public QTableView {
     void clear();
     // Sorts the non-fixed rows by the columns from Col to ColSel.
     void sort(int kind);
+    // The column sorts by the key made of each cell's text (a date's calendar
+    // order, say) instead of the text itself; an empty function undoes it.
+    using SortKey = std::function<QString(const QString&)>;
+    void setColSortKey(int col, SortKey key);
 
     void setToolTipText(const QString& text);
     QString toolTipText() const { return toolTip_; }
@@ -141,11 +147,13 @@ class FlexGrid : public QTableView {
     void revealCurrentRow();
     void updateMouseCell(const QPoint& viewportPos, bool header);
     int modelRow(int gridRow) const { return gridRow - fixedRows_; }
+    int viewColumnOf(int col) const;
 
     FlexGridModel* model_;
     std::vector<Row> cells_;
     std::vector<int> widths_;  // twips
     std::vector<Qt::Alignment> alignments_;
+    std::map<int, SortKey> sortKeys_;
     int cols_ = 1;
     int fixedRows_ = 1;
     int row_ = 1, col_ = 0, rowSel_ = 1, colSel_ = 0, topRow_ = 1;

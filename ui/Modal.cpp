@@ -1,8 +1,10 @@
 #include "ui/Modal.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 
 namespace pcp {
 
@@ -15,6 +17,23 @@ int& openCount() {
     static int n = 0;
     return n;
 }
+// A window closed from inside its own handlers (a save that unloads it, a
+// question answered just before) leaves no active window behind on some
+// window managers, and then no control takes a key: the owner takes it back.
+void giveBackTheKeyboard(QWidget* owner) {
+    if (!owner || !owner->isVisible()) return;
+    QPointer<QWidget> window = owner->window();
+    window->raise();
+    window->activateWindow();
+    // The window system may already count the owner as active, and then tells
+    // nobody: once the closed window is gone, the owner takes the keys itself.
+    QTimer::singleShot(0, window, [window] {
+        if (window && window->isVisible() && !QApplication::activeModalWidget() &&
+            QApplication::activeWindow() != window)
+            QApplication::setActiveWindow(window);
+    });
+}
+
 }  // namespace
 
 int ShowModal(QDialog* window, QWidget* owner) {
@@ -34,7 +53,9 @@ int ShowModal(QDialog* window, QWidget* owner) {
     struct Count {
         ~Count() { --openCount(); }
     } count;
-    return window->exec();
+    const int result = window->exec();
+    giveBackTheKeyboard(owner);
+    return result;
 }
 
 void SetModalHook(ModalHook h) {

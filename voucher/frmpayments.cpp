@@ -403,9 +403,11 @@ void frmpayments::buildMenu() {
     mnuCancel->setObjectName(QStringLiteral("mnuCancel"));
 }
 
+// A user who may choose the department does so before the cash account, as
+// the checks of the save ask for them; a disabled department is passed over.
 void frmpayments::setTabOrder() {
-    QWidget* order[] = {txtPayee, cboAccName, txtRemarks,   lvwAccounts,   txtTotal, cmdOk,
-                        cmdClose, dtpDate,    txtpaymentNo, cboDepartment, txtRefNo};
+    QWidget* order[] = {txtPayee, cboDepartment, cboAccName, txtRemarks,   lvwAccounts, txtTotal,
+                        cmdOk,    cmdClose,      dtpDate,    txtpaymentNo, txtRefNo};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

@@ -99,6 +99,11 @@ class frmpayments : public VbForm {
     void saveSteps(bool edit);
     void forgetNewNumbers();
     void showSavedInRegister();
+    // Nothing changes the voucher any more: no field, no line command, no
+    // save, and closing asks nothing. A cancelled voucher opens this way, and
+    // an edit that another workstation has since cancelled, posted or removed
+    // ends this way.
+    void ShowReadOnly();
 
   protected:
     void formActivate() override;
@@ -133,6 +138,8 @@ class frmpayments : public VbForm {
     void ClearColumnIcons(int except);
 
     bool blnFirstActivate = true;
+    // The stored voucher refused this edit: what is on screen can no longer be saved.
+    bool editRefused_ = false;
     // The entries whose rates the window holds.
     int chosenDepartment_ = -1;
     int chosenAccount_ = -1;

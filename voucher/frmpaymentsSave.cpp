@@ -2,6 +2,7 @@
 // its lines, its register row and its audit record in one transaction. A
 // failure anywhere leaves the database as it was and the voucher on screen.
 
+#include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
@@ -88,6 +89,7 @@ void frmpayments::cmdOk_Click() {
         QStringLiteral("Nothing was saved; the voucher is still on screen as you entered it.");
     HandleTelling("frmpayments", "cmdOk_Click", nothingSaved, [&] {
         const bool edit = GStrMasterNewEditFlag == u"E";
+        editRefused_ = false;
         if (!ValidateVoucher()) return;
         try {
             // While the database is busy the save waits a moment; gone before any message.
@@ -96,6 +98,8 @@ void frmpayments::cmdOk_Click() {
         } catch (const SaveRefusal& refusal) {
             if (edit) showStoredInRegister(GIntPaymentID);
             ModuleMsgBox(refusal.message, refusal.style);
+            // Saying Yes to "Save Changes?" would only be refused again.
+            if (editRefused_) ShowReadOnly();
             return;
         } catch (...) {
             // Numbers of a save that did not happen are nobody's.
@@ -125,8 +129,10 @@ void frmpayments::showSavedInRegister() {
 // before anything is written.
 void frmpayments::saveSteps(bool edit) {
     if (edit)
-        if (std::optional<SaveRefusal> refusal = VoucherStore::EditRefusal(GIntPaymentID))
+        if (std::optional<SaveRefusal> refusal = VoucherStore::EditRefusal(GIntPaymentID)) {
+            editRefused_ = true;
             throw *refusal;
+        }
     // The freeze date as stored now: another workstation may have moved it
     // since the checks before the transaction.
     const QString frozen = VoucherStore::DateFrozen(
@@ -142,6 +148,17 @@ void frmpayments::saveSteps(bool edit) {
     if (!row.isEmpty()) GAdoCon->runAfterCommit([rows, row] { rows->putRow(row); });
     GObjTrail.call("SaveTrailInfo", {id, edit ? txtpaymentNo->text() : StrNewPaymentNo, true,
                                      GStrMasterNewEditFlag, ObjectArg(this)});
+}
+
+void frmpayments::ShowReadOnly() {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cmdOk, txtpaymentNo, dtpDate, txtPayee, txtRefNo, txtAccExRates, cboDepartment,
+             cboAccName, txtRemarks, lvwAccounts, txtTotal})
+        w->setEnabled(false);
+    // F10, F11 and the pop-up menu ask the menu whether they may.
+    for (QAction* command : {mnuAdd, mnuEdit, mnuDelete}) command->setEnabled(false);
+    blnItemChange = false;
+    cmdClose->setFocus();
 }
 
 void frmpayments::forgetNewNumbers() {

@@ -137,12 +137,23 @@ TEST_F(Commands, DeleteCancelsTheVoucherWithItsReasonAndPaintsTheRowRed) {
 
     EXPECT_EQ(cell(r, 5), "Yes");
     EXPECT_TRUE(rowIsRed(r));
+    // The voucher just cancelled stays current: Delete stays off, and Enter
+    // opens that voucher, read-only.
+    EXPECT_EQ(grid()->row(), r);
+    EXPECT_EQ(grid()->rowSel(), r);
     EXPECT_FALSE(window_->CmdDelete->isEnabled());
-    // GridRowColor leaves the current cell on the last row, column 5.
-    EXPECT_EQ(grid()->row(), grid()->rows() - 1);
-    EXPECT_EQ(grid()->col(), 5);
     EXPECT_EQ(focused(), window_->cmdNew);
     EXPECT_EQ(GStrMasterNewEditFlag, "E");
+    MessageScript readOnly;
+    readOnly.expect("Entry Cancelled,Cannot Modify");
+    ModalScript modal;
+    modal.expect("frmpayments", [&](QDialog* d) {
+        EXPECT_EQ(d->findChild<QLineEdit*>("txtpaymentNo")->text(), number);
+        EXPECT_FALSE(d->findChild<QWidget*>("cmdOk")->isEnabled());
+        d->close();
+    });
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_TRUE(modal.allSeen());
 }
 
 // A posted row is refused before the question (the register allows Delete on

@@ -28,6 +28,15 @@ const QString kBase =
 const QString kWhereYear =
     "from aHqPettyCashPaymentHeader where phCompanyID=1 and phFinancialID=2 ";
 
+// Voucher numbers in the order a clerk reads them: by prefix, then by running number.
+QStringList inNumberOrder(QStringList numbers) {
+    std::sort(numbers.begin(), numbers.end(), [](const QString& a, const QString& b) {
+        const QString pa = a.section('/', 0, 0), pb = b.section('/', 0, 0);
+        return pa != pb ? pa < pb : a.section('/', 1).toInt() < b.section('/', 1).toInt();
+    });
+    return numbers;
+}
+
 QStringList sortedIds(QStringList ids) {
     std::sort(ids.begin(), ids.end(),
               [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
@@ -112,11 +121,43 @@ TEST_F(RegisterSearch, SearchAllByTextContainsNewestFirstThenByNumber) {
     EXPECT_EQ(sortedIds(ids()), idsOf("select phPaymentID " + kWhereYear +
                                       "and phPayee = 'City Taxi Service' order by phPaymentID"));
     ASSERT_GT(grid()->rows(), 2);
-    QStringList numbers = column(1), expected = numbers;
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(numbers, expected);  // sorted by the voucher number, as text
+    EXPECT_EQ(column(1), inNumberOrder(column(1)));  // sorted by the voucher number
     EXPECT_EQ(w->cboColNames->currentIndex(), -1);
     EXPECT_TRUE(w->optAscend->isChecked());
+}
+
+// Dates sort by the calendar, numbers by prefix and running number, amounts
+// by value; whatever the order, the voucher the clerk is on stays current,
+// and the commands follow it.
+TEST_F(RegisterSearch, ASortOrdersByValueAndKeepsTheCurrentVoucher) {
+    FrmMaster* w = open();
+    const int posted = rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "Yes"; });
+    ASSERT_GT(posted, 1);
+    clickRow(posted);
+    const QString id = cell(posted, 0);
+    const auto stillCurrent = [&] {
+        EXPECT_EQ(current(0), id);
+        EXPECT_TRUE(rowSelected());
+        EXPECT_TRUE(w->cmdUpdate->isEnabled());  // Cancel Posting follows the posted row
+    };
+    pickSort("PaymentDate");
+    QList<QDate> dates;
+    for (const QString& text : column(2)) dates << QDate::fromString(text, "dd/MM/yyyy");
+    EXPECT_FALSE(dates.contains(QDate()));
+    EXPECT_TRUE(std::is_sorted(dates.begin(), dates.end()));
+    stillCurrent();
+    pickSort("PaymentNo");
+    EXPECT_EQ(column(1), inNumberOrder(column(1)));
+    stillCurrent();
+    QTest::mouseClick(w->optDescend, Qt::LeftButton);
+    pickSort("Payment Amount");
+    QList<double> amounts;
+    for (const QString& text : column(4)) amounts << text.toDouble();
+    EXPECT_TRUE(std::is_sorted(amounts.rbegin(), amounts.rend()));
+    stillCurrent();
+    pickSearchColumn("Payee");
+    typeSearch("No such payee");  // the search sorts by payee and finds nothing
+    stillCurrent();
 }
 
 TEST_F(RegisterSearch, SearchAllFindsVouchersOlderThanTheWindow) {

@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
@@ -72,7 +74,7 @@ TEST_F(RegisterWindow, LoadSetsTheContextAndListsTheWindowOfDays) {
     EXPECT_TRUE(w->CmdEdit->isEnabled());
     EXPECT_TRUE(w->cmdPreview->isEnabled());
     EXPECT_FALSE(w->cmdUpdate->isEnabled());
-    EXPECT_EQ(w->cmdUpdate->text(), "Cancel &Posting");
+    EXPECT_EQ(w->cmdUpdate->text(), "Cancel Pos&ting");
 }
 
 TEST_F(RegisterWindow, RightsLettersDecideTheCommands) {
@@ -174,6 +176,65 @@ TEST_F(RegisterWindow, KeysMoveToTheGridAndNeverStartWhatIsDisabled) {
     EXPECT_TRUE(w->isVisible());
 }
 
+// Each Alt letter does one thing, on a posted row too: E opens the voucher,
+// P previews it, T cancels its posting, I sorts descending.
+TEST_F(RegisterWindow, EachAltLetterDoesOneThing) {
+    FrmMaster* w = open();
+    EXPECT_EQ(RepeatedShortcutLetters(w), "");
+    const int posted = rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "Yes"; });
+    ASSERT_GT(posted, 0);
+    const auto altOnRow = [&](Qt::Key letter) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+        clickRow(posted);
+        ASSERT_TRUE(w->cmdUpdate->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), letter, Qt::AltModifier);
+        QTest::qWait(200);  // a button's letter shows it pressed, then clicks
+    };
+    {
+        ModalScript modal;
+        MessageScript messages;
+        messages.expect("Entry Posted,Cannot Modify");
+        modal.expect("frmpayments", [](QDialog* d) { d->close(); });
+        altOnRow(Qt::Key_E);
+        EXPECT_TRUE(modal.allSeen());
+    }
+    if (!OnPostgres()) {  // the report logs on through data sources set for the demo file
+        altOnRow(Qt::Key_P);
+        auto* preview = w->findChild<QWidget*>("rptPreview", Qt::FindDirectChildrenOnly);
+        ASSERT_NE(preview, nullptr);
+        EXPECT_TRUE(preview->isVisible());
+        preview->close();  // the register has the keys again, on the same row
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == grid(); }));
+    }
+    {
+        MessageScript messages;
+        messages.expect("Do you want to cancel the posting of '" + cell(posted, 1) + "'?", vbNo);
+        altOnRow(Qt::Key_T);
+    }
+    altOnRow(Qt::Key_I);
+    EXPECT_TRUE(w->optDescend->isChecked());
+}
+
+// A database that only reads says so before anything is keyed: the title,
+// and the commands that write disabled with the reason in their tooltips.
+TEST_F(RegisterWindow, AReadOnlyDatabaseShowsAsReadOnly) {
+    if (OnPostgres()) GTEST_SKIP() << "an embedded database opened for reading only";
+    connection_.reset();
+    connection_ = std::make_unique<AdoConnection>();
+    connection_->Open("Provider=SQLite;Data Source=" + dbPath() + ";Mode=ReadOnly");
+    FrmMaster* w = open();
+    EXPECT_EQ(w->windowTitle(), "Petty Cash Payments (read-only)");
+    clickRow(rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "Yes"; }));
+    EXPECT_EQ(buttonsOf(w), (Buttons{false, false, false, false}));
+    for (QPushButton* b : {w->cmdNew, w->CmdEdit, w->CmdDelete, w->cmdUpdate})
+        EXPECT_EQ(b->toolTip(),
+                  "The database is open for reading only: vouchers cannot be created or changed.");
+    EXPECT_TRUE(w->cmdPreview->isEnabled());
+    QTest::keyClick(grid(), Qt::Key_Return, Qt::ControlModifier);  // New stays shut
+    QTest::keyClick(grid(), Qt::Key_Return);                       // and so does Edit
+    EXPECT_EQ(OpenModalCount(), 0);
+}
+
 TEST_F(RegisterWindow, AnEmptyOrUnloadedRegisterHasNothingToEditOrDelete) {
     exec("delete from aHqPettyCashPaymentHeader");
     FrmMaster* w = open();
@@ -202,6 +263,8 @@ TEST_F(RegisterWindow, TooltipShowsTheCellUnderThePointer) {
     open();
     grid()->syncView();
     const QModelIndex index = grid()->model()->index(2, 3);
+    grid()->scrollTo(index);  // the load shows the newest row at the top
+    QApplication::processEvents();
     QTest::mouseMove(grid()->viewport(), grid()->visualRect(index).center());
     QApplication::processEvents();
     EXPECT_EQ(grid()->toolTipText(), cell(3, 3));

@@ -1,5 +1,7 @@
 #include "tests/support/Fixtures.h"
 
+#include <QWidget>
+
 #include <linux/capability.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -371,6 +373,21 @@ QStringList DemoDatabaseTest::idsOf(const QString& sql) {
 void DemoDatabaseTest::exec(const QString& sql) {
     QSqlQuery q(plainDb());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+}
+
+// The shortcut letters (after "&") that more than one caption of the window uses.
+QString RepeatedShortcutLetters(const QWidget* window) {
+    QString seen, repeated;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        const bool frame = w->inherits("QGroupBox");
+        if (!frame && !w->inherits("QLabel") && !w->inherits("QAbstractButton")) continue;
+        const QString caption = w->property(frame ? "title" : "text").toString().remove("&&");
+        const int amp = caption.indexOf('&');
+        if (amp < 0 || amp + 1 >= caption.size()) continue;
+        const QChar letter = caption.at(amp + 1).toUpper();
+        (seen.contains(letter) ? repeated : seen).append(letter);
+    }
+    return repeated;
 }
 
 }  // namespace pcp::test

@@ -51,6 +51,10 @@ QStringList PlainSqliteRows(const QString& file, const QStringList& statements);
 // at once. Otherwise it returns false and the test goes on where it is.
 bool RerunWithoutPermissionOverride();
 
+// The shortcut letters (after "&") that more than one caption of the window
+// uses: each Alt letter of a window must do one thing.
+QString RepeatedShortcutLetters(const QWidget* window);
+
 // Sets the process's time zone for a scope and puts the previous one back.
 class ScopedTimeZone {
   public:

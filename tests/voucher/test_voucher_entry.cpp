@@ -15,6 +15,7 @@
 
 #include "data/Values.h"
 #include "register/frmcancel.h"
+#include "report/ReportPreview.h"
 #include "tests/support/VoucherFixture.h"
 #include "ui/FlexGrid.h"
 #include "voucher/VoucherLines.h"
@@ -39,21 +40,6 @@ void type(QWidget* w, const QString& text) {
 
 QWidget* focused() {
     return QApplication::focusWidget();
-}
-
-// The shortcut letters (after "&") that more than one caption of the window uses.
-QString repeatedShortcutLetters(const QWidget* window) {
-    QString seen, repeated;
-    for (const QWidget* w : window->findChildren<QWidget*>()) {
-        const bool frame = w->inherits("QGroupBox");
-        if (!frame && !w->inherits("QLabel") && !w->inherits("QAbstractButton")) continue;
-        const QString caption = w->property(frame ? "title" : "text").toString().remove("&&");
-        const int amp = caption.indexOf('&');
-        if (amp < 0 || amp + 1 >= caption.size()) continue;
-        const QChar letter = caption.at(amp + 1).toUpper();
-        (seen.contains(letter) ? repeated : seen).append(letter);
-    }
-    return repeated;
 }
 
 }  // namespace
@@ -130,10 +116,10 @@ TEST_F(VoucherEntry, AVoucherKeyedEntirelyFromTheKeyboard) {
     open(1, 2);  // the administrator working for Operations
     const int before = vouchers();
     QString reason;
-    EXPECT_EQ(repeatedShortcutLetters(std::make_unique<frmcancel>(reason).get()), "");
+    EXPECT_EQ(RepeatedShortcutLetters(std::make_unique<frmcancel>(reason).get()), "");
     modal.expect("frmpayments", [&](QDialog* d) {
         auto& form = *static_cast<frmpayments*>(d);
-        EXPECT_EQ(repeatedShortcutLetters(&form), "");
+        EXPECT_EQ(RepeatedShortcutLetters(&form), "");
         EXPECT_EQ(focused(), form.txtPayee);
         EXPECT_EQ(form.cboDepartment->currentText(), "Operations");
         EXPECT_FALSE(form.cboDepartment->isEnabled());
@@ -149,7 +135,7 @@ TEST_F(VoucherEntry, AVoucherKeyedEntirelyFromTheKeyboard) {
         key(focused(), Qt::Key_Return);
         EXPECT_EQ(focused(), form.lvwAccounts);
         inLineDialog([&](frmDebitEntry& dialog) {
-            EXPECT_EQ(repeatedShortcutLetters(&dialog), "");
+            EXPECT_EQ(RepeatedShortcutLetters(&dialog), "");
             EXPECT_FALSE(dialog.cmdFirst->isEnabled());  // no lines yet
             for (const auto& [account, text, amount] :
                  {std::tuple{"Travel and Conveyance", "Taxi fare", "45.5"},
@@ -238,6 +224,102 @@ TEST_F(VoucherEntry, ACancelledVoucherOpensReadOnlyAndAPostedOneCannotBeSaved) {
         QTest::mouseClick(form.cmdClose, Qt::LeftButton);  // OK disabled: no question
     });
     EXPECT_TRUE(modal.allSeen());
+}
+
+// Another workstation changed the voucher since this register showed it: Edit
+// goes by the stored flags, and a save it refuses leaves only what can still
+// be done, with the register row painted as stored.
+TEST_F(VoucherEntry, EditAndItsSaveGoByWhatIsStoredNow) {
+    storeVoucher60({"5"}, "5");
+    const int r = grid()->row();
+    exec("update aHqPettyCashPaymentHeader set phPosted=1 where phCompanyID=1 and phPaymentID=60");
+    MessageScript messages;
+    messages.expect("Entry Posted,Cannot Modify");
+    onEditVoucher([&](frmpayments& form) {
+        EXPECT_FALSE(form.cmdOk->isEnabled());
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+    });
+    EXPECT_EQ(cell(r, 6), "Yes");
+    EXPECT_TRUE(window_->cmdUpdate->isEnabled());
+    exec("update aHqPettyCashPaymentHeader set phPosted=0 where phCompanyID=1 and phPaymentID=60");
+    onEditVoucher([&](frmpayments& form) {  // unposted meanwhile: no message, saveable
+        EXPECT_TRUE(form.cmdOk->isEnabled());
+        typeInto(form.txtPayee, "Changed Here");
+        exec(
+            "update aHqPettyCashPaymentHeader set phCancel=1 where phCompanyID=1 and "
+            "phPaymentID=60");
+        messages.expect("This voucher has been cancelled since you opened it. Nothing was saved.");
+        key(&form, Qt::Key_F5);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.txtPayee->text(), "Changed Here");
+        EXPECT_FALSE(form.cmdOk->isEnabled());
+        EXPECT_FALSE(form.txtPayee->isEnabled());
+        EXPECT_FALSE(form.mnuAdd->isEnabled());
+        QTest::mouseClick(form.cmdClose, Qt::LeftButton);  // no "Save Changes?"
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_TRUE(messages.allSeen());
+    EXPECT_EQ(cell(r, 5), "Yes");
+    EXPECT_EQ(grid()->cellForeColorAt(r, 3), 0x0000FFu);
+    EXPECT_FALSE(window_->CmdDelete->isEnabled());
+    EXPECT_FALSE(window_->cmdUpdate->isEnabled());
+}
+
+// The release of F5 after a save reaches the register, not a search: the
+// saved voucher stays current, has the keys, and is the one Preview prints.
+TEST_F(VoucherEntry, AVoucherSavedWithF5AfterASearchStaysCurrent) {
+    open();
+    pickSearchColumn("Payee");
+    typeSearch("Speedy");
+    ASSERT_TRUE(cell(grid()->row(), 3).startsWith("Speedy"));
+    modal.expect("frmpayments", [&](QDialog* d) {
+        auto& form = *static_cast<frmpayments*>(d);
+        typeInto(form.txtPayee, "Harbour Parking");
+        pick(form.cboDepartment, "Administration");
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        typeInto(form.txtRemarks, "Parking at the port");
+        addLine(form, "Travel and Conveyance", "Parking", "15");
+        form.activateWindow();
+        QTest::keyPress(&form, Qt::Key_F5);  // the release comes once the window is gone
+    });
+    QTest::keyClick(window_->txtsearch, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_TRUE(modal.allSeen());
+    // The register takes the keys again, on its grid.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == grid(); }));
+    QTest::keyRelease(grid(), Qt::Key_F5);
+    QTest::keyRelease(window_->txtsearch, Qt::Key_F5);  // wherever the keyboard sends it
+    QApplication::processEvents();
+    const QString id =
+        scalar("select max(phPaymentID) from aHqPettyCashPaymentHeader where phCompanyID=1")
+            .toString();
+    EXPECT_EQ(cell(grid()->row(), 0), id);
+    EXPECT_EQ(cell(grid()->row(), 3), "Harbour Parking");
+    if (OnPostgres()) return;  // the report logs on through data sources set for the demo file
+    QTest::mouseClick(window_->cmdPreview, Qt::LeftButton);
+    auto* preview = window_->findChild<ReportPreview*>("rptPreview", Qt::FindDirectChildrenOnly);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->document().request.selectionFormula,
+              " {vwPCPaymentCheckList.phPaymentID}= " + id);
+    preview->close();
+}
+
+// A user who may choose the department chooses it on the way from the payee
+// to the cash account, by Enter as by Tab.
+TEST_F(VoucherEntry, EnterVisitsTheDepartmentBeforeTheCashAccount) {
+    open();  // the administrator, for every department
+    onNewVoucher([&](frmpayments& form) {
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        EXPECT_EQ(focused(), form.txtPayee);
+        type(focused(), "Desert Water Supply");
+        key(focused(), Qt::Key_Return);
+        EXPECT_EQ(focused(), form.cboDepartment);
+        key(focused(), Qt::Key_Return);
+        EXPECT_EQ(focused(), form.cboAccName);
+        key(focused(), Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(focused(), form.cboDepartment);
+        closeUnsaved(form);
+    });
 }
 
 // --- the close question ---------------------------------------------------------

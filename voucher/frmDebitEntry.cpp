@@ -1,29 +1,21 @@
 #include "voucher/frmDebitEntry.h"
 
-#include <QClipboard>
 #include <QComboBox>
 #include <QCompleter>
-#include <QContextMenuEvent>
-#include <QDropEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QValidator>
-#include <memory>
 
 #include "data/Values.h"
 #include "suite/BasModule.h"
+#include "ui/AmountEntry.h"
 #include "ui/Keys.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
@@ -40,23 +32,6 @@ qint16 frmDebitEntry::intRowCount = 0;
 qint16 frmDebitEntry::intDupExist = 0;
 
 namespace {
-
-// The amount box holds an amount being typed or corrected, blanks around it
-// dropped; pastes and drops are checked against the whole rule before.
-class EnteredAmountValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& pos) const override {
-        const QString trimmed = input.trimmed();
-        if (trimmed.size() != input.size()) {
-            input = trimmed;
-            pos = std::min(pos, int(trimmed.size()));
-        }
-        if (!BeginsKeyedAmount(input, kEnteredWholeDigits, kEnteredDecimals)) return Invalid;
-        return EnteredAmount(input, kEnteredWholeDigits, kEnteredDecimals) ? Acceptable
-                                                                           : Intermediate;
-    }
-};
 
 // What the amount box holds: an entered amount, or the amount of a stored line
 // shown for a change, which may have a third decimal.
@@ -118,8 +93,6 @@ void frmDebitEntry::buildControls() {
     KeepEntryTextPlain(txtDescription);
     txtSettleAmt = new QLineEdit(fraBills);
     txtSettleAmt->setObjectName(QStringLiteral("txtSettleAmt"));
-    // The amount rule bounds the length; a maximum length would cut a paste short.
-    txtSettleAmt->setValidator(new EnteredAmountValidator(txtSettleAmt));
     txtSettleAmt->setAlignment(Qt::AlignRight);
     txtSettleAmt->setProperty("mandatory", true);
     txtSettleAmt->setMouseTracking(true);
@@ -184,6 +157,8 @@ void frmDebitEntry::connectHandlers() {
               }});
     keys_->on(txtSettleAmt, {.keyPress = [this](int& k) { txtSettleAmt_KeyPress(k); }});
     keys_->attach();
+    // After the router: it sees the amount's pastes first.
+    new AmountEntry(txtSettleAmt, [](const QString& text) { ModuleMsgBox(text, vbInformation); });
     txtSettleAmt->installEventFilter(this);
 }
 
@@ -194,9 +169,6 @@ bool frmDebitEntry::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this] { txtSettleAmt_GotFocus(); });
         else if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
             txtSettleAmt_MouseMove();
-        else if (event->type() == QEvent::KeyPress || event->type() == QEvent::Drop ||
-                 event->type() == QEvent::ContextMenu)
-            return txtSettleAmt_Paste(event);
     }
     return VbForm::eventFilter(watched, event);
 }
@@ -265,47 +237,6 @@ void frmDebitEntry::txtSettleAmt_KeyPress(int& keyAscii) {
                        .call("TextValidateNum", {ObjectArg(txtSettleAmt), keyAscii,
                                                  kEnteredWholeDigits, kEnteredDecimals})
                        .toInt();
-    });
-}
-
-// A paste (keys or the box's menu) or a drop holds to the whole rule, groups
-// of three included: the text it makes is an amount, or begins one, or
-// nothing changes and the clerk is told what is accepted.
-bool frmDebitEntry::txtSettleAmt_Paste(QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        if (!static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) return false;
-        pasteAmount(QGuiApplication::clipboard()->text());
-    } else if (event->type() == QEvent::Drop) {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (!drop->mimeData()->hasText()) return false;
-        txtSettleAmt->setCursorPosition(txtSettleAmt->cursorPositionAt(drop->position().toPoint()));
-        pasteAmount(drop->mimeData()->text());
-        drop->acceptProposedAction();
-    } else {
-        std::unique_ptr<QMenu> menu(txtSettleAmt->createStandardContextMenu());
-        for (QAction* action : menu->actions()) {
-            if (action->objectName() != u"edit-paste") continue;
-            disconnect(action, &QAction::triggered, txtSettleAmt, nullptr);
-            connect(action, &QAction::triggered, this,
-                    [this] { pasteAmount(QGuiApplication::clipboard()->text()); });
-        }
-        menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
-    }
-    return true;
-}
-
-void frmDebitEntry::pasteAmount(const QString& text) {
-    Handle("frmDebitEntry", "txtSettleAmt_Paste", [&] {
-        const QString pasted = text.trimmed();
-        const QString box = txtSettleAmt->text();
-        const int start = txtSettleAmt->hasSelectedText() ? txtSettleAmt->selectionStart()
-                                                          : txtSettleAmt->cursorPosition();
-        const int end = start + int(txtSettleAmt->selectedText().size());
-        if (BeginsAmount(box.left(start) + pasted + box.mid(end), kEnteredWholeDigits,
-                         kEnteredDecimals))
-            txtSettleAmt->insert(pasted);
-        else
-            ModuleMsgBox(EnteredAmountRule(), vbInformation);
     });
 }
 

@@ -80,8 +80,6 @@ class frmDebitEntry : public VbForm {
     void txtSettleAmt_KeyPress(int& keyAscii);
     void txtSettleAmt_GotFocus();
     void txtSettleAmt_MouseMove();
-    bool txtSettleAmt_Paste(QEvent* event);
-    void pasteAmount(const QString& text);
     std::optional<Decimal> lineAmount();
     void cboAccounts_KeyPress(int& keyAscii);
     bool accountIsValid();

@@ -1,10 +1,8 @@
 #include "voucher/frmpayments.h"
 
 #include <QAction>
-#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,13 +12,12 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <utility>
 
 #include "data/Values.h"
 #include "suite/BasModule.h"
+#include "ui/DateTyping.h"
 #include "ui/Keys.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
@@ -54,181 +51,6 @@ QLabel* caption(const QString& text, QWidget* buddy, QWidget* parent) {
     label->setBuddy(buddy);
     return label;
 }
-
-}  // namespace
-
-// Typing a date takes the typed text once the clerk moves on (Tab, Enter, an
-// arrow, any key that is no part of a date): the date, or a refusal that names
-// the text. Left to itself the picker takes each part as it comes and keeps
-// the rest from the date shown, so "15/02/2026" typed over 20/11/2026 would
-// not give 15/02/2026. A click elsewhere takes a date quietly and leaves
-// anything else shown as typed, for the save to refuse: a message box raised
-// while the focus moves would swallow the click.
-class WholeDateTyping : public QObject {
-  public:
-    explicit WholeDateTyping(QDateEdit* picker)
-        : QObject(picker), picker_(picker), text_(picker->findChild<QLineEdit*>()) {
-        picker->installEventFilter(this);
-        // The calendar opens on the date shown, so opening it drops the typing.
-        picker->calendarWidget()->window()->installEventFilter(this);
-        // So does a date set otherwise: picked, stepped by the wheel, loaded.
-        connect(picker, &QDateEdit::dateChanged, this, [this] { typed_.clear(); });
-    }
-
-    // Takes a date typed but not yet taken; false when the text is refused.
-    bool takePending() { return typed_.isEmpty() || take(); }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched != picker_) {
-            if (event->type() == QEvent::Show) discard();
-            return false;
-        }
-        switch (event->type()) {
-            case QEvent::KeyPress: return keyPress(static_cast<QKeyEvent*>(event));
-            case QEvent::KeyRelease: return swallowsRelease(*static_cast<QKeyEvent*>(event));
-            case QEvent::FocusOut: focusOut(static_cast<QFocusEvent*>(event)->reason()); break;
-            case QEvent::FocusIn: keepTypedShown(); break;
-            default: break;
-        }
-        return false;
-    }
-
-  private:
-    // Keys that only change what the next key types: "/" or the digits may
-    // need Shift.
-    static bool modifierOnly(int key) {
-        return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
-               key == Qt::Key_AltGr || key == Qt::Key_Meta || key == Qt::Key_Super_L ||
-               key == Qt::Key_Super_R || key == Qt::Key_Mode_switch || key == Qt::Key_CapsLock ||
-               key == Qt::Key_NumLock;
-    }
-    static bool steps(int key) {
-        return key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
-               key == Qt::Key_PageDown;
-    }
-
-    bool keyPress(const QKeyEvent* key) {
-        if (modifierOnly(key->key())) return false;
-        swallowEnterRelease_ = false;
-        const QString c = key->text();
-        const bool digit = c.size() == 1 && c[0] >= u'0' && c[0] <= u'9';
-        const bool dateKey = (digit || c == u"/" || c == u"-") &&
-                             !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-        if (dateKey && (digit || !typed_.isEmpty())) {
-            if (typed_.isEmpty()) startedIn_ = picker_->currentSection();
-            if (typed_.size() < 10) typed_ += c;
-            show(typed_);
-            return true;
-        }
-        if (typed_.isEmpty()) return false;
-        if (key->key() == Qt::Key_Backspace) {
-            typed_.chop(1);
-            show(typed_.isEmpty() ? shownDate() : typed_);
-            return true;
-        }
-        const bool taken = take();
-        // Up or Down would step the date just taken.
-        if (steps(key->key())) return true;
-        // Shift+Tab, like Tab, leaves the field rather than going back a part.
-        if (taken && key->key() == Qt::Key_Backtab) picker_->setCurrentSectionIndex(0);
-        // Refused: the clerk stays to correct it, and Enter's release must not move on.
-        swallowEnterRelease_ =
-            !taken && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
-        return !taken;
-    }
-
-    bool swallowsRelease(const QKeyEvent& key) {
-        if (!swallowEnterRelease_ || (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter))
-            return false;
-        swallowEnterRelease_ = false;
-        return true;
-    }
-
-    void focusOut(Qt::FocusReason reason) {
-        if (typed_.isEmpty()) return;
-        // Another window, or a pop-up, has the focus only for a while.
-        const bool left = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-        if (left && typedDate().isValid())
-            take();
-        else
-            keepTypedShown();
-    }
-
-    // The picker writes its date over the text as the focus comes or goes.
-    void keepTypedShown() {
-        if (typed_.isEmpty()) return;
-        QTimer::singleShot(0, this, [this] {
-            if (!typed_.isEmpty()) show(typed_);
-        });
-    }
-
-    // The date typed, if the picker allows it: a whole date when the text has
-    // separators or is "ddmmyyyy"; plain digits set only the part where the
-    // typing began (1 or 2 for the day or month, 4 for the year).
-    QDate typedDate() const {
-        const bool whole = typed_.contains(u'/') || typed_.contains(u'-') || typed_.size() == 8;
-        const QDate date = whole ? wholeDate(typed_) : partDate();
-        const bool allowed = date >= picker_->minimumDate() && date <= picker_->maximumDate();
-        return allowed ? date : QDate();
-    }
-    static QDate wholeDate(QString typed) {
-        if (!typed.contains(u'/') && !typed.contains(u'-'))
-            typed = typed.left(2) + u'/' + typed.mid(2, 2) + u'/' + typed.mid(4);
-        return ParseDate(typed).date();
-    }
-    QDate partDate() const {
-        const QDate shown = picker_->date();
-        const int value = typed_.toInt();
-        if (startedIn_ == QDateTimeEdit::YearSection)
-            return typed_.size() == 4 ? QDate(value, shown.month(), shown.day()) : QDate();
-        if (typed_.size() > 2) return {};
-        if (startedIn_ == QDateTimeEdit::MonthSection)
-            return QDate(shown.year(), value, shown.day());
-        return QDate(shown.year(), shown.month(), value);
-    }
-
-    bool take() {
-        const QDate date = typedDate();
-        const QString typed = std::exchange(typed_, QString());
-        show(shownDate());
-        if (date.isValid()) {
-            picker_->setDate(date);
-            // The whole date is in: Tab, or Enter, leaves the field, not a part of it.
-            picker_->setCurrentSectionIndex(picker_->sectionCount() - 1);
-            return true;
-        }
-        ModuleMsgBox(typed + QStringLiteral(
-                                 " is not a date. Type it as dd/mm/yyyy, for example 15/02/2026."),
-                     vbInformation);
-        picker_->setFocus();
-        return false;
-    }
-
-    void discard() {
-        if (typed_.isEmpty()) return;
-        typed_.clear();
-        show(shownDate());
-    }
-
-    QString shownDate() const { return picker_->date().toString(picker_->displayFormat()); }
-    // Shown, not read: the picker neither hears of it nor checks it part by part.
-    void show(const QString& text) {
-        const QSignalBlocker quiet(text_);
-        const QValidator* check = text_->validator();
-        text_->setValidator(nullptr);
-        text_->setText(text);
-        text_->setValidator(check);
-    }
-
-    QDateEdit* picker_;
-    QLineEdit* text_;
-    QString typed_;
-    QDateTimeEdit::Section startedIn_ = QDateTimeEdit::DaySection;
-    bool swallowEnterRelease_ = false;
-};
-
-namespace {
 
 // A hidden box that carries a rate or the creator's name for the save.
 QLineEdit* hiddenBox(QWidget* parent, const char* name) {
@@ -452,7 +274,8 @@ void frmpayments::connectHandlers() {
     keys_->on(txtTotal, {.keyPress = [this](int& k) { txtTotal_KeyPress(k); }});
     keys_->attach();
     // After the router: it sees the date's keys first.
-    dateTyping_ = new WholeDateTyping(dtpDate);
+    dateTyping_ = new WholeDateTyping(
+        dtpDate, [](const QString& text) { ModuleMsgBox(text, vbInformation); });
 }
 
 // --- load, activation, keys ---------------------------------------------------

@@ -1,18 +1,24 @@
 // The flex grid and list view the windows share: filling, reading back,
 // sorting, colours and the selection, as the register and voucher window use
-// them; and a field kept plain whatever way text comes into it.
+// them; a field kept plain whatever way text comes into it; a date typed
+// whole and an amount box, as a user types, pastes and drops into them.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateEdit>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 
+#include "data/EnteredAmount.h"
 #include "tests/support/Fixtures.h"  // readable QString values
+#include "ui/AmountEntry.h"
+#include "ui/DateTyping.h"
 #include "ui/FlexGrid.h"
+#include "ui/Keys.h"
 #include "ui/ListView.h"
 #include "ui/PlainText.h"
 
@@ -169,5 +175,92 @@ TEST(PlainEntry, AFieldKeptPlainTakesNoControlCharacters) {
         if (c.how == Set) edit.setText(c.entered);
         EXPECT_EQ(edit.text(), c.after) << c.entered.toStdString();
         EXPECT_EQ(edit.cursorPosition(), c.cursorAfter) << c.entered.toStdString();
+    }
+}
+
+// Keys typed over 20/11/2026 from its day, month or year part ("^" Shift
+// pressed alone; "\b" Backspace), the key that ends the typing, and the date
+// taken (none: refused and told, the date kept), in a date field as a window
+// has it: Enter moves on by the window's key-up.
+TEST(DateTyping, ATypedDateIsTakenWholeOrRefusedWithTheReason) {
+    using S = QDateTimeEdit;
+    const std::tuple<S::Section, const char*, Qt::Key, const char*> cases[] = {
+        {S::DaySection, "05122026", Qt::Key_Tab, "05/12/2026"},
+        {S::DaySection, "5-12-2026", Qt::Key_Return, "05/12/2026"},
+        {S::MonthSection, "15^/02^/2027\b6", Qt::Key_Return, "15/02/2026"},
+        {S::DaySection, "7", Qt::Key_Tab, "07/11/2026"},  // the day alone
+        {S::MonthSection, "3", Qt::Key_Down, "20/03/2026"},
+        {S::YearSection, "2025", Qt::Key_Up, "20/11/2025"},
+        {S::DaySection, "01/12/2026", Qt::Key_Backtab, "01/12/2026"},
+        {S::DaySection, "31", Qt::Key_Tab, nullptr},  // November has 30 days
+        {S::YearSection, "31/02/2026", Qt::Key_Return, nullptr},
+    };
+    QWidget form;
+    auto* date = new QDateEdit(&form);
+    new QLineEdit(&form);  // the field after it
+    date->setDisplayFormat("dd/MM/yyyy");
+    date->setCalendarPopup(true);
+    auto* keys = new KeyRouter(&form);
+    keys->on(date, {.keyUp = [](int& k, int) { EnterToTabKey(k); }});
+    keys->attach();
+    QStringList told;
+    auto* typing = new WholeDateTyping(date, [&](const QString& text) { told << text; });
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const QString noDate = " is not a date. Type it as dd/mm/yyyy, for example 15/02/2026.";
+    for (const auto& [part, typed, end, taken] : cases) {
+        SCOPED_TRACE(typed);
+        told.clear();
+        date->setDate({2026, 11, 20});
+        date->setFocus();
+        date->setCurrentSection(part);
+        for (const char* k = typed; *k; ++k)
+            *k == '^' ? QTest::keyClick(date, Qt::Key_Shift) : QTest::keyClicks(date, QString(*k));
+        QTest::keyClick(date, end);
+        QApplication::processEvents();  // the Tab that Enter sends
+        EXPECT_EQ(date->text(), QString(taken ? taken : "20/11/2026"));
+        EXPECT_EQ(told, taken ? QStringList() : QStringList{typed + noDate});
+        // Tab or Enter moves on once the date is in; Up or Down only takes it.
+        EXPECT_EQ(QApplication::focusWidget() == date,
+                  !taken || end == Qt::Key_Up || end == Qt::Key_Down);
+    }
+    // The calendar opens on the date shown and drops the typing.
+    QTest::keyClicks(date, "31/02");
+    QTest::mouseClick(date, Qt::LeftButton, {}, QPoint(date->width() - 4, date->height() / 2));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(typing->takePending());
+}
+
+// Typed ("\b" Backspace), pasted through the clipboard or dropped into an
+// amount box holding `before` with the cursor at `at` (-1: all selected): what
+// the box shows then, and whether the rule is told.
+TEST(AmountEntry, AmountsTypedPastedOrDroppedFollowTheRuleOrChangeNothing) {
+    enum How { Typed, Pasted, Dropped };
+    for (const auto& [how, before, at, entered, after, tells] :
+         std::initializer_list<std::tuple<How, QString, int, QString, QString, bool>>{
+             {Pasted, "9", -1, "1,234.50\n", "1,234.50", false},  // as a spreadsheet copies it
+             {Pasted, "1234.5", -1, "-5", "1234.5", true},
+             {Pasted, "1,234", 5, "5", "1,234", true},    // a group of four
+             {Pasted, "", 0, "1234567890123", "", true},  // thirteen whole digits
+             {Dropped, "", 0, "-99", "", true},
+             {Dropped, "12", 0, "3.5", "123.5", false},           // where it is dropped
+             {Typed, "1,234,567", 4, "\b9", "1,294,567", false},  // a group a deletion broke
+             {Typed, "", 0, "-1234567890123", "123456789012", false}}) {
+        SCOPED_TRACE(entered.toStdString());
+        QStringList told;
+        QLineEdit box(before);
+        new AmountEntry(&box, [&](const QString& text) { told << text; });
+        at < 0 ? box.selectAll() : box.setCursorPosition(at);
+        if (how == Typed) QTest::keyClicks(&box, entered);
+        QGuiApplication::clipboard()->setText(entered);
+        if (how == Pasted) QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+        QMimeData data;
+        data.setText(entered);
+        QDragEnterEvent enter(QPoint(290, 15), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop(QPointF(290, 15), Qt::CopyAction, &data, Qt::LeftButton, {});
+        if (how == Dropped) QApplication::sendEvent(&box, &enter);
+        if (how == Dropped) QApplication::sendEvent(&box, &drop);
+        EXPECT_EQ(box.text(), after);
+        EXPECT_EQ(told, tells ? QStringList{EnteredAmountRule()} : QStringList());
     }
 }

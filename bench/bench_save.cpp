@@ -14,9 +14,9 @@
 
 #include "bench/BenchSupport.h"
 #include "data/AdoConnection.h"
+#include "store/VoucherStore.h"
 #include "suite/BasModule.h"
 #include "suite/ComRegistry.h"
-#include "voucher/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::BasModule;
@@ -46,37 +46,29 @@ void SetContext(AdoConnection* connection) {
     bench::SetAdministratorContext(connection, 1);
 }
 
-VoucherHeader NewVoucher() {
-    VoucherHeader h;
-    h.departmentId = 1;
-    h.accountId = 101;
-    h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-    h.payee = QStringLiteral("City Taxi Service");
-    h.remarks = QStringLiteral("Fifty lines");
-    h.amount = QStringLiteral("500");
-    h.exRate = h.depExRate = h.comExRate = QStringLiteral("1");
-    h.userName = GStrUserName;
-    return h;
-}
-
-QVector<VoucherLine> FiftyLines() {
-    QVector<VoucherLine> lines;
+// A new voucher of fifty lines, as the voucher window hands it to the save.
+VoucherDraft FiftyLineVoucher() {
+    VoucherDraft d;
+    d.departmentId = 1;
+    d.accountId = 101;
+    d.paymentDate = kProcessDate;
+    d.payee = QStringLiteral("City Taxi Service");
+    d.remarks = QStringLiteral("Fifty lines");
+    d.exRate = d.depExRate = d.comExRate = Decimal(1);
+    d.userName = GStrUserName;
     for (int i = 1; i <= 50; ++i)
-        lines.append({201 + i % 8, QStringLiteral("Line %1").arg(i), QStringLiteral("10"), "1"});
-    return lines;
+        d.lines.append({201 + i % 8, QStringLiteral("Line %1").arg(i), Decimal(10), Decimal(1)});
+    return d;
 }
 
 void BM_Save50Lines(benchmark::State& state) {
     AdoConnection* connection = Connection();
     SetContext(connection);
-    const QVector<VoucherLine> lines = FiftyLines();
+    const VoucherDraft draft = FiftyLineVoucher();
     for (auto _ : state) {
-        VoucherHeader h = NewVoucher();
-        VoucherStore::SaveInTransaction([&] {
-            VoucherStore::SaveNewVoucher(h, lines);
-            GObjTrail.call("SaveTrailInfo", {h.paymentId, h.paymentNo, true, QStringLiteral("N")});
-        });
-        benchmark::DoNotOptimize(h.paymentId);
+        const Outcome<SavedVoucher> saved = VoucherStore::SaveVoucher(draft);
+        if (!saved.done()) state.SkipWithError(qPrintable(saved.refusal().message));
+        benchmark::DoNotOptimize(saved.done());
     }
 }
 

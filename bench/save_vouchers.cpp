@@ -1,4 +1,4 @@
-// Saves vouchers into a database the way the voucher window's save does, so
+// Saves vouchers into a database through the voucher window's own save, so
 // that several of these running at once show whether numbering holds up
 // between workstations (scripts/concurrency runs two).
 //
@@ -23,9 +23,9 @@
 #include "data/AdoConnection.h"
 #include "data/ModuleError.h"
 #include "demo/DemoDatabase.h"
+#include "store/VoucherStore.h"
 #include "suite/BasModule.h"
 #include "suite/ComRegistry.h"
-#include "voucher/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::BasModule;
@@ -39,17 +39,18 @@ void SetContext(AdoConnection* connection) {
 }
 
 // The i-th voucher: departments and cash accounts taken in turn.
-VoucherHeader VoucherNumber(int i) {
-    VoucherHeader h;
-    h.departmentId = 1 + i % 3;
-    h.accountId = 101 + i % 4;
-    h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-    h.payee = QStringLiteral("Concurrent payee %1").arg(i);
-    h.remarks = QStringLiteral("Saved by process %1").arg(QCoreApplication::applicationPid());
-    h.amount = QStringLiteral("30");
-    h.exRate = h.depExRate = h.comExRate = QStringLiteral("1");
-    h.userName = GStrUserName;
-    return h;
+VoucherDraft VoucherNumber(int i) {
+    VoucherDraft d;
+    d.departmentId = 1 + i % 3;
+    d.accountId = 101 + i % 4;
+    d.paymentDate = kProcessDate;
+    d.payee = QStringLiteral("Concurrent payee %1").arg(i);
+    d.remarks = QStringLiteral("Saved by process %1").arg(QCoreApplication::applicationPid());
+    d.exRate = d.depExRate = d.comExRate = Decimal(1);
+    d.userName = GStrUserName;
+    d.lines = {{201, QStringLiteral("Pens"), Decimal(10), Decimal(1)},
+               {202, QStringLiteral("Taxi"), Decimal(20), Decimal(1)}};
+    return d;
 }
 
 // Another connection to the file in this process, opened and closed again.
@@ -59,20 +60,17 @@ void OpenAndCloseAnother(const QString& connectionString) {
     other.Close();
 }
 
+// The voucher window's own save: numbered, written and audited in one
+// transaction, renumbered when it meets a clash.
 bool SaveOne(int i) {
-    VoucherHeader h = VoucherNumber(i);
-    const QVector<VoucherLine> lines = {{201, QStringLiteral("Pens"), QStringLiteral("10"), "1"},
-                                        {202, QStringLiteral("Taxi"), QStringLiteral("20"), "1"}};
     try {
-        VoucherStore::SaveInTransaction([&] {
-            VoucherStore::SaveNewVoucher(h, lines);
-            GObjTrail.call("SaveTrailInfo", {h.paymentId, h.paymentNo, true, QStringLiteral("N")});
-        });
-        return true;
+        const Outcome<SavedVoucher> saved = VoucherStore::SaveVoucher(VoucherNumber(i));
+        if (saved.done()) return true;
+        std::fprintf(stderr, "voucher %d: %s\n", i, qPrintable(saved.refusal().message));
     } catch (const ModuleError& e) {
         std::fprintf(stderr, "voucher %d: %s\n", i, qPrintable(e.description()));
-        return false;
     }
+    return false;
 }
 
 }  // namespace

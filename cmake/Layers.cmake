@@ -1,19 +1,40 @@
-# The module is built in layers, each an object library that may use only the
-# layers below it:
+# The module is built in layers, each an object library of its own rank that
+# may use only the layers of a lower rank:
 #
 #   1 pcp_data     data/     values and database (no widgets)
 #   2 pcp_ui       ui/       UI services and controls
-#     pcp_report   report/   the report engine
-#   3 pcp_suite    suite/    suite components and the shared procedures
-#   4 pcp_register register/ the register, its commands and the reason dialog
-#     pcp_voucher  voucher/  the voucher window and the line dialog
-#   5 PettyCashPayments  module/  the module entry (the shared library)
+#   3 pcp_report   report/   the report engine
+#   4 pcp_suite    suite/    suite components and the shared procedures
+#   5 pcp_store    store/    the vouchers as stored: save, cancellation, reversal (no widgets)
+#   6 pcp_voucher  voucher/  the voucher window and the line dialog
+#   7 pcp_register register/ the register, its commands and the reason dialog
+#   8 PettyCashPayments  module/  the module entry (the shared library)
 #
 # pcp_layer() records which layer each source belongs to; pcp_check_layers()
-# reads every #include "..." of every layer's sources at configure time and
-# stops the build when a file includes a header of a higher layer.
+# reads every #include of every layer's sources at configure time and stops
+# the build when a file includes a header of a higher layer, or when a layer
+# without widgets (pcp_no_widgets: data, store) includes a header of Qt Widgets.
 
 set_property(GLOBAL PROPERTY PCP_LAYERS "")
+set_property(GLOBAL PROPERTY PCP_NO_WIDGETS "")
+
+# The layer's sources may not include a header of Qt Widgets.
+function(pcp_no_widgets target)
+  set_property(GLOBAL APPEND PROPERTY PCP_NO_WIDGETS ${target})
+endfunction()
+
+# The file names of Qt Widgets' headers (QWidget, QLineEdit, qwidget.h ...).
+function(pcp_widget_headers out)
+  get_target_property(dirs Qt6::Widgets INTERFACE_INCLUDE_DIRECTORIES)
+  set(names "")
+  foreach(dir IN LISTS dirs)
+    if(dir MATCHES "QtWidgets$" AND IS_DIRECTORY "${dir}")
+      file(GLOB headers RELATIVE "${dir}" "${dir}/*")
+      list(APPEND names ${headers})
+    endif()
+  endforeach()
+  set(${out} "${names}" PARENT_SCOPE)
+endfunction()
 
 function(pcp_layer target rank)
   set_property(GLOBAL APPEND PROPERTY PCP_LAYERS ${target})
@@ -39,11 +60,24 @@ endfunction()
 
 function(pcp_check_layers)
   get_property(layers GLOBAL PROPERTY PCP_LAYERS)
+  get_property(no_widgets GLOBAL PROPERTY PCP_NO_WIDGETS)
+  pcp_widget_headers(widget_headers)
   set(faults "")
   foreach(layer IN LISTS layers)
     get_property(rank GLOBAL PROPERTY PCP_LAYER_RANK_${layer})
     get_property(sources GLOBAL PROPERTY PCP_LAYER_SOURCES_${layer})
     foreach(file IN LISTS sources)
+      if(layer IN_LIST no_widgets)
+        file(STRINGS "${file}" system_lines REGEX "^[ \t]*#[ \t]*include[ \t]+<")
+        foreach(line IN LISTS system_lines)
+          string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+<([^>]+)>.*" "\\1" inc "${line}")
+          string(REGEX REPLACE "^QtWidgets/" "" name "${inc}")
+          if(name IN_LIST widget_headers)
+            file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${file}")
+            list(APPEND faults "  ${rel} (${layer}) includes <${inc}> (Qt Widgets)")
+          endif()
+        endforeach()
+      endif()
       file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
       foreach(line IN LISTS lines)
         string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" inc "${line}")

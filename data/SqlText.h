@@ -29,17 +29,22 @@ inline QString SqlLikeText(const QString& text) {
 }
 
 // What a user typed, pasted or dropped into a one-line field, as it is
-// stored: a tab or line break (\t, \n, \r) becomes a space, and every other
-// control character (below U+0020, NUL included) is dropped. One character
-// in at most one out, so a position maps through the text before it.
+// stored: a tab or any line break (\t, \n, \r, U+0085, U+2028, U+2029) becomes
+// a space, and every other control character (below U+0020, NUL included,
+// DEL and U+0080 to U+009F) is dropped. One character in at most one out, so
+// a position maps through the text before it.
 inline QString PlainEntryText(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (const QChar c : text) {
-        if (c.unicode() >= 0x20)
-            out += c;
-        else if (c == u'\t' || c == u'\n' || c == u'\r')
+        // Tabs and every kind of line break part words; other controls are no text.
+        const bool lineBreak = c == u'\t' || c == u'\n' || c == u'\r' || c == QChar(0x85) ||
+                               c.category() == QChar::Separator_Line ||
+                               c.category() == QChar::Separator_Paragraph;
+        if (lineBreak)
             out += u' ';
+        else if (c.category() != QChar::Other_Control)
+            out += c;
     }
     return out;
 }

@@ -17,6 +17,7 @@
 #include "ui/Help.h"
 #include "ui/Keys.h"
 #include "ui/MessageBox.h"
+#include "ui/PlainText.h"
 #include "ui/Pointer.h"
 #include "ui/Twips.h"
 
@@ -86,6 +87,7 @@ void FrmMaster::buildControls() {
     txtsearch = new QLineEdit(fraBrowse);
     txtsearch->setObjectName(QStringLiteral("txtsearch"));
     txtsearch->setMaxLength(50);
+    KeepEntryTextPlain(txtsearch);  // what is searched for reaches a statement
     place(txtsearch, 5910, 210, 2595, 315);
 
     Picture1 = new QWidget(fraBrowse);
@@ -196,11 +198,12 @@ void FrmMaster::Form_Load() {
         GObjVault.set("strTableName",
                       QStringLiteral("aUsers where UserID=") + QString::number(GIntUserID));
         GStrUserName = Text(GObjVault.call("fnReturnField", {QStringLiteral("UserName")}));
-        GStrSql = RegisterQuery(previousDays(), RegisterOrder());
+        GRegisterQuery = WindowOfDays(previousDays(), RegisterOrder());
+        GStrSql = GRegisterQuery.sql();
 
         HourglassScope hourglass;
         readRights();
-        GridPopulate(GStrSql, GStrTableMain);
+        GridPopulate(GRegisterQuery, GStrTableMain);
         hourglass.release();
 
         afterFill();
@@ -227,28 +230,32 @@ qint32 FrmMaster::previousDays() {
     return CLng(days);
 }
 
-QString FrmMaster::RegisterQuery(qint32 previousDays, const QString& orderPiece) {
+RegisterQuery FrmMaster::WindowOfDays(qint32 previousDays, const QString& order) {
     const bool allDepartments = GIntDepartmentID == 0;
     const QString bound =
         FormatDate(GDtProcessDate.addDays(-previousDays), QStringLiteral("yyyymmdd"));
-    QString sql = allDepartments
-                      ? QStringLiteral(
-                            " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
-                            "phcancel when 1 then 'Yes' ")
-                      : QStringLiteral(
-                            " select phPaymentID, phPaymentNo,phPaymentdate,phPayee,phAmount,case "
-                            "phcancel when 1 then 'Yes' ");
-    sql += QStringLiteral(
-        " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ");
-    sql += GStrTableMain.isEmpty() ? QStringLiteral("aHqPettyCashPaymentHeader") : GStrTableMain;
-    sql += QStringLiteral("  ");
-    sql += QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID);
+    RegisterQuery query;
+    query.select =
+        (allDepartments ? QStringLiteral(" select phPaymentID, phPaymentNo,phPaymentdate,"
+                                         "PhPayee, phAmount,case phcancel when 1 then "
+                                         "'Yes' ")
+                        : QStringLiteral(" select phPaymentID, phPaymentNo,phPaymentdate,"
+                                         "phPayee,phAmount,case phcancel when 1 then "
+                                         "'Yes' ")) +
+        QStringLiteral(
+            " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 "
+            "then 'No' end From ");
+    query.table =
+        GStrTableMain.isEmpty() ? QStringLiteral("aHqPettyCashPaymentHeader") : GStrTableMain;
+    query.gap = QStringLiteral("  ");
+    query.conditions << QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID);
     if (!allDepartments)
-        sql += QStringLiteral(" and phDepartmentID= ") + QString::number(GIntDepartmentID);
-    sql += QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID);
-    sql += QStringLiteral(" and phPaymentdate>='") + bound;
-    sql += orderPiece;
-    return sql;
+        query.conditions << QStringLiteral(" and phDepartmentID= ") +
+                                QString::number(GIntDepartmentID);
+    query.conditions << QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID)
+                     << QStringLiteral(" and phPaymentdate>='") + bound + u'\'';
+    query.order = order;
+    return query;
 }
 
 // A user holds only their own rights: nothing of an earlier register's user stays.

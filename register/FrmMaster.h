@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "suite/RegisterQuery.h"
 #include "ui/VbForm.h"
 
 class QCheckBox;
@@ -67,6 +68,8 @@ class FrmMaster : public VbForm {
     // Grid procedures the commands call after they change a voucher.
     void GridPopulate(const QString& strSql, const QString& strTableMain,
                       const QString& strTableRelation = QString());
+    // The same, from the statement's parts, which the row refreshes then use.
+    void GridPopulate(const RegisterQuery& query, const QString& strTableMain);
     void GridRowColor();
     void GridColor();
     void flexMaster_EnterCell();
@@ -86,10 +89,11 @@ class FrmMaster : public VbForm {
     // reads, or a file moved away); empty when it may.
     QString writeRefusal() const { return writeRefusal_; }
 
-    // The register query of the module context; orderPiece closes the date literal.
-    static QString RegisterQuery(qint32 previousDays, const QString& orderPiece);
+    // The register query of the module context: the vouchers of the window
+    // of days, in the order given.
+    static RegisterQuery WindowOfDays(qint32 previousDays, const QString& order);
     static QString RegisterOrder() {
-        return QStringLiteral("' order by phPaymentID,len(phPaymentNo), phPaymentNo");
+        return QStringLiteral(" order by phPaymentID,len(phPaymentNo), phPaymentNo");
     }
 
   protected:
@@ -124,7 +128,7 @@ class FrmMaster : public VbForm {
     void txtsearch_KeyPress(int& keyAscii);
     void searchtheword();
     void SearchAll();
-    QString searchStatement(const QString& text);
+    RegisterQuery searchStatement(const QString& text);
     void cboColNames_Click();
     void optAscend_Click();
     void optDescend_Click();
@@ -136,7 +140,7 @@ class FrmMaster : public VbForm {
     void cmdUpdate_Click();
     void cmdPreview_Click();
     void cmdClose_Click();
-    void returnToGridAfter(const QList<QWidget*>& previews);
+    void returnToGridAfter(QWidget* preview);
 
     KeyRouter* keys_ = nullptr;
     // The search text changed since the last key release: only such keys,

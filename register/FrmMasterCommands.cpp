@@ -1,20 +1,23 @@
 // The register's commands that change a stored voucher's state or put it on
 // paper: Delete (cancellation with a reason), Cancel Posting and Preview.
 //
-// Each change is one short transaction on the module connection: it begins
+// Each change is one short transaction of the store (VoucherState): it begins
 // only once the user has answered every question, an error anywhere rolls
-// all of it back (TransactionScope, Handle), and the grid changes only after
-// the commit (runAfterCommit), so the screen never shows what did not happen.
+// all of it back, and the grid changes only once the store has returned,
+// committed, so the screen never shows what did not happen.
 
+#include <QApplication>
+#include <QPointer>
 #include <QPushButton>
 
 #include "data/ModulePath.h"
 #include "data/Values.h"
 #include "register/FrmMaster.h"
-#include "register/VoucherState.h"
 #include "register/frmcancel.h"
 #include "report/ReportControl.h"
+#include "store/VoucherState.h"
 #include "suite/BasModule.h"
+#include "suite/RegisterRows.h"
 #include "ui/FlexGrid.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
@@ -26,6 +29,11 @@ using namespace BasModule;
 
 namespace {
 
+// The preview windows open over the register.
+QList<QWidget*> previews(const FrmMaster& w) {
+    return w.findChildren<QWidget*>(QStringLiteral("rptPreview"), Qt::FindDirectChildrenOnly);
+}
+
 // After a command the focus goes to New, or to the grid for a user who may
 // not create vouchers (a disabled button cannot take it).
 void focusAfterCommand(FrmMaster& w) {
@@ -35,47 +43,21 @@ void focusAfterCommand(FrmMaster& w) {
         w.flexMaster->setFocus();
 }
 
-// Another workstation changed the voucher first: nothing is changed, and once
-// the transaction commits the row shows the voucher as stored. False when the
-// refresh failed (it reports its own failure, which rolls the transaction back).
-bool showAsStored(FrmMaster& w, int row, const QString& id, TransactionScope& transaction) {
-    GStrMasterNewEditFlag = QStringLiteral("E");  // the refresh updates the current row
-    UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
-    if (!GAdoCon->InTransaction()) return false;
-    GAdoCon->runAfterCommit([&w, row] { w.showStoredRow(row); });
-    transaction.Commit();
-    return true;
+// The voucher's register row as the store read it, over the row with its
+// key and painted as stored; the commands follow the current row.
+void showRow(FrmMaster& w, const QStringList& cells) {
+    if (RegisterRows* rows = RegisterGrid(); rows && !cells.isEmpty()) rows->putRow(cells);
+    w.flexMaster_EnterCell();
 }
 
-QString quoted(const QString& number) {
-    return u'\'' + number + u'\'';
-}
-
-// Why the stored voucher may not be cancelled; empty when it may.
-QString deleteRefusal(const VoucherState::StoredVoucher& stored, const QString& number) {
-    const QString notDeleted = QStringLiteral(": it was not deleted.");
-    if (!stored.found) return quoted(number) + QStringLiteral(" is no longer stored") + notDeleted;
-    if (stored.cancelled)
-        return quoted(number) + QStringLiteral(" was cancelled on another workstation meanwhile") +
-               notDeleted;
-    if (stored.posted)
-        return quoted(number) + QStringLiteral(" was posted on another workstation meanwhile") +
-               notDeleted;
-    if (IsDateFrozen(stored.date))
-        return quoted(number) + QStringLiteral(" is dated on or before the accounts freeze date") +
-               notDeleted;
-    return QString();
-}
-
-// The cancelled voucher's row once the cancellation is committed: red, and
-// still the current row (GridRowColor moves to the last one), so the commands
-// and Enter go on acting on the voucher the clerk just cancelled.
-void showCancelled(FrmMaster& w, int row) {
-    FlexGrid* grid = w.flexMaster;
-    grid->setTextMatrix(row, RegisterColumn::kCancelled, QStringLiteral("Yes"));
+// The cancelled voucher once the cancellation is committed: red, and still
+// the current row (GridRowColor moves to the last one), so the commands and
+// Enter go on acting on the voucher the clerk just cancelled.
+void showCancelled(FrmMaster& w, const QString& id, const QStringList& cells) {
+    showRow(w, cells);
     w.GridColor();
     w.GridRowColor();
-    w.keepVoucherCurrent(grid->textMatrix(row, RegisterColumn::kKey));
+    w.keepVoucherCurrent(id);
 }
 
 // The reason dialog, modal over the register; the accepted reason, or empty.
@@ -84,72 +66,6 @@ QString askReason(FrmMaster& w) {
     frmcancel dialog(w.strCancelReason, &w);
     ShowModal(&dialog, &w);
     return w.strCancelReason;
-}
-
-// Cancels the voucher of `row` with the reason, as long as the stored voucher
-// is open and not frozen: the update, the row refresh and the audit record
-// commit together or not at all. What the user must be told; empty when done.
-QString cancelVoucher(FrmMaster& w, int row, const QString& reason) {
-    const QString id = w.flexMaster->textMatrix(row, RegisterColumn::kKey);
-    const QString number = w.flexMaster->textMatrix(row, RegisterColumn::kNumber);
-    TransactionScope transaction(GAdoCon);
-    QString refusal = deleteRefusal(VoucherState::Read(id), number);
-    if (refusal.isEmpty() && !VoucherState::CancelVoucher(id, reason))
-        refusal =
-            quoted(number) +
-            QStringLiteral(" was changed on another workstation meanwhile: it was not deleted.");
-    if (!refusal.isEmpty()) return showAsStored(w, row, id, transaction) ? refusal : QString();
-    HourglassScope hourglass;
-    UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
-    // UpdateEditedRow reports its own failure, which rolls the transaction back.
-    if (!GAdoCon->InTransaction()) return QString();
-    GAdoCon->runAfterCommit([&w, row] { showCancelled(w, row); });
-    GObjTrail.call("SaveTrailInfo", {CLng(QVariant(id)), number, true, QStringLiteral("D")});
-    transaction.Commit();
-    return QString();
-}
-
-// The posting reversal's grid changes: the row reads "No" in the colour of its
-// state, and the commands follow the row as on entering it.
-void showUnposted(FrmMaster& w, int row) {
-    w.flexMaster->setTextMatrix(row, RegisterColumn::kPosted, QStringLiteral("No"));
-    w.showStoredRow(row);
-    w.flexMaster->setCol(RegisterColumn::kPosted);
-}
-
-// What the user is told after Cancel Posting; nothing after an error report.
-struct Told {
-    QString text;
-    int icon = vbExclamation;
-    bool reversed = false;
-};
-
-// Reverses the posting of the voucher of `row` in one transaction, as long as
-// the stored voucher is posted, not cancelled, and its journal entry is
-// certain. What the user is told.
-Told reversePosting(FrmMaster& w, int row) {
-    const QString id = w.flexMaster->textMatrix(row, RegisterColumn::kKey);
-    const QString number = w.flexMaster->textMatrix(row, RegisterColumn::kNumber);
-    TransactionScope transaction(GAdoCon);
-    switch (VoucherState::CancelPosting(id)) {
-        case VoucherState::Reversal::JournalEntryUnclear:  // rolled back as the scope ends
-            return {QStringLiteral("The journal entry of ") + quoted(number) +
-                        QStringLiteral(" could not be identified: nothing was changed."),
-                    vbExclamation};
-        case VoucherState::Reversal::NotPostedOrCancelled: {
-            const bool cancelled = VoucherState::Read(id).cancelled;
-            if (!showAsStored(w, row, id, transaction)) return {};
-            return {quoted(number) +
-                        (cancelled ? QStringLiteral(" was cancelled on another workstation "
-                                                    "meanwhile: its posting was not cancelled.")
-                                   : QStringLiteral(" is no longer posted: nothing was changed.")),
-                    vbExclamation};
-        }
-        case VoucherState::Reversal::Done: break;
-    }
-    GObjTrail.call("SaveTrailInfo", {id, number, true, QStringLiteral("C")});
-    transaction.Commit();
-    return {QStringLiteral("Posting Cancelled"), vbInformation, true};
 }
 
 }  // namespace
@@ -173,8 +89,17 @@ void FrmMaster::CmdDelete_Click() {
                 ModuleMsgBox(QStringLiteral("No reason was given: the entry is not deleted."),
                              vbInformation);
             } else {
-                const QString refusal = cancelVoucher(*this, row, reason);
-                if (!refusal.isEmpty()) ModuleMsgBox(refusal, vbExclamation);
+                const QString id = flexMaster->textMatrix(row, RegisterColumn::kKey);
+                HourglassScope hourglass;
+                const Outcome<QStringList> cancelled = VoucherState::CancelWithReason(
+                    id, flexMaster->textMatrix(row, RegisterColumn::kNumber), reason);
+                hourglass.release();
+                if (cancelled.done()) {
+                    showCancelled(*this, id, cancelled.value());
+                } else {
+                    showRow(*this, cancelled.refusal().storedRow);
+                    ModuleMsgBox(cancelled.refusal().message, vbExclamation);
+                }
             }
         }
         focusAfterCommand(*this);
@@ -192,10 +117,19 @@ void FrmMaster::cmdUpdate_Click() {
                        QStringLiteral("'?"),
                    vbYesNo | vbQuestion) == vbYes) {
             GObjTrail.set("LoggedTime", Now());
-            const Told told = reversePosting(*this, row);
-            if (!told.text.isEmpty()) ModuleMsgBox(told.text, told.icon);
-            if (told.reversed) showUnposted(*this, row);
+            const Outcome<QStringList> reversed = VoucherState::ReversePosting(
+                flexMaster->textMatrix(row, RegisterColumn::kKey), number);
+            if (reversed.done()) {
+                ModuleMsgBox(QStringLiteral("Posting Cancelled"), vbInformation);
+                showRow(*this, reversed.value());
+                flexMaster->setCol(RegisterColumn::kPosted);
+            } else {
+                showRow(*this, reversed.refusal().storedRow);
+                ModuleMsgBox(reversed.refusal().message, vbExclamation);
+            }
         }
+        // Cancel Posting went grey under the focus: the keys go back to the row.
+        flexMaster->setFocus();
         flexMaster_SelChange();
     });
 }
@@ -242,21 +176,24 @@ void FrmMaster::cmdPreview_Click() {
         // read from the module's own database unless a data source is configured.
         crptReport->setCompany(GIntCompanyID);
         crptReport->setEmbeddedDatabase(GAdoCon->connectionString());
+        const QList<QWidget*> before = previews(*this);
         crptReport->setAction(1);
         crptReport.reset();
-        returnToGridAfter(
-            findChildren<QWidget*>(QStringLiteral("rptPreview"), Qt::FindDirectChildrenOnly));
+        for (QWidget* preview : previews(*this))
+            if (!before.contains(preview)) returnToGridAfter(preview);
     });
 }
 
 // The preview is a window of its own, not modal: once it closes the register
-// takes the keys again, on the row it printed.
-void FrmMaster::returnToGridAfter(const QList<QWidget*>& previews) {
-    if (previews.isEmpty()) return;
-    connect(previews.last(), &QObject::destroyed, this, [this] {
-        if (!isVisible()) return;
-        activateWindow();
-        flexMaster->setFocus();
+// takes the keys again, on the row it printed (unless another window of the
+// module has them, or the register itself is going).
+void FrmMaster::returnToGridAfter(QWidget* preview) {
+    connect(preview, &QObject::destroyed, this, [register_ = QPointer<FrmMaster>(this)] {
+        if (!register_ || !register_->isVisible()) return;
+        QWidget* active = QApplication::activeWindow();
+        if (active && active != register_ && active->isVisible()) return;
+        register_->activateWindow();
+        register_->flexMaster->setFocus();
     });
 }
 

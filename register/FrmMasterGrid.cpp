@@ -52,6 +52,8 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
     Handle("FrmMaster", "GridPopulate", [&] {
         GStrTableMain = strTableMain;
         GStrSql = strSql;
+        // A statement given as text alone has no parts to refresh a row from.
+        if (GRegisterQuery.sql() != strSql) GRegisterQuery = RegisterQuery::Verbatim(strSql);
         flexMaster->clear();
         flexMaster->setFixedRows(1);
         flexMaster->setFixedCols(0);
@@ -93,6 +95,11 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
         flexMaster->setColWidth(0, 0);
         rs.Close();
     });
+}
+
+void FrmMaster::GridPopulate(const RegisterQuery& query, const QString& strTableMain) {
+    GRegisterQuery = query;
+    GridPopulate(query.sql(), strTableMain);
 }
 
 void FrmMaster::NameGrid(const QString& strTableMain, std::vector<double>& widths) {

@@ -119,59 +119,68 @@ void FrmMaster::searchtheword() {
     });
 }
 
-QString FrmMaster::searchStatement(const QString& text) {
+RegisterQuery FrmMaster::searchStatement(const QString& text) {
+    const QString newestFirst = QStringLiteral(" order by phPaymentID desc");
     if (text.trimmed().isEmpty()) {
         GObjVault.set("strTableName", QStringLiteral("asettings where companyid=") +
                                           QString::number(GIntCompanyID));
         const qint32 days =
             CLng(GObjVault.call("fnReturnField", {QStringLiteral("noofpreviousdays")}));
-        return RegisterQuery(days, QStringLiteral("' order by phPaymentID desc"));
+        return WindowOfDays(days, newestFirst);
     }
     const SearchColumn* column = searchColumnFor(cboSearch->currentText());
-    if (!column) return QString();
+    if (!column) return RegisterQuery::Verbatim(QString());
 
-    const QString base =
-        QStringLiteral(
-            " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
-            "phcancel when 1 then 'Yes' ") +
-        QStringLiteral(
-            " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ") +
-        GStrTableMain + QStringLiteral("  ") + QStringLiteral(" where phCompanyID=") +
-        QString::number(GIntCompanyID) + QStringLiteral(" and phFinancialID = ") +
-        QString::number(GIntFinancialID);
+    RegisterQuery query;
+    query.select = QStringLiteral(
+                       " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, "
+                       "phAmount,case phcancel when 1 then 'Yes' ") +
+                   QStringLiteral(
+                       " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 "
+                       "then 'No' end From ");
+    query.table = GStrTableMain;
+    query.gap = QStringLiteral("  ");
+    query.conditions << QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID)
+                     << QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID);
+    // The department follows the year without a blank, as the suite has always sent it.
     const QString department = GIntDepartmentID == 0 ? QString()
                                                      : QStringLiteral("and phDepartmentID= ") +
                                                            QString::number(GIntDepartmentID);
+    if (!department.isEmpty()) query.conditions << department;
     const QString col = QLatin1String(column->column);
-    const QString newestFirst = QStringLiteral(" order by phPaymentID desc");
+    query.order = newestFirst;
 
     switch (column->kind) {
         case SearchKind::Text:
-            return base + department + QStringLiteral(" and ") + col + QStringLiteral(" like '%") +
-                   SqlLikeText(text) + QStringLiteral("%'") + newestFirst;
+            query.conditions << QStringLiteral(" and ") + col + QStringLiteral(" like '%") +
+                                    SqlLikeText(text) + QStringLiteral("%'");
+            break;
         case SearchKind::Date: {
             const QString style =
                 text.contains(u'-') ? QStringLiteral("105") : QStringLiteral("103");
-            return base + department + QStringLiteral(" and convert(varchar(20),") + col + u',' +
-                   style + QStringLiteral(") like '%") + SqlLikeText(text.trimmed()) +
-                   QStringLiteral("%'") + newestFirst;
+            query.conditions << QStringLiteral(" and convert(varchar(20),") + col + u',' + style +
+                                    QStringLiteral(") like '%") + SqlLikeText(text.trimmed()) +
+                                    QStringLiteral("%'");
+            break;
         }
         case SearchKind::Amount: {
             const std::optional<QString> amount = AmountText(text);
-            if (!amount) return base + department + QStringLiteral(" and 1=0") + newestFirst;
-            return base + department + QStringLiteral(" and floor(") + col +
-                   QStringLiteral(") = floor(") + *amount + u')' + newestFirst;
+            query.conditions << (amount ? QStringLiteral(" and floor(") + col +
+                                              QStringLiteral(") = floor(") + *amount + u')'
+                                        : QStringLiteral(" and 1=0"));
+            break;
         }
         case SearchKind::Flag: {
             const QString upper = text.trimmed().toUpper();
             const QString value = upper.contains(u'Y') ? QStringLiteral("1") : QStringLiteral("0");
-            if (GIntDepartmentID == 0)
-                return base + QStringLiteral(" and ") + col + u'=' + value + newestFirst;
-            return base + department + QStringLiteral(" and ") + col + QStringLiteral("= ") +
-                   value + newestFirst;
+            query.conditions << (GIntDepartmentID == 0
+                                     ? QStringLiteral(" and ") + col + u'=' + value
+                                     : QStringLiteral(" and ") + col + QStringLiteral("= ") +
+                                           value);
+            break;
         }
     }
-    return QString();
+    return query;
 }
 
 void FrmMaster::SearchAll() {
@@ -185,11 +194,11 @@ void FrmMaster::SearchAll() {
                 !upper.contains(u'N'))
                 return;
         }
-        const QString statement = searchStatement(text);
+        const RegisterQuery statement = searchStatement(text);
         const QString voucher = currentVoucher();
 
         HourglassScope hourglass;
-        GridPopulate(statement, QStringLiteral("aHqPettyCashPaymentHeader"), QString());
+        GridPopulate(statement, QStringLiteral("aHqPettyCashPaymentHeader"));
         optAscend->setChecked(true);
         optAscend_Click();
         cboColNames->setCurrentIndex(0);

@@ -11,7 +11,9 @@
 #include "data/AdoRecordset.h"
 #include "data/Values.h"
 #include "register/FrmMaster.h"
+#include "store/VoucherStore.h"
 #include "suite/BasModule.h"
+#include "suite/RegisterRows.h"
 #include "ui/FlexGrid.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
@@ -58,8 +60,10 @@ void FrmMaster::CmdEdit_Click() {
         const QString id = flexMaster->textMatrix(row, RegisterColumn::kKey);
         GIntPaymentID = CLng(id);
         // Another workstation may have cancelled, posted or unposted it since
-        // the row was shown: the row shows the stored flags before they decide.
-        UpdateEditedRow(QStringLiteral(" phPaymentID=") + id, 0);
+        // the row was shown (perhaps out of the search that listed it): the
+        // row shows the stored flags before they decide.
+        const QStringList stored = VoucherStore::RegisterRowOf(GIntPaymentID);
+        if (!stored.isEmpty()) rows_->putRow(stored);
         showStoredRow(row);
         frmpayments& form = PaymentsForm();
         if (flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"Yes") {

@@ -45,6 +45,7 @@ qint16 GIntInterfaceID = 0;
 QString GStrUserName;
 QString GStrFunctionRights;
 QString GStrSql;
+RegisterQuery GRegisterQuery;
 QString GStrTableMain;
 QString GStrMasterNewEditFlag;
 qint32 GIntPaymentID = 0;
@@ -154,6 +155,7 @@ void ResetContext() {
     GStrUserName.clear();
     GStrFunctionRights.clear();
     GStrSql.clear();
+    GRegisterQuery = RegisterQuery();
     GStrTableMain.clear();
     GStrMasterNewEditFlag.clear();
     GIntPaymentID = 0;
@@ -402,12 +404,7 @@ std::function<void()> rowRefresh(RegisterRows* grid, const AdoRecordset& rs, qin
 void refreshRegisterRow(const QString& condition, qint32 newPaymentId) {
     RegisterRows* grid = g_registerRows;
     if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
-    QString sql = GStrSql;
-    const int orderBy = int(sql.indexOf(QStringLiteral("order by"), 0, Qt::CaseInsensitive));
-    if (orderBy >= 0) sql = sql.left(orderBy);
-    sql += sql.contains(QStringLiteral("where"), Qt::CaseInsensitive) ? QStringLiteral(" and ")
-                                                                      : QStringLiteral(" where ");
-    sql += condition;
+    const QString sql = GRegisterQuery.narrowedTo(condition).sql();
 
     AdoRecordset rs;
     rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);

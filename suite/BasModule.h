@@ -14,6 +14,7 @@
 #include "data/Decimal.h"
 #include "data/ModuleError.h"
 #include "suite/ComRegistry.h"
+#include "suite/RegisterQuery.h"
 
 namespace pcp {
 
@@ -52,6 +53,8 @@ extern qint16 GIntInterfaceID;
 extern QString GStrUserName;
 extern QString GStrFunctionRights;
 extern QString GStrSql;
+// The statement GStrSql renders, in its parts (set with it by the register's fill).
+extern RegisterQuery GRegisterQuery;
 extern QString GStrTableMain;
 extern QString GStrMasterNewEditFlag;
 extern qint32 GIntPaymentID;  // ids are 32-bit in the database

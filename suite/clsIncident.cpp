@@ -40,15 +40,32 @@ QList<PendingRecord>& pendingRecords() {
     return list;
 }
 
-void retryLater() {
+// At most this many records are written at a time, so that a database that
+// takes them again never holds up the window for long; the rest follow soon.
+constexpr int kPerRound = 50;
+
+void retryLater(int milliseconds = kRetryMs) {
     static QPointer<QTimer> timer;
     if (!timer && QCoreApplication::instance()) {
         timer = new QTimer(QCoreApplication::instance());
         timer->setSingleShot(true);
-        timer->setInterval(kRetryMs);
         QObject::connect(timer, &QTimer::timeout, [] { clsIncident::storePending(); });
     }
-    if (timer) timer->start();
+    if (timer) timer->start(milliseconds);
+}
+
+// How many records were waiting when the log last said so: it says it again
+// only when the number changes.
+int& loggedWaiting() {
+    static int n = 0;
+    return n;
+}
+
+void logWaiting(int waiting) {
+    if (waiting == loggedWaiting()) return;
+    loggedWaiting() = waiting;
+    if (waiting > 0)
+        qCInfo(lcIncident) << waiting << "error records kept until the database takes them";
 }
 
 QString describe(const Incident& i) {
@@ -64,13 +81,14 @@ void write(AdoConnection* connection, const Incident& incident) {
             adLockOptimistic);
     rs.AddNew();
     rs.SetField(QStringLiteral("LoggedAt"), incident.at);
-    rs.SetField(QStringLiteral("FormName"), incident.formName);
-    rs.SetField(QStringLiteral("UserName"), incident.userName);
-    rs.SetField(QStringLiteral("ProcedureName"), incident.procedureName);
+    // Each text cut to its column, so that no database refuses a record for its length.
+    rs.SetField(QStringLiteral("FormName"), incident.formName.left(50));
+    rs.SetField(QStringLiteral("UserName"), incident.userName.left(50));
+    rs.SetField(QStringLiteral("ProcedureName"), incident.procedureName.left(50));
     rs.SetField(QStringLiteral("ErrorNumber"), incident.number);
-    rs.SetField(QStringLiteral("ErrorSource"), incident.source);
-    rs.SetField(QStringLiteral("ErrorDescription"), incident.description);
-    rs.SetField(QStringLiteral("ExtraText"), incident.extra);
+    rs.SetField(QStringLiteral("ErrorSource"), incident.source.left(100));
+    rs.SetField(QStringLiteral("ErrorDescription"), incident.description.left(1000));
+    rs.SetField(QStringLiteral("ExtraText"), incident.extra.left(100));
     // Error tables made before the statement was kept lack its column.
     if (!incident.statement.isEmpty() && rs.HasField(QStringLiteral("StatementText")))
         rs.SetField(QStringLiteral("StatementText"), incident.statement);
@@ -85,19 +103,20 @@ QString& lastRefusal() {
     return text;
 }
 
-// One record, waiting only a moment for another workstation's lock; false
-// when the database refused it, for whatever reason.
-bool tryToStore(AdoConnection* connection, const Incident& incident) {
-    bool stored = true;
+enum class Stored { Yes, Busy, Refused };
+
+// One record, waiting only a moment for another workstation's lock.
+Stored tryToStore(AdoConnection* connection, const Incident& incident) {
+    Stored stored = Stored::Yes;
     try {
         connection->SetWaitLimit(kWriteWaitMs);
         write(connection, incident);
         lastRefusal().clear();
     } catch (const std::exception& e) {
-        stored = false;
         const QString why = QString::fromLocal8Bit(e.what());
         const auto* error = dynamic_cast<const ModuleError*>(&e);
-        if (why != lastRefusal() && !(error && IsDatabaseBusy(*error)))
+        stored = error && IsDatabaseBusy(*error) ? Stored::Busy : Stored::Refused;
+        if (why != lastRefusal() && stored == Stored::Refused)
             qCWarning(lcIncident).noquote() << "error record kept, the database refused it:" << why;
         lastRefusal() = why;
     }
@@ -150,31 +169,53 @@ bool clsIncident::ErrorTrack(const QString& formName, const QString& userName,
 
 bool clsIncident::store(const Incident& incident) {
     if (!connection_ || !connection_->isOpen()) return true;
+    // A database opened for reading only never takes it: the log has it.
+    if (connection_->ReadOnly()) return false;
     keepPending({connection_, incident});
     return storePending();
 }
 
+// Oldest first, a round at a time. While the oldest is refused for good
+// (not for a lock) and the next one goes in, the database takes records
+// again but not that one: it goes to the log instead of holding up the rest.
 bool clsIncident::storePending() {
     QList<PendingRecord>& pending = pendingRecords();
     bool newestStored = true;
-    while (!pending.isEmpty()) {
+    for (int written = 0; !pending.isEmpty(); ++written) {
+        if (written == kPerRound) {
+            logWaiting(int(pending.size()));
+            retryLater(0);
+            return false;
+        }
         const PendingRecord& next = pending.front();
         AdoConnection* connection = next.connection;
         if (!connection || !connection->isOpen()) {
             qCCritical(lcIncident).noquote()
                 << "error record not stored, its connection closed:" << describe(next.incident);
             newestStored = false;
-        } else if (connection->InTransaction() || !tryToStore(connection, next.incident)) {
-            // A record written inside another's transaction would go with its rollback.
-            qCInfo(lcIncident) << pending.size()
-                               << "error records kept until the database takes them";
+            pending.removeFirst();
+            continue;
+        }
+        // A record written inside another's transaction would go with its rollback.
+        Stored stored =
+            connection->InTransaction() ? Stored::Busy : tryToStore(connection, next.incident);
+        if (stored == Stored::Refused && pending.size() > 1 &&
+            pending[1].connection == connection &&
+            tryToStore(connection, pending[1].incident) == Stored::Yes) {
+            qCCritical(lcIncident).noquote()
+                << "error record not stored, the database refuses it:" << describe(next.incident);
+            pending.removeFirst();  // the refused one; the next is in the table
+            stored = Stored::Yes;
+        }
+        if (stored != Stored::Yes) {
+            logWaiting(int(pending.size()));
             retryLater();
             return false;
-        } else {
-            newestStored = true;
         }
+        newestStored = true;
         pending.removeFirst();
     }
+    logWaiting(0);
     return newestStored;
 }
 
@@ -185,6 +226,7 @@ int clsIncident::pendingCount() {
 void clsIncident::forgetPending() {
     pendingRecords().clear();
     lastRefusal().clear();
+    loggedWaiting() = 0;
 }
 
 }  // namespace pcp

@@ -20,17 +20,18 @@ int& openCount() {
 // A window closed from inside its own handlers (a save that unloads it, a
 // question answered just before) leaves no active window behind on some
 // window managers, and then no control takes a key: the owner takes it back.
-void giveBackTheKeyboard(QWidget* owner) {
+void giveBackTheKeyboard(const QPointer<QWidget>& owner) {
     if (!owner || !owner->isVisible()) return;
     QPointer<QWidget> window = owner->window();
     window->raise();
     window->activateWindow();
     // The window system may already count the owner as active, and then tells
-    // nobody: once the closed window is gone, the owner takes the keys itself.
+    // nobody: once the closed window is gone, the owner (itself modal, or
+    // under no modal window) takes the keys itself.
     QTimer::singleShot(0, window, [window] {
-        if (window && window->isVisible() && !QApplication::activeModalWidget() &&
-            QApplication::activeWindow() != window)
-            QApplication::setActiveWindow(window);
+        if (!window || !window->isVisible() || QApplication::activeWindow() == window) return;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == window) QApplication::setActiveWindow(window);
     });
 }
 
@@ -53,8 +54,9 @@ int ShowModal(QDialog* window, QWidget* owner) {
     struct Count {
         ~Count() { --openCount(); }
     } count;
+    const QPointer<QWidget> guardedOwner(owner);
     const int result = window->exec();
-    giveBackTheKeyboard(owner);
+    giveBackTheKeyboard(guardedOwner);
     return result;
 }
 

@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include "data/Decimal.h"
+#include "store/VoucherStore.h"
 #include "ui/VbForm.h"
 
 class QAction;
@@ -39,9 +40,6 @@ class frmpayments : public VbForm {
     bool blnItemChange = false;
     // The line dialog's mode: "N" adds lines, "E" changes them.
     QString StrNewEditFlag;
-    // Given to a new voucher when it is saved.
-    qint32 lngNewPaymentID = 0;
-    QString StrNewPaymentNo;
     // The total last computed by fnTotal: the lines' exact sum in the cash
     // account's currency, which is the payment amount.
     Decimal exactLinesTotal;
@@ -89,16 +87,12 @@ class frmpayments : public VbForm {
     void mnuEdit_Click();
     void mnuDelete_Click();
 
-    // The save: checks, then numbering and writes in one transaction.
+    // The save: the checks, then the store's one save of the voucher as keyed.
     void cmdOk_Click();
     bool ValidateVoucher();
-    void MakeReferenceNo();
-    void GetNextPaymentNo();
-    void SaveHeader();
-    void SaveDetails();
-    void saveSteps(bool edit);
-    void forgetNewNumbers();
-    void showSavedInRegister();
+    VoucherDraft draftFromControls();
+    void showRefusal(const Refusal& refusal);
+    void showSavedInRegister(const SavedVoucher& saved);
     // Nothing changes the voucher any more: no field, no line command, no
     // save, and closing asks nothing. A cancelled voucher opens this way, and
     // an edit that another workstation has since cancelled, posted or removed
@@ -138,8 +132,6 @@ class frmpayments : public VbForm {
     void ClearColumnIcons(int except);
 
     bool blnFirstActivate = true;
-    // The stored voucher refused this edit: what is on screen can no longer be saved.
-    bool editRefused_ = false;
     // The entries whose rates the window holds.
     int chosenDepartment_ = -1;
     int chosenAccount_ = -1;

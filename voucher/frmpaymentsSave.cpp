@@ -1,24 +1,24 @@
-// OK: the voucher is checked in a fixed order, then numbered and written with
-// its lines, its register row and its audit record in one transaction. A
-// failure anywhere leaves the database as it was and the voucher on screen.
+// OK: the voucher is checked in a fixed order, then handed to the store's one
+// save as a draft, which numbers and writes it with its lines and its audit
+// record in one transaction. A refusal or a failure leaves the database as it
+// was and the voucher on screen.
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include "data/AdoConnection.h"
 #include "data/AdoRecordset.h"
 #include "data/Values.h"
+#include "store/VoucherStore.h"
 #include "suite/BasModule.h"
 #include "suite/RegisterRows.h"
 #include "ui/ListView.h"
 #include "ui/MessageBox.h"
 #include "ui/Pointer.h"
 #include "voucher/VoucherLines.h"
-#include "voucher/VoucherStore.h"
 #include "voucher/frmpayments.h"
 
 namespace pcp {
@@ -26,37 +26,6 @@ namespace pcp {
 using namespace BasModule;
 
 namespace {
-
-// The voucher's row in the register's columns, read by its id, whatever the
-// register's search or window of days leaves out.
-QStringList registerRowOf(qint32 paymentId) {
-    static const QRegularExpression filter(QStringLiteral("\\s(where|order\\s+by)\\s"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch found = filter.match(GStrSql);
-    AdoRecordset rs;
-    rs.Open((found.hasMatch() ? GStrSql.left(found.capturedStart()) : GStrSql) +
-                QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID) +
-                QStringLiteral(" and phPaymentID=") + QString::number(paymentId),
-            GAdoCon, adOpenStatic, adLockReadOnly);
-    QStringList cells;
-    for (int i = 0; !rs.Eof() && i < rs.FieldCount(); ++i) cells << Text(rs.Fields(i)).trimmed();
-    rs.Close();
-    return cells;
-}
-
-// The voucher's register row as stored now, once a save was refused because
-// another workstation changed the voucher: the register shows what it did.
-void showStoredInRegister(qint32 paymentId) {
-    RegisterRows* rows = RegisterGrid();
-    if (!rows || GStrSql.isEmpty()) return;
-    const QStringList row = registerRowOf(paymentId);
-    if (!row.isEmpty()) rows->putRow(row);
-}
-
-// The id the voucher is saved under: its own on an edit, the new one otherwise.
-qint32 savedPaymentId(const frmpayments& form) {
-    return GStrMasterNewEditFlag == u"E" ? GIntPaymentID : form.lngNewPaymentID;
-}
 
 // A date inside the financial year and after the accounts freeze date; any
 // other is refused, with the focus on the date.
@@ -70,16 +39,31 @@ bool dateAllowed(QDateEdit* dtpDate) {
     return false;
 }
 
-QVector<VoucherLine> linesOf(const ListView* list) {
-    QVector<VoucherLine> lines;
+// A rate the window holds as text: none when empty, exactly otherwise.
+std::optional<Decimal> rateOf(const QLineEdit* field) {
+    if (field->text().trimmed().isEmpty()) return std::nullopt;
+    return CDec(field->text());
+}
+
+QVector<VoucherLineDraft> linesOf(const ListView* list) {
+    QVector<VoucherLineDraft> lines;
     for (int i = 1; i <= list->count(); ++i) {
         if (!list->checked(i)) continue;
         lines.append({CLng(list->columnValue(i, LineColumn::kAccountId)),
                       list->columnValue(i, LineColumn::kDescription),
-                      list->columnValue(i, LineColumn::kAmount),
-                      list->columnValue(i, LineColumn::kRate)});
+                      CDec(list->columnValue(i, LineColumn::kAmount)),
+                      CDec(list->columnValue(i, LineColumn::kRate))});
     }
     return lines;
+}
+
+// The message box style of each refusal, as the voucher window has always shown them.
+int styleOf(RefusalKind kind) {
+    switch (kind) {
+        case RefusalKind::Posted: return vbCritical;
+        case RefusalKind::DateFrozen: return vbInformation;
+        default: return vbExclamation;
+    }
 }
 
 }  // namespace
@@ -88,66 +72,68 @@ void frmpayments::cmdOk_Click() {
     const QString nothingSaved =
         QStringLiteral("Nothing was saved; the voucher is still on screen as you entered it.");
     HandleTelling("frmpayments", "cmdOk_Click", nothingSaved, [&] {
-        const bool edit = GStrMasterNewEditFlag == u"E";
-        editRefused_ = false;
         if (!ValidateVoucher()) return;
-        try {
+        const VoucherDraft draft = draftFromControls();
+        const Outcome<SavedVoucher> outcome = [&] {
             // While the database is busy the save waits a moment; gone before any message.
             HourglassScope hourglass;
-            VoucherStore::SaveInTransaction([&] { saveSteps(edit); });
-        } catch (const SaveRefusal& refusal) {
-            if (edit) showStoredInRegister(GIntPaymentID);
-            ModuleMsgBox(refusal.message, refusal.style);
-            // Saying Yes to "Save Changes?" would only be refused again.
-            if (editRefused_) ShowReadOnly();
-            return;
-        } catch (...) {
-            // Numbers of a save that did not happen are nobody's.
-            if (!edit) forgetNewNumbers();
-            throw;
-        }
+            return VoucherStore::SaveVoucher(draft, this);
+        }();
+        if (!outcome.done()) return showRefusal(outcome.refusal());
         // Saved: a failure from here on is reported, but the window goes.
-        Handle("frmpayments", "cmdOk_Click", [&] { showSavedInRegister(); });
+        Handle("frmpayments", "cmdOk_Click", [&] { showSavedInRegister(outcome.value()); });
         setTag(QString());
         Unload();
     });
 }
 
-void frmpayments::showSavedInRegister() {
+// The voucher as the clerk keyed it; its lines in their numbers' order.
+VoucherDraft frmpayments::draftFromControls() {
+    VoucherDraft d;
+    if (GStrMasterNewEditFlag == u"E") {
+        d.paymentId = GIntPaymentID;
+        d.paymentNo = txtpaymentNo->text();
+        d.referenceNo = txtRefNo->text();
+        d.userName = txtusername->text();
+    } else {
+        d.userName = GStrUserName;
+    }
+    d.departmentId = cboDepartment->currentData().toInt();
+    d.paymentDate = dtpDate->date();
+    d.accountId = cboAccName->currentData().toInt();
+    d.payee = txtPayee->text();
+    d.remarks = txtRemarks->text();
+    d.exRate = rateOf(txtAccExRates);
+    d.depExRate = rateOf(txtDepExRates);
+    d.comExRate = rateOf(txtComExRates);
+    SortListView(lvwAccounts, LineColumn::kNumber, lvwAscending, 1);  // by number
+    d.lines = linesOf(lvwAccounts);
+    return d;
+}
+
+// The register shows the voucher as another workstation left it; an edit the
+// stored voucher refuses can no longer be saved (saying Yes to "Save
+// Changes?" would only be refused again), while a date frozen meanwhile can
+// still be changed.
+void frmpayments::showRefusal(const Refusal& refusal) {
+    if (RegisterRows* rows = RegisterGrid(); rows && !refusal.storedRow.isEmpty())
+        rows->putRow(refusal.storedRow);
+    ModuleMsgBox(refusal.message, styleOf(refusal.kind));
+    if (refusal.kind == RefusalKind::DateFrozen)
+        dtpDate->setFocus();
+    else
+        ShowReadOnly();
+}
+
+void frmpayments::showSavedInRegister(const SavedVoucher& saved) {
     RegisterRows* rows = RegisterGrid();
     if (!rows) return;
+    if (!saved.registerRow.isEmpty()) rows->putRow(saved.registerRow);
     LateObject layout = CreateObject(QStringLiteral("Plover.clsLayout"));
     layout.call("fnLayoutPrefs", {GIntUserID, GIntCompanyID, ObjectArg(rows->control()),
                                   ObjectArg(GAdoCon.get()), true});
-    const int row = rows->rowOf(QString::number(savedPaymentId(*this)));
+    const int row = rows->rowOf(QString::number(saved.paymentId));
     if (row > 0) rows->selectRow(row);
-}
-
-// The stored voucher's state, reference, number and id, header, lines,
-// register row and audit record: the steps of one attempt inside the save's
-// transaction. A refused edit, or a date frozen meanwhile, throws its refusal
-// before anything is written.
-void frmpayments::saveSteps(bool edit) {
-    if (edit)
-        if (std::optional<SaveRefusal> refusal = VoucherStore::EditRefusal(GIntPaymentID)) {
-            editRefused_ = true;
-            throw *refusal;
-        }
-    // The freeze date as stored now: another workstation may have moved it
-    // since the checks before the transaction.
-    const QString frozen = VoucherStore::DateFrozen(
-        QDateTime(dtpDate->date(), QTime(0, 0), Qt::UTC), QStringLiteral("saved"));
-    if (!frozen.isEmpty()) throw SaveRefusal{frozen, vbInformation};
-    if (!edit) MakeReferenceNo();
-    SortListView(lvwAccounts, LineColumn::kNumber, lvwAscending, 1);  // by number
-    SaveHeader();
-    SaveDetails();
-    const qint32 id = savedPaymentId(*this);
-    RegisterRows* rows = RegisterGrid();
-    const QStringList row = rows && !GStrSql.isEmpty() ? registerRowOf(id) : QStringList();
-    if (!row.isEmpty()) GAdoCon->runAfterCommit([rows, row] { rows->putRow(row); });
-    GObjTrail.call("SaveTrailInfo", {id, edit ? txtpaymentNo->text() : StrNewPaymentNo, true,
-                                     GStrMasterNewEditFlag, ObjectArg(this)});
 }
 
 void frmpayments::ShowReadOnly() {
@@ -159,12 +145,6 @@ void frmpayments::ShowReadOnly() {
     for (QAction* command : {mnuAdd, mnuEdit, mnuDelete}) command->setEnabled(false);
     blnItemChange = false;
     cmdClose->setFocus();
-}
-
-void frmpayments::forgetNewNumbers() {
-    txtRefNo->clear();
-    StrNewPaymentNo.clear();
-    lngNewPaymentID = 0;
 }
 
 // The first failing check tells the user and leads them to what to correct.
@@ -199,44 +179,6 @@ bool frmpayments::ValidateVoucher() {
         return false;
     }
     return dateAllowed(dtpDate);
-}
-
-void frmpayments::MakeReferenceNo() {
-    if (!accountChosen() || GStrMasterNewEditFlag != u"N") return;
-    txtRefNo->setText(VoucherStore::MakeReference(cboAccName->currentData().toInt()));
-}
-
-void frmpayments::GetNextPaymentNo() {
-    StrNewPaymentNo = VoucherStore::NextPaymentNo(cboDepartment->currentData().toInt());
-}
-
-void frmpayments::SaveHeader() {
-    const bool edit = GStrMasterNewEditFlag == u"E";
-    if (!edit) {
-        GetNextPaymentNo();
-        lngNewPaymentID = VoucherStore::NextPaymentId();
-    }
-    VoucherHeader h;
-    h.edited = edit;
-    h.paymentId = edit ? GIntPaymentID : lngNewPaymentID;
-    h.paymentNo = edit ? txtpaymentNo->text() : StrNewPaymentNo;
-    h.referenceNo = txtRefNo->text();
-    h.departmentId = cboDepartment->currentData().toInt();
-    h.paymentDate = QDateTime(dtpDate->date(), QTime(0, 0), Qt::UTC);
-    h.accountId = cboAccName->currentData().toInt();
-    h.payee = txtPayee->text();
-    h.remarks = txtRemarks->text();
-    h.amount = LinesTotal(lvwAccounts, txtAccExRates->text()).toString();
-    h.exRate = txtAccExRates->text();
-    h.depExRate = txtDepExRates->text();
-    h.comExRate = txtComExRates->text();
-    h.userName = edit ? txtusername->text() : GStrUserName;
-    VoucherStore::SaveHeader(h);
-}
-
-void frmpayments::SaveDetails() {
-    const bool edit = GStrMasterNewEditFlag == u"E";
-    VoucherStore::SaveDetails(edit ? GIntPaymentID : lngNewPaymentID, linesOf(lvwAccounts), edit);
 }
 
 }  // namespace pcp

@@ -607,8 +607,8 @@ TEST_P(Odbc, ModuleStatementsGiveTheSameRowsAsTheEmbeddedConnection) {
         " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From " +
         "aHqPettyCashPaymentHeader" + "  " + " where phCompanyID=1" + " and phFinancialID = 2";
     const QStringList statements{
-        FrmMaster::RegisterQuery(30, FrmMaster::RegisterOrder()),
-        FrmMaster::RegisterQuery(90, "' order by phPaymentID desc"),
+        FrmMaster::WindowOfDays(30, FrmMaster::RegisterOrder()).sql(),
+        FrmMaster::WindowOfDays(90, " order by phPaymentID desc").sql(),
         searchBase +
             " and convert(varchar(20),phPaymentdate,103) like '%/11/2026%' order by "
             "phPaymentID desc",

@@ -15,9 +15,9 @@
 #include "data/AdoRecordset.h"
 #include "data/ModuleError.h"
 #include "demo/DemoDatabase.h"
+#include "store/VoucherStore.h"
 #include "tests/support/RegisterFixture.h"
 #include "ui/FlexGrid.h"
-#include "voucher/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::test;
@@ -348,15 +348,14 @@ TEST_F(SharedFile, VouchersSavedAroundOtherConnectionsReachOtherPrograms) {
     open();
     clickRow(1);
     const auto saveVoucher = [] {
-        VoucherHeader h{.departmentId = 1,
-                        .paymentDate = QDateTime(kProcessDate, QTime(), Qt::UTC),
-                        .accountId = 101,
-                        .payee = "Around other connections",
-                        .remarks = "Remarks",
-                        .amount = "10"};
-        VoucherStore::SaveInTransaction([&] {
-            VoucherStore::SaveNewVoucher(h, {{201, "Pens", "10", "1"}});
-        });
+        VoucherDraft d{.departmentId = 1,
+                       .paymentDate = kProcessDate,
+                       .accountId = 101,
+                       .payee = "Around other connections",
+                       .remarks = "Remarks",
+                       .exRate = Decimal(1),
+                       .lines = {{201, "Pens", Decimal(10), Decimal(1)}}};
+        EXPECT_TRUE(VoucherStore::SaveVoucher(d).done());
     };
     const std::function<void()> otherConnections[] = {
         [&] { QTest::mouseClick(window_->cmdPreview, Qt::LeftButton); },

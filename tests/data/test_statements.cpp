@@ -4,9 +4,9 @@
 // the reversal of a posting.
 #include <gtest/gtest.h>
 
-#include "register/VoucherState.h"
+#include "store/VoucherState.h"
 #include "tests/support/VoucherFixture.h"
-#include "voucher/VoucherStore.h"
+#include "store/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::test;

@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "data/Values.h"
-#include "register/VoucherState.h"
 #include "register/frmcancel.h"
+#include "store/VoucherState.h"
 #include "tests/support/RegisterFixture.h"
 #include "ui/FlexGrid.h"
 #include "ui/Modal.h"
@@ -22,6 +22,12 @@ using namespace pcp::test;
 using namespace pcp::BasModule;
 
 namespace {
+
+QStringList sortedIds(QStringList ids) {
+    std::sort(ids.begin(), ids.end(),
+              [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); });
+    return ids;
+}
 
 constexpr quint32 kRed = 0x0000FFu;
 const QString kPosted = "Entry Posted,Cannot Delete .";
@@ -535,6 +541,56 @@ TEST_F(CancelPosting, AVoucherChangedMeanwhileOrAnUnclearJournalEntryReversesNot
         EXPECT_EQ(rowIsRed(r), c.cancelled == "Yes");
         EXPECT_EQ(window_->cmdUpdate->isEnabled(), c.cancelled == "No" && c.posted == "Yes");
     }
+}
+
+// A search for a payee holding SQL's own words lists two vouchers: Delete on
+// one, and Cancel Posting on the other after another workstation unposted
+// it, each refresh their row as stored; Edit after a search for the unposted
+// vouchers goes by the flags stored meanwhile.
+TEST_F(CancelPosting, RowsFoundByASearchForSqlWordsShowWhatIsStored) {
+    open();
+    const QString open = cell(openRow(), 0), posted = cell(postedRow(), 0);
+    exec(
+        "update aHqPettyCashPaymentHeader set phPayee='Border Byway Traders where' where "
+        "phCompanyID=1 and phPaymentID in (" +
+        open + "," + posted + ")");
+    searchAll("Payee", "Border By");
+    ASSERT_EQ(sortedIds(ids()), sortedIds({open, posted}));
+    const auto rowOf = [&](const QString& id) {
+        return rowWhere([&](int r) { return cell(r, 0) == id; });
+    };
+    MessageScript messages;
+    messages.expect(question(rowOf(open)), vbYes);
+    cancelWith(rowOf(open), [&](frmcancel* f) {
+        type(f->txtcanreason, "Keyed twice");
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(header(open, "phCancel").toInt(), 1);
+    EXPECT_EQ(cell(grid()->row(), 0), open);
+    EXPECT_TRUE(rowIsRed(grid()->row()));
+
+    exec("update aHqPettyCashPaymentHeader set phPosted=0 where phCompanyID=1 and phPaymentID=" +
+         posted);
+    const int r = rowOf(posted);
+    clickCancelPosting(r, vbYes, messages,
+                       "'" + cell(r, 1) + "' is no longer posted: nothing was changed.");
+    EXPECT_EQ(cell(r, 6), "No");
+    EXPECT_FALSE(window_->cmdUpdate->isEnabled());
+    EXPECT_TRUE(messages.allSeen());
+
+    searchAll("Posted", "No");
+    clickRow(rowOf(posted));
+    exec("update aHqPettyCashPaymentHeader set phPosted=1 where phCompanyID=1 and phPaymentID=" +
+         posted);
+    messages.expect("Entry Posted,Cannot Modify");
+    ModalScript modal;
+    modal.expect("frmpayments", [](QDialog* d) {
+        EXPECT_FALSE(d->findChild<QWidget*>("cmdOk")->isEnabled());
+        d->close();
+    });
+    QTest::keyClick(grid(), Qt::Key_Return);
+    EXPECT_TRUE(modal.allSeen());
+    EXPECT_EQ(cell(rowOf(posted), 6), "Yes");
 }
 
 // --- the statements alone -------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -232,7 +233,27 @@ TEST_F(RegisterWindow, AReadOnlyDatabaseShowsAsReadOnly) {
     EXPECT_TRUE(w->cmdPreview->isEnabled());
     QTest::keyClick(grid(), Qt::Key_Return, Qt::ControlModifier);  // New stays shut
     QTest::keyClick(grid(), Qt::Key_Return);                       // and so does Edit
-    EXPECT_EQ(OpenModalCount(), 0);
+}
+
+// The database file moved away under an open register: Delete and New are
+// refused before they ask anything, and a register opened on it says so and
+// writes nothing.
+TEST_F(RegisterWindow, ADatabaseFileMovedAwayTakesNoWrites) {
+    if (OnPostgres()) GTEST_SKIP() << "a server's database has no file to move";
+    FrmMaster* w = open();
+    ASSERT_TRUE(QFile::rename(dbPath(), dbPath() + ".moved"));
+    const QString told = "The database file '" + dbPath() +
+                         "' has been moved or deleted since it was opened: nothing can be "
+                         "written to it.";
+    MessageScript messages;
+    messages.expect(told).expect(told).expect(told);
+    clickRow(rowWhere([&](int r) { return cell(r, 5) == "No" && cell(r, 6) == "No"; }));
+    QTest::mouseClick(w->CmdDelete, Qt::LeftButton);
+    QTest::mouseClick(w->cmdNew, Qt::LeftButton);
+    w = open();
+    EXPECT_EQ(buttonsOf(w), (Buttons{false, false, false, false}));
+    EXPECT_EQ(w->cmdNew->toolTip(), told);
+    EXPECT_TRUE(messages.allSeen());
 }
 
 TEST_F(RegisterWindow, AnEmptyOrUnloadedRegisterHasNothingToEditOrDelete) {

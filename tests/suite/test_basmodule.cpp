@@ -76,13 +76,19 @@ TEST_F(Lookups, UserDepartments) {
 }
 
 namespace {
-const QString kRegister =
+// The register's statement of company 1's window of days, in its parts.
+const RegisterQuery kRegister{
     " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then "
-    "'Yes' "
-    " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From "
-    "aHqPettyCashPaymentHeader  "
-    " where phCompanyID=1 and phFinancialID = 2 and phPaymentdate>='20261021' order by "
-    "phPaymentID,len(phPaymentNo), phPaymentNo";
+    "'Yes'  when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From ",
+    "aHqPettyCashPaymentHeader",
+    "  ",
+    {" where phCompanyID=1", " and phFinancialID = 2", " and phPaymentdate>='20261021'"},
+    " order by phPaymentID,len(phPaymentNo), phPaymentNo"};
+const QString kWindowOfDays =
+    " select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case phcancel when 1 then "
+    "'Yes'  when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' end From "
+    "aHqPettyCashPaymentHeader   where phCompanyID=1 and phFinancialID = 2 and "
+    "phPaymentdate>='20261021'";
 }  // namespace
 
 class Procedures : public DemoDatabaseTest {
@@ -93,7 +99,8 @@ class Procedures : public DemoDatabaseTest {
         grid_.setRows(2);
         grid_.setCols(7);
         SetRegisterRows(rows_.get());
-        GStrSql = kRegister;
+        GRegisterQuery = kRegister;
+        GStrSql = kRegister.sql();
         GStrMasterNewEditFlag = "N";
         return grid_;
     }
@@ -158,8 +165,8 @@ TEST_F(Procedures, UpdateEditedRowFillsAnEmptyRegisterThenAppendsAndUpdatesInPla
     FlexGrid& grid = emptyRegister();
     con()->log().clear();
     UpdateEditedRow(" phPaymentID=60", 60);
-    EXPECT_EQ(con()->log().last(),
-              kRegister.left(kRegister.indexOf("order by")) + " and  phPaymentID=60");
+    EXPECT_EQ(kRegister.sql(), kWindowOfDays + kRegister.order);
+    EXPECT_EQ(con()->log().last(), kWindowOfDays + " and  phPaymentID=60");
     EXPECT_EQ(grid.rows(), 2);  // the empty first row is filled
     EXPECT_EQ(grid.textMatrix(1, 0), "60");
     EXPECT_FALSE(grid.textMatrix(1, 1).isEmpty());
@@ -190,8 +197,8 @@ TEST_F(Procedures, UpdateEditedRowLeavesTheGridAloneOutsideTheQuery) {
     UpdateEditedRow(" phPaymentID=2", 2);  // dated before the window
     EXPECT_EQ(grid.rows(), 2);
     EXPECT_TRUE(grid.textMatrix(1, 0).isEmpty());
-    GStrSql = " select phPaymentID from aHqPettyCashPaymentHeader";  // no where clause: " where "
-                                                                     // is added
+    // A statement without conditions gets " where ".
+    GRegisterQuery = {" select phPaymentID from ", "aHqPettyCashPaymentHeader", "", {}, ""};
     con()->log().clear();
     grid.setCols(1);
     UpdateEditedRow(" phPaymentID=2", 2);

@@ -528,6 +528,7 @@ TEST_F(VoucherEntry, AmountsAndDatesAreTakenAsShownOrRefusedWithTheReason) {
         "after it, such as 1234.50 or 1,234.50.";
     open(1, 2);
     onNewVoucher([&](frmpayments& form) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));  // the focus is asked for below
         pick(form.cboAccName, "Petty Cash - Head Office");
         MessageScript messages;
         typeInto(form.dtpDate, "31/12/20");

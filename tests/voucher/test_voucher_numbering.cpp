@@ -10,13 +10,17 @@
 #include "data/SqlDialect.h"
 #include "data/SqlDriver.h"
 #include "demo/DemoDatabase.h"
+#include "store/VoucherStore.h"
 #include "tests/support/Fixtures.h"
-#include "voucher/VoucherStore.h"
 
 using namespace pcp;
 using namespace pcp::test;
 
 namespace {
+
+// The statement of a new voucher's save that inserts its header: after the
+// transaction's begin, the freeze date, the reference, the number and the id.
+constexpr int kHeaderInsert = 11;
 
 class Numbering : public DemoDatabaseTest {
   protected:
@@ -50,22 +54,26 @@ class Numbering : public DemoDatabaseTest {
                           .arg(department))
             .toInt();
     }
-    VoucherHeader newVoucher(int department, int account) {
-        VoucherHeader h;
-        h.departmentId = department;
-        h.accountId = account;
-        h.paymentDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-        h.payee = QStringLiteral("Payee");
-        h.remarks = QStringLiteral("Remarks");
-        h.amount = QStringLiteral("10");
-        h.userName = QStringLiteral("admin");
-        return h;
+    VoucherDraft newVoucher(int department, int account) {
+        VoucherDraft d;
+        d.departmentId = department;
+        d.accountId = account;
+        d.paymentDate = kProcessDate;
+        d.payee = QStringLiteral("Payee");
+        d.remarks = QStringLiteral("Remarks");
+        d.exRate = Decimal(1);
+        d.userName = QStringLiteral("admin");
+        d.lines = {{201, QStringLiteral("Line"), Decimal(10), Decimal(1)}};
+        return d;
     }
-    void save(VoucherHeader& h) {
-        VoucherStore::SaveInTransaction([&] {
-            VoucherStore::SaveNewVoucher(
-                h, {{201, QStringLiteral("Line"), QStringLiteral("10"), QStringLiteral("1")}});
-        });
+    SavedVoucher save(const VoucherDraft& d) {
+        const Outcome<SavedVoucher> saved = VoucherStore::SaveVoucher(d);
+        EXPECT_TRUE(saved.done());
+        return saved.done() ? saved.value() : SavedVoucher{};
+    }
+    // How many times the save began its transaction.
+    int attempts() const {
+        return int(connection_->log().texts().filter(QRegularExpression("^BeginTrans$")).size());
     }
 };
 
@@ -111,8 +119,7 @@ TEST_F(Numbering, ReferencesRunPerAccountCompanyAndFinancialYear) {
                                         .arg(year))
                                  .toInt();
             setContext(company, 1, 0, year);
-            VoucherHeader h = newVoucher(company == 1 ? 1 : 5, account);
-            save(h);
+            const SavedVoucher h = save(newVoucher(company == 1 ? 1 : 5, account));
             EXPECT_EQ(h.referenceNo, QStringLiteral("PCP/%1/%2-%3")
                                          .arg(2024 + year)
                                          .arg(code)
@@ -153,9 +160,8 @@ TEST_F(Numbering, AnotherCompanysVouchersWithTheSameIdsLeaveTheReferenceAlone) {
 TEST_F(Numbering, AUserOfAllDepartmentsNumbersEachDepartmentInItsOwnSeries) {
     setContext(1, 1, 0);
     const int adm = highest(1, 4), ops = highest(2, 4);
-    VoucherHeader first = newVoucher(1, 101), second = newVoucher(2, 101),
-                  third = newVoucher(1, 102);
-    for (VoucherHeader* h : {&first, &second, &third}) save(*h);
+    const SavedVoucher first = save(newVoucher(1, 101)), second = save(newVoucher(2, 101)),
+                       third = save(newVoucher(1, 102));
     EXPECT_EQ(first.paymentNo, QStringLiteral("ADM/%1").arg(adm + 1));
     EXPECT_EQ(second.paymentNo, QStringLiteral("OPS/%1").arg(ops + 1));
     EXPECT_EQ(third.paymentNo, QStringLiteral("ADM/%1").arg(adm + 2));
@@ -205,15 +211,12 @@ TEST_F(Numbering, ADuplicateKeyIsToldFromOtherErrors) {
 
 TEST_F(Numbering, AClashRollsBackAndNumbersAgain) {
     const int before = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
-    VoucherHeader h = newVoucher(1, 101);
-    int attempts = 0;
+    con()->log().clear();
     // The first attempt meets a voucher saved meanwhile: its insert is refused.
-    con()->FailAtStatement(9, "UNIQUE constraint failed: aHqPettyCashPaymentHeader.phPaymentNo");
-    VoucherStore::SaveInTransaction([&] {
-        ++attempts;
-        VoucherStore::SaveNewVoucher(h, {{201, "Line", "10", "1"}});
-    });
-    EXPECT_EQ(attempts, 2);
+    con()->FailAtStatement(kHeaderInsert,
+                           "UNIQUE constraint failed: aHqPettyCashPaymentHeader.phPaymentNo");
+    const SavedVoucher h = save(newVoucher(1, 101));
+    EXPECT_EQ(attempts(), 2);
     EXPECT_FALSE(con()->InTransaction());
     EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), before + 1);
     EXPECT_EQ(scalar(QStringLiteral("select phPaymentNo from aHqPettyCashPaymentHeader where "
@@ -228,15 +231,9 @@ TEST_F(Numbering, ALastingClashIsReportedAfterTheLastAttempt) {
     const QString next = VoucherStore::MakeReference(101);
     addVoucher(1, nextFreeId(), 1, "ADM/900", 102, next);
     const int before = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
-    VoucherHeader h = newVoucher(1, 101);
-    int attempts = 0;
-    EXPECT_TRUE(IsDuplicateKey(RaisedBy([&] {
-        VoucherStore::SaveInTransaction([&] {
-            ++attempts;
-            VoucherStore::SaveNewVoucher(h, {{201, "Line", "10", "1"}});
-        });
-    })));
-    EXPECT_EQ(attempts, VoucherStore::kSaveAttempts);
+    con()->log().clear();
+    EXPECT_TRUE(IsDuplicateKey(RaisedBy([&] { VoucherStore::SaveVoucher(newVoucher(1, 101)); })));
+    EXPECT_EQ(attempts(), VoucherStore::kSaveAttempts);
     EXPECT_FALSE(con()->InTransaction());
     EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), before);
 }
@@ -281,8 +278,7 @@ TEST_F(Numbering, OnTheEmbeddedDatabaseTheSaveLocksBeforeItReadsAndKeepsTheTexts
     EXPECT_EQ(con()->driver().dialect().beginStatement(), "BEGIN IMMEDIATE");
     setContext(1, 1, 2);
     con()->log().clear();
-    VoucherHeader h = newVoucher(2, 101);
-    save(h);
+    save(newVoucher(2, 101));
     const QStringList texts = con()->log().texts();
     ASSERT_GE(texts.size(), 4);
     EXPECT_EQ(texts.first(), "BeginTrans");

@@ -1,4 +1,4 @@
-#include "voucher/VoucherStore.h"
+#include "store/VoucherStore.h"
 
 #include "data/AdoConnection.h"
 #include "data/AdoRecordset.h"
@@ -6,7 +6,6 @@
 #include "data/SqlText.h"
 #include "data/Values.h"
 #include "suite/BasModule.h"
-#include "ui/MessageBox.h"
 
 namespace pcp::VoucherStore {
 
@@ -20,11 +19,9 @@ QString number(qint64 n) {
     return QString::number(n);
 }
 
-// A rate or amount as the voucher holds it (text) into a decimal column:
-// exactly, and empty text as no value rather than as text.
-QVariant decimalOrNull(const QString& text) {
-    if (text.trimmed().isEmpty()) return NullValue();
-    return QVariant::fromValue(CDec(text));
+// A rate the voucher may not have into a decimal column: exactly, or no value.
+QVariant decimalOrNull(const std::optional<Decimal>& value) {
+    return value ? QVariant::fromValue(*value) : NullValue();
 }
 
 QString vaultText(const QString& table, const QString& field, const QString& condition) {
@@ -111,52 +108,56 @@ QString MakeReference(qint32 accountId) {
            Format(running, QStringLiteral("0000"));
 }
 
-void SaveHeader(const VoucherHeader& h) {
-    if (h.edited)
+namespace {
+
+// The header row (an edit first deletes the stored one).
+void SaveHeader(const VoucherDraft& d, const SavedVoucher& numbers) {
+    if (d.isEdit())
         GAdoCon->Execute(
             QStringLiteral("Delete From aHqPettyCashPaymentHeader  where phPaymentID=") +
-            number(h.paymentId) + QStringLiteral(" and phCompanyID=") + number(GIntCompanyID) +
+            number(d.paymentId) + QStringLiteral(" and phCompanyID=") + number(GIntCompanyID) +
             u' ');
     AdoRecordset rs;
     rs.Open(QStringLiteral("Select * from aHqPettyCashPaymentHeader where 1=2 "), GAdoCon,
             adOpenKeyset, adLockOptimistic);
     rs.AddNew();
     rs.SetField(QStringLiteral("phCompanyID"), GIntCompanyID);
-    rs.SetField(QStringLiteral("phDepartmentID"), h.departmentId);
-    rs.SetField(QStringLiteral("phPaymentID"), h.paymentId);
-    rs.SetField(QStringLiteral("phPaymentNo"), h.paymentNo);
-    rs.SetField(QStringLiteral("phReferenceno"), PlainEntryText(h.referenceNo));
-    rs.SetField(QStringLiteral("phPaymentdate"), h.paymentDate);
+    rs.SetField(QStringLiteral("phDepartmentID"), d.departmentId);
+    rs.SetField(QStringLiteral("phPaymentID"), numbers.paymentId);
+    rs.SetField(QStringLiteral("phPaymentNo"), numbers.paymentNo);
+    rs.SetField(QStringLiteral("phReferenceno"), PlainEntryText(numbers.referenceNo));
+    rs.SetField(QStringLiteral("phPaymentdate"), QDateTime(d.paymentDate, QTime(0, 0), Qt::UTC));
     rs.SetField(QStringLiteral("phFinancialID"), GIntFinancialID);
-    rs.SetField(QStringLiteral("phAccountID"), h.accountId);
-    rs.SetField(QStringLiteral("phPayee"), PlainEntryText(h.payee));
-    rs.SetField(QStringLiteral("phRemarks"), PlainEntryText(h.remarks));
-    rs.SetField(QStringLiteral("phAmount"), decimalOrNull(h.amount));
+    rs.SetField(QStringLiteral("phAccountID"), d.accountId);
+    rs.SetField(QStringLiteral("phPayee"), PlainEntryText(d.payee));
+    rs.SetField(QStringLiteral("phRemarks"), PlainEntryText(d.remarks));
+    rs.SetField(QStringLiteral("phAmount"), QVariant::fromValue(d.amount()));
     rs.SetField(QStringLiteral("phCancel"), 0);
     rs.SetField(QStringLiteral("phCancelRemarks"), QString());
     rs.SetField(QStringLiteral("phPosted"), 0);
-    rs.SetField(QStringLiteral("phUserName"), h.userName);
-    if (h.edited) {
+    rs.SetField(QStringLiteral("phUserName"), d.userName);
+    if (d.isEdit()) {
         rs.SetField(QStringLiteral("phUpdateUserName"), GStrUserName);
         rs.SetField(QStringLiteral("phUpdateTime"), GDtProcessDate);
     }
-    rs.SetField(QStringLiteral("phExRate"), decimalOrNull(h.exRate));
-    rs.SetField(QStringLiteral("phDepExRate"), decimalOrNull(h.depExRate));
-    rs.SetField(QStringLiteral("phComExRate"), decimalOrNull(h.comExRate));
+    rs.SetField(QStringLiteral("phExRate"), decimalOrNull(d.exRate));
+    rs.SetField(QStringLiteral("phDepExRate"), decimalOrNull(d.depExRate));
+    rs.SetField(QStringLiteral("phComExRate"), decimalOrNull(d.comExRate));
     rs.Update();
     rs.Close();
 }
 
-void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edited) {
-    if (edited)
+// The lines as details 1..n (an edit first deletes the stored ones).
+void SaveDetails(const VoucherDraft& d, qint32 paymentId) {
+    if (d.isEdit())
         GAdoCon->Execute(
             QStringLiteral("Delete From aHqPettyCashPaymentDetails  where pdPaymentID=") +
             number(paymentId) + QStringLiteral(" and pdCompanyID=") + number(GIntCompanyID) + u' ');
     AdoRecordset rs;
     rs.Open(QStringLiteral("Select * from aHqPettyCashPaymentDetails where 1=2 "), GAdoCon,
             adOpenKeyset, adLockOptimistic);
-    for (int i = 0; i < lines.size(); ++i) {
-        const VoucherLine& line = lines[i];
+    for (int i = 0; i < d.lines.size(); ++i) {
+        const VoucherLineDraft& line = d.lines[i];
         rs.AddNew();
         rs.SetField(QStringLiteral("pdCompanyID"), GIntCompanyID);
         rs.SetField(QStringLiteral("pdDepartmentID"), GIntDepartmentID);
@@ -164,11 +165,76 @@ void SaveDetails(qint32 paymentId, const QVector<VoucherLine>& lines, bool edite
         rs.SetField(QStringLiteral("pdDetailID"), CInt(double(i + 1)));
         rs.SetField(QStringLiteral("pdDebitAccountID"), line.debitAccountId);
         rs.SetField(QStringLiteral("pdDescription"), PlainEntryText(line.description));
-        rs.SetField(QStringLiteral("pdExRate"), decimalOrNull(line.exRate));
-        rs.SetField(QStringLiteral("pdAmount"), decimalOrNull(line.amount));
+        rs.SetField(QStringLiteral("pdExRate"), QVariant::fromValue(line.exRate));
+        rs.SetField(QStringLiteral("pdAmount"), QVariant::fromValue(line.amount));
         rs.Update();
     }
     rs.Close();
+}
+
+// What the stored state refuses of this save: a changed, cancelled, posted or
+// removed voucher, or a date frozen by another workstation since the window
+// checked it.
+std::optional<Refusal> storedStateRefusal(const VoucherDraft& d) {
+    if (d.isEdit())
+        if (std::optional<Refusal> refusal = EditRefusal(d.paymentId)) return refusal;
+    const QString frozen =
+        DateFrozen(QDateTime(d.paymentDate, QTime(0, 0), Qt::UTC), QStringLiteral("saved"));
+    if (!frozen.isEmpty()) return Refusal{RefusalKind::DateFrozen, frozen, {}};
+    return std::nullopt;
+}
+
+// An edit keeps its numbers; a new voucher is numbered now, in the order the
+// suite numbers: reference, number, id.
+SavedVoucher numbersFor(const VoucherDraft& d) {
+    if (d.isEdit()) return {d.paymentId, d.paymentNo, d.referenceNo, {}};
+    SavedVoucher numbers;
+    numbers.referenceNo = MakeReference(d.accountId);
+    numbers.paymentNo = NextPaymentNo(d.departmentId);
+    numbers.paymentId = NextPaymentId();
+    return numbers;
+}
+
+// One attempt of the save; a refusal rolls back as the scope ends.
+Outcome<SavedVoucher> saveOnce(const VoucherDraft& d, QObject* auditedForm) {
+    TransactionScope transaction(GAdoCon);
+    if (std::optional<Refusal> refusal = storedStateRefusal(d)) {
+        if (d.isEdit()) refusal->storedRow = RegisterRowOf(d.paymentId);
+        return *refusal;
+    }
+    SavedVoucher saved = numbersFor(d);
+    SaveHeader(d, saved);
+    SaveDetails(d, saved.paymentId);
+    saved.registerRow = RegisterRowOf(saved.paymentId);
+    GObjTrail.call("SaveTrailInfo", {saved.paymentId, saved.paymentNo, true,
+                                     d.isEdit() ? QStringLiteral("E") : QStringLiteral("N"),
+                                     ObjectArg(auditedForm)});
+    transaction.Commit();
+    return saved;
+}
+
+}  // namespace
+
+Outcome<SavedVoucher> SaveVoucher(const VoucherDraft& draft, QObject* auditedForm) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return saveOnce(draft, auditedForm);
+        } catch (const ModuleError& e) {
+            // The scope has rolled back; the next attempt reads the numbers afresh.
+            if (!IsDuplicateKey(e) || attempt >= kSaveAttempts) throw;
+        }
+    }
+}
+
+QStringList RegisterRowOf(qint32 paymentId) {
+    if (GRegisterQuery.table.isEmpty()) return {};
+    AdoRecordset rs;
+    rs.Open(GRegisterQuery.voucherOf(GIntCompanyID, paymentId).sql(), GAdoCon, adOpenStatic,
+            adLockReadOnly);
+    QStringList cells;
+    for (int i = 0; !rs.Eof() && i < rs.FieldCount(); ++i) cells << Text(rs.Fields(i)).trimmed();
+    rs.Close();
+    return cells;
 }
 
 QString DateOutsideYear(const QDate& date) {
@@ -195,7 +261,7 @@ QString DateFrozen(const QDateTime& date, const QString& action) {
            QStringLiteral(": a voucher dated on or before it cannot be ") + action + u'.';
 }
 
-std::optional<SaveRefusal> EditRefusal(qint32 paymentId) {
+std::optional<Refusal> EditRefusal(qint32 paymentId) {
     AdoRecordset rs;
     rs.Open(QStringLiteral("select phCancel, phPosted, phPaymentdate from ") + numberingTable() +
                 QStringLiteral(" where phPaymentID=") + number(paymentId) +
@@ -206,44 +272,39 @@ std::optional<SaveRefusal> EditRefusal(qint32 paymentId) {
     const QDateTime date = stored ? CDate(rs.Fields(2)) : QDateTime();
     rs.Close();
     if (!stored)
-        return SaveRefusal{
+        return Refusal{
+            RefusalKind::Removed,
             QStringLiteral("This voucher is no longer in the database. Nothing was saved."),
-            vbExclamation};
+            {}};
     if (cancelled)
-        return SaveRefusal{
+        return Refusal{
+            RefusalKind::Cancelled,
             QStringLiteral(
                 "This voucher has been cancelled since you opened it. Nothing was saved."),
-            vbExclamation};
+            {}};
     if (posted)
-        return SaveRefusal{QStringLiteral("The transaction has posted to the Journal. Please "
-                                          "cancel post to edit"),
-                           vbCritical};
+        return Refusal{RefusalKind::Posted,
+                       QStringLiteral("The transaction has posted to the Journal. Please "
+                                      "cancel post to edit"),
+                       {}};
     const QString frozen = DateFrozen(date, QStringLiteral("changed"));
-    if (!frozen.isEmpty()) return SaveRefusal{frozen, vbExclamation};
+    if (!frozen.isEmpty()) return Refusal{RefusalKind::Frozen, frozen, {}};
     return std::nullopt;
 }
 
-void SaveNewVoucher(VoucherHeader& header, const QVector<VoucherLine>& lines) {
-    header.edited = false;
-    header.referenceNo = MakeReference(header.accountId);
-    header.paymentNo = NextPaymentNo(header.departmentId);
-    header.paymentId = NextPaymentId();
-    SaveHeader(header);
-    SaveDetails(header.paymentId, lines, false);
-}
-
-void SaveInTransaction(const std::function<void()>& steps) {
-    for (int attempt = 1;; ++attempt) {
-        try {
-            TransactionScope transaction(GAdoCon);
-            steps();
-            transaction.Commit();
-            return;
-        } catch (const ModuleError& e) {
-            // The scope has rolled back; the next attempt reads the numbers afresh.
-            if (!IsDuplicateKey(e) || attempt >= kSaveAttempts) throw;
-        }
-    }
-}
-
 }  // namespace pcp::VoucherStore
+
+namespace pcp {
+
+Decimal VoucherDraft::amount() const {
+    Decimal total;
+    if (lines.isEmpty()) return total;
+    if (!exRate)
+        raise(kErrTypeMismatch, QStringLiteral("PettyCashPayments"),
+              QStringLiteral("Type mismatch"));
+    for (const VoucherLineDraft& line : lines)
+        total += BasModule::ConvertAmount(line.amount, line.exRate, *exRate);
+    return total;
+}
+
+}  // namespace pcp

@@ -1,7 +1,8 @@
 #pragma once
-// The statements that change a stored voucher's state: its cancellation with
-// a reason and the reversal of its posting. No widgets: the register's
-// commands call them inside their transaction, and tests drive them alone.
+// The commands that change a stored voucher's state: its cancellation with a
+// reason and the reversal of its posting, each whole in one transaction, and
+// the statements they are made of. No widgets: the register's commands call
+// them and show what they end in, and tests drive them alone.
 //
 // Another workstation may have changed the voucher since the register showed
 // it, so each change names the state it starts from in its statement and
@@ -11,6 +12,9 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
+
+#include "store/StoreOutcome.h"
 
 namespace pcp::VoucherState {
 
@@ -39,5 +43,18 @@ enum class Reversal { Done, NotPostedOrCancelled, JournalEntryUnclear };
 // voucher of the company has the same number and date; otherwise the caller
 // must roll back.
 Reversal CancelPosting(const QString& paymentId);
+
+// Delete, whole: in one transaction the stored voucher is read, refused when
+// it is gone, cancelled, posted or dated on or before the freeze date,
+// cancelled with the reason only from the state it was read in, its register
+// row read and the audit record "D" written. `number` is the number the user
+// saw, for the messages. Done: the voucher's register row as committed.
+// Refused: nothing is changed; the refusal holds the row as stored.
+Outcome<QStringList> CancelWithReason(const QString& paymentId, const QString& number,
+                                      const QString& reason);
+
+// Cancel Posting, whole, the same way, with the audit record "C". An
+// unclear journal entry is refused with everything rolled back.
+Outcome<QStringList> ReversePosting(const QString& paymentId, const QString& number);
 
 }  // namespace pcp::VoucherState

@@ -43,10 +43,6 @@ void RegisterModuleClasses(ComRegistry& registry) {
     RegisterSuiteComponents(registry);
 }
 
-void ResetLiveObjectCount() {
-    g_live = 0;
-}
-
 namespace {
 // The registry is filled when the library is loaded, before any host or
 // window can ask it for an object.

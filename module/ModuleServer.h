@@ -35,7 +35,5 @@ void RegisterModuleClasses(ComRegistry& registry);
 
 // Objects of this library that a host still holds.
 int LiveObjectCount();
-// Forgets the objects counted so far (tests, between cases).
-void ResetLiveObjectCount();
 
 }  // namespace pcp

@@ -44,8 +44,13 @@ QList<PendingRecord>& pendingRecords() {
 // takes them again never holds up the window for long; the rest follow soon.
 constexpr int kPerRound = 50;
 
-void retryLater(int milliseconds = kRetryMs) {
+QPointer<QTimer>& retryTimer() {
     static QPointer<QTimer> timer;
+    return timer;
+}
+
+void retryLater(int milliseconds = kRetryMs) {
+    QPointer<QTimer>& timer = retryTimer();
     if (!timer && QCoreApplication::instance()) {
         timer = new QTimer(QCoreApplication::instance());
         timer->setSingleShot(true);
@@ -223,8 +228,10 @@ int clsIncident::pendingCount() {
     return int(pendingRecords().size());
 }
 
-void clsIncident::forgetPending() {
+void clsIncident::reset() {
+    recorded().clear();
     pendingRecords().clear();
+    if (retryTimer()) retryTimer()->stop();
     lastRefusal().clear();
     loggedWaiting() = 0;
 }

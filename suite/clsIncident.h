@@ -48,9 +48,10 @@ class clsIncident : public QObject {
     static bool storePending();
     // How many records are kept back.
     static int pendingCount();
-    // Drops the records kept back (a reset of the module's process-wide state;
-    // each is in the application log already).
-    static void forgetPending();
+    // Puts the error log's process-wide state back as at loading: the records
+    // recorded and kept back (each is in the application log already), the
+    // retry and what the log last said.
+    static void reset();
 
   private:
     bool store(const Incident& incident);

@@ -23,10 +23,13 @@
 
 #include "data/SqliteFunctions.h"
 #include "demo/DemoDatabase.h"
-#include "module/ModuleState.h"
 #include "suite/ComRegistry.h"
 #include "suite/clsIncident.h"
+#include "ui/Help.h"
 #include "ui/Modal.h"
+#include "ui/Pointer.h"
+#include "voucher/frmDebitEntry.h"
+#include "voucher/frmpayments.h"
 
 namespace pcp::test {
 
@@ -373,6 +376,19 @@ QStringList DemoDatabaseTest::idsOf(const QString& sql) {
 void DemoDatabaseTest::exec(const QString& sql) {
     QSqlQuery q(plainDb());
     EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+}
+
+void ResetModuleState() {
+    UnloadPaymentsForm();
+    frmDebitEntry::intRowCount = 0;
+    frmDebitEntry::intDupExist = 0;
+    BasModule::ResetContext();
+    SetHelpFile(QString());
+    clsIncident::reset();
+    ComRegistry::instance().clearOverrides();
+    SetMessagePresenter({});
+    SetModalHook({});
+    MousePointer::reset();
 }
 
 // The shortcut letters (after "&") that more than one caption of the window uses.

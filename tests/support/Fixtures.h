@@ -30,6 +30,13 @@ inline const QDate kProcessDate(2026, 11, 20);
 
 void InstallTestGuards();
 
+// Puts every process-wide state of the module back as at the loading of the
+// library, each through its own unit's reset: the context and register state,
+// the voucher window and the line dialog's kept numbers, the help file, the
+// error log's records and retry, the registry's overrides, the message
+// presenter, the modal hook and the hourglass.
+void ResetModuleState();
+
 // The module error the action raises. When it raises none the test fails
 // (naming the error that was expected) and an empty error comes back.
 ModuleError RaisedBy(const std::function<void()>& action);

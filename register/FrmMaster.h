@@ -27,6 +27,7 @@ namespace pcp {
 class FlexGrid;
 class KeyRouter;
 class RegisterRows;
+struct VoucherForEdit;
 
 // The register grid's columns, as the register query selects them.
 namespace RegisterColumn {
@@ -113,8 +114,8 @@ class FrmMaster : public VbForm {
     void showWriteRefusal();
     // Tells the user why nothing can be written; true when something can.
     bool tellIfNotWritable();
-    void LoadVoucherLines();
-    void fillVoucherForEdit(const class AdoRecordset& header);
+    void LoadVoucherLines(const VoucherForEdit& stored);
+    void fillVoucherForEdit(const VoucherForEdit& stored);
     qint32 previousDays();
 
     void NameGrid(const QString& strTableMain, std::vector<double>& widths);

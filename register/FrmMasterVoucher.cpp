@@ -25,15 +25,6 @@ namespace pcp {
 
 using namespace BasModule;
 
-namespace {
-
-// A text column never written reads as empty: the voucher still opens.
-QString textOf(const AdoRecordset& rs, const char* field) {
-    return Text(rs.Fields(QLatin1String(field)));
-}
-
-}  // namespace
-
 // The commands follow the row the user now sees, as when the user moves onto
 // it, and the keys go to that row.
 void FrmMaster::followCurrentRow() {
@@ -62,8 +53,8 @@ void FrmMaster::CmdEdit_Click() {
         // Another workstation may have cancelled, posted or unposted it since
         // the row was shown (perhaps out of the search that listed it): the
         // row shows the stored flags before they decide.
-        const QStringList stored = VoucherStore::RegisterRowOf(GIntPaymentID);
-        if (!stored.isEmpty()) rows_->putRow(stored);
+        const QStringList storedRow = VoucherStore::RegisterRowOf(GIntPaymentID);
+        if (!storedRow.isEmpty()) rows_->putRow(storedRow);
         showStoredRow(row);
         frmpayments& form = PaymentsForm();
         if (flexMaster->textMatrix(row, RegisterColumn::kCancelled) == u"Yes") {
@@ -73,69 +64,51 @@ void FrmMaster::CmdEdit_Click() {
             ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Modify"), vbInformation);
             form.cmdOk->setEnabled(false);
         }
-        AdoRecordset header;
-        header.Open(QStringLiteral("select * from aHqPettyCashPaymentHeader where phPaymentID='") +
-                        id + QStringLiteral("' and phCompanyID=") + QString::number(GIntCompanyID),
-                    GAdoCon, adOpenKeyset, adLockOptimistic);
-        if (header.Eof())
+        const std::optional<VoucherForEdit> stored = VoucherStore::ReadForEdit(GIntPaymentID);
+        if (!stored)
             pcp::raise(kErrNoCurrentRecord, QStringLiteral("PettyCashPayments"),
                        QStringLiteral("The voucher is no longer in the database."));
-        fillVoucherForEdit(header);
-        LoadVoucherLines();
-        form.txtTotal->setText(AmountText(CDec(header.Fields(QStringLiteral("phAmount")))));
+        fillVoucherForEdit(*stored);
+        LoadVoucherLines(*stored);
+        form.txtTotal->setText(AmountText(stored->amount));
         ShowModal(&form, this);
-        header.Close();
     });
     // A voucher that could not be loaded whole is not kept half filled.
     UnloadPaymentsForm();
     if (shown) followCurrentRow();
 }
 
-void FrmMaster::fillVoucherForEdit(const AdoRecordset& header) {
+void FrmMaster::fillVoucherForEdit(const VoucherForEdit& stored) {
     frmpayments& form = PaymentsForm();
-    form.txtpaymentNo->setText(textOf(header, "phPaymentNo"));
-    form.dtpDate->setDate(CDate(header.Fields(QStringLiteral("phPaymentdate"))).date());
-    form.txtPayee->setText(textOf(header, "phPayee"));
-    form.txtRefNo->setText(textOf(header, "phReferenceno"));
+    form.txtpaymentNo->setText(stored.paymentNo);
+    form.dtpDate->setDate(stored.paymentDate);
+    form.txtPayee->setText(stored.payee);
+    form.txtRefNo->setText(stored.referenceNo);
     // The voucher's own rates, not today's: its lines were converted at them.
-    form.showStoredChoices(header.Fields(QStringLiteral("phDepartmentID")),
-                           header.Fields(QStringLiteral("phAccountID")),
-                           textOf(header, "phExRate"));
-    form.txtRemarks->setText(textOf(header, "phRemarks"));
-    form.txtusername->setText(textOf(header, "phUserName"));
+    form.showStoredChoices(stored.departmentId, stored.accountId, stored.exRate);
+    form.txtRemarks->setText(stored.remarks);
+    form.txtusername->setText(stored.userName);
     // Rates are numbers: one that was never stored reads as no rate.
-    form.txtDepExRates->setText(textOf(header, "phDepExRate"));
-    form.txtComExRates->setText(textOf(header, "phComExRate"));
+    form.txtDepExRates->setText(stored.depExRate);
+    form.txtComExRates->setText(stored.comExRate);
 }
 
 // The stored lines, numbered 1..n in detail order whatever their stored ids.
-void FrmMaster::LoadVoucherLines() {
-    const QString id = flexMaster->textMatrix(flexMaster->row(), RegisterColumn::kKey);
-    AdoRecordset rs;
-    rs.Open(QStringLiteral(" SELECT * from aHqPettyCashPaymentDetails where ") +
-                QStringLiteral(" pdPaymentID='") + id + QStringLiteral("' and ") +
-                QStringLiteral(" pdCompanyID=") + QString::number(GIntCompanyID) +
-                QStringLiteral(" order by pdDetailID"),
-            GAdoCon, adOpenKeyset, adLockOptimistic);
+void FrmMaster::LoadVoucherLines(const VoucherForEdit& stored) {
     ListView* lines = PaymentsForm().lvwAccounts;
-    for (int i = 1; !rs.Eof(); ++i, rs.MoveNext()) {
-        const int item = lines->add(QString::number(i));
-        GObjVault.set("strTableName", QStringLiteral("aAccountMaster where AccountID=") +
-                                          Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
-        lines->setColumnValue(
-            item, LineColumn::kAccountName,
-            Text(GObjVault.call("fnReturnField", {QStringLiteral("AccountDesc")})));
-        lines->setColumnValue(item, LineColumn::kDescription,
-                              Text(rs.Fields(QStringLiteral("pdDescription"))));
+    int i = 0;
+    for (const StoredVoucherLine& line : stored.lines) {
+        const int item = lines->add(QString::number(++i));
+        lines->setColumnValue(item, LineColumn::kAccountName, line.accountName);
+        lines->setColumnValue(item, LineColumn::kDescription, line.description);
         // As stored: 12.5 reads "12.5", 33.333 "33.333"; no decimal is added or lost.
-        lines->setColumnValue(item, LineColumn::kAmount,
-                              NumberText(CDec(rs.Fields(QStringLiteral("pdAmount")))));
-        lines->setColumnValue(item, LineColumn::kAccountId,
-                              Text(rs.Fields(QStringLiteral("pdDebitAccountID"))));
-        lines->setColumnValue(item, LineColumn::kRate, Text(rs.Fields(QStringLiteral("pdExRate"))));
+        lines->setColumnValue(item, LineColumn::kAmount, NumberText(line.amount));
+        lines->setColumnValue(
+            item, LineColumn::kAccountId,
+            line.debitAccountId == 0 ? QString() : QString::number(line.debitAccountId));
+        lines->setColumnValue(item, LineColumn::kRate, line.exRate);
         lines->setColumnValue(item, LineColumn::kAgreement, QStringLiteral("0"));
     }
-    rs.Close();
 }
 
 }  // namespace pcp

@@ -29,6 +29,12 @@ QString vaultText(const QString& table, const QString& field, const QString& con
     return Text(GObjVault.call("fnReturnField", {field, condition}));
 }
 
+// The field of the table's first row the condition in its name selects.
+QString vaultText(const QString& tableAndCondition, const QString& field) {
+    GObjVault.set("strTableName", tableAndCondition);
+    return Text(GObjVault.call("fnReturnField", {field}));
+}
+
 // The voucher table as the numbering reads it: on SQL Server with locks that
 // make a second workstation wait until this save commits (SQLite's BEGIN
 // IMMEDIATE has already locked the file).
@@ -224,6 +230,48 @@ Outcome<SavedVoucher> SaveVoucher(const VoucherDraft& draft, QObject* auditedFor
             if (!IsDuplicateKey(e) || attempt >= kSaveAttempts) throw;
         }
     }
+}
+
+std::optional<VoucherForEdit> ReadForEdit(qint32 paymentId) {
+    AdoRecordset header;
+    header.Open(QStringLiteral("select * from aHqPettyCashPaymentHeader where phPaymentID='") +
+                    number(paymentId) + QStringLiteral("' and phCompanyID=") +
+                    number(GIntCompanyID),
+                GAdoCon, adOpenKeyset, adLockOptimistic);
+    if (header.Eof()) return std::nullopt;
+    const auto text = [&](const char* field) { return Text(header.Fields(QLatin1String(field))); };
+    VoucherForEdit v;
+    v.paymentNo = text("phPaymentNo");
+    v.paymentDate = CDate(header.Fields(QStringLiteral("phPaymentdate"))).date();
+    v.payee = text("phPayee");
+    v.referenceNo = text("phReferenceno");
+    v.departmentId = header.Fields(QStringLiteral("phDepartmentID"));
+    v.accountId = header.Fields(QStringLiteral("phAccountID"));
+    v.exRate = text("phExRate");
+    v.remarks = text("phRemarks");
+    v.userName = text("phUserName");
+    v.depExRate = text("phDepExRate");
+    v.comExRate = text("phComExRate");
+    v.amount = CDec(header.Fields(QStringLiteral("phAmount")));
+    header.Close();
+
+    AdoRecordset rs;
+    rs.Open(QStringLiteral(" SELECT * from aHqPettyCashPaymentDetails where ") +
+                QStringLiteral(" pdPaymentID='") + number(paymentId) + QStringLiteral("' and ") +
+                QStringLiteral(" pdCompanyID=") + number(GIntCompanyID) +
+                QStringLiteral(" order by pdDetailID"),
+            GAdoCon, adOpenKeyset, adLockOptimistic);
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QString account = Text(rs.Fields(QStringLiteral("pdDebitAccountID")));
+        v.lines.append({account.isEmpty() ? 0 : CLng(QVariant(account)),
+                        vaultText(QStringLiteral("aAccountMaster where AccountID=") + account,
+                                  QStringLiteral("AccountDesc")),
+                        Text(rs.Fields(QStringLiteral("pdDescription"))),
+                        CDec(rs.Fields(QStringLiteral("pdAmount"))),
+                        Text(rs.Fields(QStringLiteral("pdExRate")))});
+    }
+    rs.Close();
+    return v;
 }
 
 QStringList RegisterRowOf(qint32 paymentId) {

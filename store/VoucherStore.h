@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 #include <functional>
 #include <optional>
@@ -44,6 +45,26 @@ struct VoucherDraft {
     // The payment amount: every line converted from its rate into the
     // account's, summed exactly, so that the header always equals its lines.
     Decimal amount() const;
+};
+
+// A stored voucher as the voucher window shows it for an edit: its texts as
+// stored (a column never written reads as empty), its department and account
+// as stored (null when never written), its rates as their stored text.
+struct StoredVoucherLine {
+    qint32 debitAccountId = 0;
+    QString accountName;
+    QString description;
+    Decimal amount;  // as stored: 12.5 stays 12.5, 33.333 stays 33.333
+    QString exRate;
+};
+
+struct VoucherForEdit {
+    QString paymentNo, payee, referenceNo, remarks, userName;
+    QDate paymentDate;
+    QVariant departmentId, accountId;
+    QString exRate, depExRate, comExRate;
+    Decimal amount;
+    QVector<StoredVoucherLine> lines;  // in detail order
 };
 
 // A voucher as saved: what the numbering gave it, and its register row as
@@ -98,6 +119,10 @@ QString DateFrozen(const QDateTime& date, const QString& action);
 // posted, no longer there, or dated on or before the freeze date. Read inside
 // the save's transaction, with the numbering's lock; empty when nothing does.
 std::optional<Refusal> EditRefusal(qint32 paymentId);
+
+// The company's voucher as stored now, with its lines; none when it is no
+// longer stored.
+std::optional<VoucherForEdit> ReadForEdit(qint32 paymentId);
 
 // The voucher's row as the register shows it, read now; empty when no
 // register statement is in use or the voucher is not stored.

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "data/AdoRecordset.h"
 #include "data/Values.h"
 #include "register/FrmMaster.h"
 #include "store/VoucherStore.h"

@@ -7,8 +7,9 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QUrl>
-#include <cmath>
 #include <functional>
+
+#include "data/Decimal.h"
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void initDemoResources() {
@@ -36,8 +37,7 @@ bool isPostgres(QSqlDatabase& db) {
 
 // How the demo writes to the database behind a connection: the embedded
 // schema keeps dates as 'yyyymmdd' text, PostgreSQL as timestamps, given as
-// dates. PostgreSQL takes rates as exact text; the embedded database keeps
-// the doubles it has always been given. Amounts are exact text on both.
+// dates. Amounts and rates go as exact text to both (money()).
 struct Target {
     bool postgres = false;
 
@@ -49,9 +49,6 @@ struct Target {
         return postgres ? QStringLiteral("timestamp") : QStringLiteral("DATETEXT");
     }
     QVariant date(const QDate& d) const { return postgres ? QVariant(d) : QVariant(DateText(d)); }
-    QVariant rate(double r) const {
-        return postgres ? QVariant(QString::number(r, 'f', 6)) : QVariant(r);
-    }
 };
 
 Target targetOf(QSqlDatabase& db) {
@@ -160,22 +157,29 @@ struct Account {
     int currency;
 };
 
-double rateOf(int currency) {
+// A decimal constant of the demo, such as u"0.2723".
+Decimal decimal(QStringView text) {
+    return Decimal::parse(text).value();
+}
+
+Decimal rateOf(int currency) {
     switch (currency) {
-        case 2: return 0.2723;
-        case 3: return 0.2515;
-        default: return 1.0;
+        case 2: return decimal(u"0.2723");
+        case 3: return decimal(u"0.2515");
+        default: return Decimal(1);
     }
 }
 
-// The amount in the cash account's currency, at three decimals as the module keeps it.
-double convert(double amount, int fromCurrency, int toCurrency) {
-    const double v = amount / rateOf(fromCurrency) * rateOf(toCurrency);
-    return std::round(v * 1000.0) / 1000.0;
+// The amount in the cash account's currency, at three decimals as the module
+// keeps it: amount × target rate ÷ source rate in one rounding, as the
+// module's ConvertAmount.
+Decimal convert(const Decimal& amount, int fromCurrency, int toCurrency) {
+    return MulDiv(amount, rateOf(toCurrency), rateOf(fromCurrency), 3);
 }
 
-QString money(double v) {
-    return QString::number(v, 'f', 3);
+// An amount or a rate as the text a statement takes.
+QString money(const Decimal& v) {
+    return v.toString();
 }
 
 const char* const kPayees[] = {
@@ -297,25 +301,24 @@ bool addDemoVouchers(QSqlDatabase& db, const Target& target, const QDate& p, QSt
             const bool cancelled = id % 9 == 0 && daysBack > 1;  // the newest vouchers stand
             const bool posted = !cancelled && daysBack > 7 && id % 4 == 0;
             const int lines = 1 + int(rnd.next() % 3);
-            double total = 0;
+            Decimal total;
             for (int n = 1; n <= lines; ++n) {
                 const int account = dep.accounts[int(rnd.next() % dep.accounts.size())];
-                const double amount = rnd.between(500, 45000) / 100.0;
+                const Decimal amount = Decimal(rnd.between(500, 45000)) / Decimal(100);
                 const int currency = accountCurrency.value(account, 1);
                 total += convert(amount, currency, cash.currency);
                 const QString text =
                     QString::fromLatin1(kLineTexts[rnd.next() % std::size(kLineTexts)]);
-                if (!run(line, {id, n, account, text, money(amount), target.rate(rateOf(currency))},
+                if (!run(line, {id, n, account, text, money(amount), money(rateOf(currency))},
                          error))
                     return false;
             }
-            total = std::round(total * 1000.0) / 1000.0;
             const QString payee = QString::fromLatin1(kPayees[rnd.next() % std::size(kPayees)]);
             const QString remarks = QString::fromLatin1(kRemarks[rnd.next() % std::size(kRemarks)]);
             if (!run(header,
                      {id, dep.id, number, target.date(date), cash.id, payee, reference, remarks,
-                      money(total), target.rate(rateOf(cash.currency)),
-                      target.rate(rateOf(dep.currency)), cancelled ? 1 : 0,
+                      money(total), money(rateOf(cash.currency)), money(rateOf(dep.currency)),
+                      cancelled ? 1 : 0,
                       cancelled ? QStringLiteral("Duplicate of an earlier voucher")
                                 : QStringLiteral(""),
                       posted ? 1 : 0,
@@ -363,7 +366,7 @@ bool addOtherCompanyVouchers(QSqlDatabase& db, const Target& target, const QDate
             (i % 2 ? QStringLiteral("HO/") : QStringLiteral("WH/")) + QString::number((i + 1) / 2);
         const QString reference =
             QStringLiteral("PCP/%1/PC01-%2").arg(p.year()).arg(i, 4, 10, QChar(u'0'));
-        const QString amount = money(25.5 * i);
+        const QString amount = money(decimal(u"25.5") * Decimal(i));
         if (!run(header,
                  {i, i % 2 ? 4 : 5, number, target.date(p.addDays(-3 * i)), reference, amount},
                  error) ||
@@ -462,7 +465,7 @@ bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& last
     bool ok = true;
     for (int i = 0; ok && i < count; ++i) {
         const int id = firstId + i;
-        const QString amount = money(10.0 + (id % 997) * 1.25);
+        const QString amount = money(Decimal(10) + decimal(u"1.25") * Decimal(id % 997));
         ok = headers.add(
                  {id, QStringLiteral("BLK/") + QString::number(id),
                   target.date(lastDate.addDays(-((count - i) / 400))),

@@ -275,7 +275,7 @@ std::optional<VoucherForEdit> ReadForEdit(qint32 paymentId) {
 }
 
 QStringList RegisterRowOf(qint32 paymentId) {
-    if (GRegisterQuery.table.isEmpty()) return {};
+    if (GRegisterQuery.verbatim()) return {};
     AdoRecordset rs;
     rs.Open(GRegisterQuery.voucherOf(GIntCompanyID, paymentId).sql(), GAdoCon, adOpenStatic,
             adLockReadOnly);

@@ -404,6 +404,8 @@ std::function<void()> rowRefresh(RegisterRows* grid, const AdoRecordset& rs, qin
 void refreshRegisterRow(const QString& condition, qint32 newPaymentId) {
     RegisterRows* grid = g_registerRows;
     if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
+    // A statement given as text alone has no conditions to narrow: no row to refresh.
+    if (GRegisterQuery.verbatim()) return;
     const QString sql = GRegisterQuery.narrowedTo(condition).sql();
 
     AdoRecordset rs;

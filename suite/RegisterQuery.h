@@ -26,8 +26,9 @@ struct RegisterQuery {
     // statement leave out (a saved voucher shows where the clerk is).
     RegisterQuery voucherOf(qint32 companyId, qint32 paymentId) const;
     // A statement the module did not build (a host's own, or one that
-    // cannot run); narrowing it keeps its text and adds the condition.
+    // cannot run): it has no parts, so no row is refreshed from it.
     static RegisterQuery Verbatim(const QString& sql);
+    bool verbatim() const { return table.isEmpty(); }
 };
 
 }  // namespace pcp

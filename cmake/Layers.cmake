@@ -18,9 +18,14 @@
 set_property(GLOBAL PROPERTY PCP_LAYERS "")
 set_property(GLOBAL PROPERTY PCP_NO_WIDGETS "")
 
-# The layer's sources may not include a header of Qt Widgets.
+# The layer's sources may not include a header of Qt Widgets, nor one of a
+# layer built on widgets (pcp_widget_layer).
 function(pcp_no_widgets target)
   set_property(GLOBAL APPEND PROPERTY PCP_NO_WIDGETS ${target})
+endfunction()
+
+function(pcp_widget_layer target)
+  set_property(GLOBAL APPEND PROPERTY PCP_WIDGET_LAYERS ${target})
 endfunction()
 
 # The file names of Qt Widgets' headers (QWidget, QLineEdit, qwidget.h ...).
@@ -61,6 +66,7 @@ endfunction()
 function(pcp_check_layers)
   get_property(layers GLOBAL PROPERTY PCP_LAYERS)
   get_property(no_widgets GLOBAL PROPERTY PCP_NO_WIDGETS)
+  get_property(widget_layers GLOBAL PROPERTY PCP_WIDGET_LAYERS)
   pcp_widget_headers(widget_headers)
   set(faults "")
   foreach(layer IN LISTS layers)
@@ -87,6 +93,9 @@ function(pcp_check_layers)
         if(inc_rank AND inc_rank GREATER rank)
           file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${file}")
           list(APPEND faults "  ${rel} (${layer}) includes ${inc} (${inc_layer})")
+        elseif(inc_layer AND layer IN_LIST no_widgets AND inc_layer IN_LIST widget_layers)
+          file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${file}")
+          list(APPEND faults "  ${rel} (${layer}) includes ${inc} (${inc_layer}, built on widgets)")
         endif()
       endforeach()
     endforeach()

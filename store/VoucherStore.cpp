@@ -275,10 +275,11 @@ std::optional<VoucherForEdit> ReadForEdit(qint32 paymentId) {
 }
 
 QStringList RegisterRowOf(qint32 paymentId) {
-    if (GRegisterQuery.verbatim()) return {};
+    if (!RegisterGrid()) return {};  // no register shows it
+    const RegisterQuery& rows =
+        GRegisterQuery.verbatim() ? RegisterQuery::Vouchers(GIntCompanyID) : GRegisterQuery;
     AdoRecordset rs;
-    rs.Open(GRegisterQuery.voucherOf(GIntCompanyID, paymentId).sql(), GAdoCon, adOpenStatic,
-            adLockReadOnly);
+    rs.Open(rows.voucherOf(GIntCompanyID, paymentId).sql(), GAdoCon, adOpenStatic, adLockReadOnly);
     QStringList cells;
     for (int i = 0; !rs.Eof() && i < rs.FieldCount(); ++i) cells << Text(rs.Fields(i)).trimmed();
     rs.Close();

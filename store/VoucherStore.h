@@ -124,8 +124,9 @@ std::optional<Refusal> EditRefusal(qint32 paymentId);
 // longer stored.
 std::optional<VoucherForEdit> ReadForEdit(qint32 paymentId);
 
-// The voucher's row as the register shows it, read now; empty when no
-// register statement is in use or the voucher is not stored.
+// The voucher's row as the register shows it, read now by company and id
+// (whatever search or window of days listed the rows); empty when no register
+// is open or the voucher is not stored.
 QStringList RegisterRowOf(qint32 paymentId);
 
 }  // namespace VoucherStore

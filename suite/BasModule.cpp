@@ -404,9 +404,11 @@ std::function<void()> rowRefresh(RegisterRows* grid, const AdoRecordset& rs, qin
 void refreshRegisterRow(const QString& condition, qint32 newPaymentId) {
     RegisterRows* grid = g_registerRows;
     if (!grid) raise(kErrObjectRequired, kModuleName, QStringLiteral("Object required"));
-    // A statement given as text alone has no conditions to narrow: no row to refresh.
-    if (GRegisterQuery.verbatim()) return;
-    const QString sql = GRegisterQuery.narrowedTo(condition).sql();
+    // A statement given as text alone has no conditions to narrow: the row is
+    // read among all the company's vouchers instead.
+    const RegisterQuery& rows =
+        GRegisterQuery.verbatim() ? RegisterQuery::Vouchers(GIntCompanyID) : GRegisterQuery;
+    const QString sql = rows.narrowedTo(condition).sql();
 
     AdoRecordset rs;
     rs.Open(sql, GAdoCon, adOpenKeyset, adLockReadOnly);

@@ -23,6 +23,17 @@ RegisterQuery RegisterQuery::voucherOf(qint32 companyId, qint32 paymentId) const
     return row;
 }
 
+RegisterQuery RegisterQuery::Vouchers(qint32 companyId) {
+    return RegisterQuery{
+        QStringLiteral(" select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
+                       "phcancel when 1 then 'Yes'  when 0 then 'No' end,case phposted when 1 "
+                       "then 'Yes' when 0 then 'No' end From "),
+        QStringLiteral("aHqPettyCashPaymentHeader"),
+        QStringLiteral("  "),
+        {QStringLiteral(" where phCompanyID=") + QString::number(companyId)},
+        {}};
+}
+
 RegisterQuery RegisterQuery::Verbatim(const QString& sql) {
     return RegisterQuery{sql, {}, {}, {}, {}};
 }

@@ -26,9 +26,12 @@ struct RegisterQuery {
     // statement leave out (a saved voucher shows where the clerk is).
     RegisterQuery voucherOf(qint32 companyId, qint32 paymentId) const;
     // A statement the module did not build (a host's own, or one that
-    // cannot run): it has no parts, so no row is refreshed from it.
+    // cannot run): it has no parts of its own.
     static RegisterQuery Verbatim(const QString& sql);
     bool verbatim() const { return table.isEmpty(); }
+    // The register's columns of the company's vouchers, whatever filled the
+    // grid: the statement a row is read with when the grid's own has no parts.
+    static RegisterQuery Vouchers(qint32 companyId);
 };
 
 }  // namespace pcp

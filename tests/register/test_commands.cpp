@@ -593,6 +593,26 @@ TEST_F(CancelPosting, RowsFoundByASearchForSqlWordsShowWhatIsStored) {
     EXPECT_EQ(cell(rowOf(posted), 6), "Yes");
 }
 
+// A register filled from a statement given as text (a host's own, without
+// parts) still shows what Delete and Cancel Posting did.
+TEST_F(CancelPosting, ARegisterFilledFromTextShowsWhatTheCommandsDid) {
+    open();
+    window_->GridPopulate(GStrSql + " ", GStrTableMain);
+    const int open = openRow();
+    MessageScript messages;
+    messages.expect(question(open), vbYes);
+    cancelWith(open, [&](frmcancel* f) {
+        type(f->txtcanreason, "Keyed twice");
+        QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    });
+    EXPECT_EQ(cell(open, 5), "Yes");
+    EXPECT_TRUE(rowIsRed(open));
+    const int posted = postedRow();
+    clickCancelPosting(posted, vbYes, messages);
+    EXPECT_EQ(cell(posted, 6), "No");
+    EXPECT_TRUE(messages.allSeen());
+}
+
 // --- the statements alone -------------------------------------------------
 
 class VoucherStatements : public DemoDatabaseTest {};

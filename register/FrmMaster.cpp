@@ -234,24 +234,17 @@ RegisterQuery FrmMaster::WindowOfDays(qint32 previousDays, const QString& order)
     const bool allDepartments = GIntDepartmentID == 0;
     const QString bound =
         FormatDate(GDtProcessDate.addDays(-previousDays), QStringLiteral("yyyymmdd"));
-    RegisterQuery query;
-    query.select =
-        (allDepartments ? QStringLiteral(" select phPaymentID, phPaymentNo,phPaymentdate,"
-                                         "PhPayee, phAmount,case phcancel when 1 then "
-                                         "'Yes' ")
-                        : QStringLiteral(" select phPaymentID, phPaymentNo,phPaymentdate,"
-                                         "phPayee,phAmount,case phcancel when 1 then "
-                                         "'Yes' ")) +
-        QStringLiteral(
-            " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 "
-            "then 'No' end From ");
-    query.table =
-        GStrTableMain.isEmpty() ? QStringLiteral("aHqPettyCashPaymentHeader") : GStrTableMain;
-    query.gap = QStringLiteral("  ");
-    query.conditions << QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID);
-    if (!allDepartments)
+    RegisterQuery query = RegisterQuery::Vouchers(GIntCompanyID);
+    if (!GStrTableMain.isEmpty()) query.table = GStrTableMain;
+    if (!allDepartments) {
+        // A department's register has always been asked for in a select list of its own.
+        query.select = QStringLiteral(
+            " select phPaymentID, phPaymentNo,phPaymentdate,phPayee,phAmount,case phcancel when "
+            "1 then 'Yes'  when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 then 'No' "
+            "end From ");
         query.conditions << QStringLiteral(" and phDepartmentID= ") +
                                 QString::number(GIntDepartmentID);
+    }
     query.conditions << QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID)
                      << QStringLiteral(" and phPaymentdate>='") + bound + u'\'';
     query.order = order;
@@ -353,18 +346,21 @@ void FrmMaster::enableWriting(QPushButton* command, bool allowed) {
 void FrmMaster::showWriteRefusal() {
     writeRefusal_.clear();
     if (!GAdoCon.isSet()) return;
-    if (GAdoCon->ReadOnly())
-        writeRefusal_ = QStringLiteral(
-            "The database is open for reading only: vouchers cannot be created or changed.");
-    else
-        writeRefusal_ = GAdoCon->StorageProblem();
+    const bool readOnly = GAdoCon->ReadOnly();
+    writeRefusal_ = readOnly ? QStringLiteral(
+                                   "The database is open for reading only: vouchers cannot be "
+                                   "created or changed.")
+                             : GAdoCon->StorageProblem();
     if (writeRefusal_.isEmpty()) return;
-    if (GAdoCon->ReadOnly()) setWindowTitle(windowTitle() + QStringLiteral(" (read-only)"));
     for (QPushButton* b : {cmdNew, CmdEdit, CmdDelete, cmdUpdate}) {
         b->setEnabled(false);
         b->setToolTip(writeRefusal_);
     }
-    if (!GAdoCon->ReadOnly()) ModuleMsgBox(writeRefusal_, vbExclamation);
+    // Read-only is how the database is; a file gone is news the user must hear.
+    if (readOnly)
+        setWindowTitle(windowTitle() + QStringLiteral(" (read-only)"));
+    else
+        ModuleMsgBox(writeRefusal_, vbExclamation);
 }
 
 bool FrmMaster::tellIfNotWritable() {

@@ -131,17 +131,9 @@ RegisterQuery FrmMaster::searchStatement(const QString& text) {
     const SearchColumn* column = searchColumnFor(cboSearch->currentText());
     if (!column) return RegisterQuery::Verbatim(QString());
 
-    RegisterQuery query;
-    query.select = QStringLiteral(
-                       " select Top 1000 phPaymentID, phPaymentNo,phPaymentdate,PhPayee, "
-                       "phAmount,case phcancel when 1 then 'Yes' ") +
-                   QStringLiteral(
-                       " when 0 then 'No' end,case phposted when 1 then 'Yes' when 0 "
-                       "then 'No' end From ");
+    RegisterQuery query = RegisterQuery::Vouchers(GIntCompanyID, 1000);
     query.table = GStrTableMain;
-    query.gap = QStringLiteral("  ");
-    query.conditions << QStringLiteral(" where phCompanyID=") + QString::number(GIntCompanyID)
-                     << QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID);
+    query.conditions << QStringLiteral(" and phFinancialID = ") + QString::number(GIntFinancialID);
     // The department follows the year without a blank, as the suite has always sent it.
     const QString department = GIntDepartmentID == 0 ? QString()
                                                      : QStringLiteral("and phDepartmentID= ") +

@@ -23,11 +23,12 @@ RegisterQuery RegisterQuery::voucherOf(qint32 companyId, qint32 paymentId) const
     return row;
 }
 
-RegisterQuery RegisterQuery::Vouchers(qint32 companyId) {
+RegisterQuery RegisterQuery::Vouchers(qint32 companyId, int top) {
     return RegisterQuery{
-        QStringLiteral(" select phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
-                       "phcancel when 1 then 'Yes'  when 0 then 'No' end,case phposted when 1 "
-                       "then 'Yes' when 0 then 'No' end From "),
+        QStringLiteral(" select") + (top > 0 ? QStringLiteral(" Top %1").arg(top) : QString()) +
+            QStringLiteral(" phPaymentID, phPaymentNo,phPaymentdate,PhPayee, phAmount,case "
+                           "phcancel when 1 then 'Yes'  when 0 then 'No' end,case phposted when 1 "
+                           "then 'Yes' when 0 then 'No' end From "),
         QStringLiteral("aHqPettyCashPaymentHeader"),
         QStringLiteral("  "),
         {QStringLiteral(" where phCompanyID=") + QString::number(companyId)},

@@ -31,7 +31,8 @@ struct RegisterQuery {
     bool verbatim() const { return table.isEmpty(); }
     // The register's columns of the company's vouchers, whatever filled the
     // grid: the statement a row is read with when the grid's own has no parts.
-    static RegisterQuery Vouchers(qint32 companyId);
+    // With `top`, only that many (the newest first, as the order says).
+    static RegisterQuery Vouchers(qint32 companyId, int top = 0);
 };
 
 }  // namespace pcp

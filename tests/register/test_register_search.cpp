@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "data/Decimal.h"
 #include "data/Values.h"
 #include "suite/clsIncident.h"
 #include "tests/support/RegisterFixture.h"
@@ -151,8 +152,8 @@ TEST_F(RegisterSearch, ASortOrdersByValueAndKeepsTheCurrentVoucher) {
     stillCurrent();
     QTest::mouseClick(w->optDescend, Qt::LeftButton);
     pickSort("Payment Amount");
-    QList<double> amounts;
-    for (const QString& text : column(4)) amounts << text.toDouble();
+    QList<Decimal> amounts;
+    for (const QString& text : column(4)) amounts << CDec(text);
     EXPECT_TRUE(std::is_sorted(amounts.rbegin(), amounts.rend()));
     stillCurrent();
     pickSearchColumn("Payee");

@@ -85,13 +85,7 @@ void AdoConnection::requireOpen() const {
 }
 
 void AdoConnection::fail(const QSqlQuery& failed, const QString& sql) const {
-    QString text = driver_->errorText(failed);
-    if (text.trimmed().isEmpty())
-        text = sql.trimmed().isEmpty() ? QStringLiteral("The statement is empty.")
-                                       : QStringLiteral("The database refused the statement.");
-    throw ModuleError(kErrDbCommand, driver_->name(), text)
-        .withStatement(sql)
-        .withNativeCode(driver_->errorCode(failed));
+    driver_->raiseRefused(driver_->errorText(failed), driver_->errorCode(failed), sql);
 }
 
 void AdoConnection::FailAtStatement(int n, const QString& description) {
@@ -197,6 +191,11 @@ QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& s
     for (int i = 0; i < binds.size(); ++i) q.bindValue(i, driver_->toStorage(binds[i]));
     if (!q.exec()) fail(q, sql);
     return q;
+}
+
+RowSet AdoConnection::ReadRows(const QString& sql) {
+    const QString sent = beforeSending(sql, sql);
+    return driver_->readRows(db_, sent, sql);
 }
 
 int AdoConnection::Execute(const QString& sql) {

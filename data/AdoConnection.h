@@ -39,6 +39,12 @@ class AdoConnection : public QObject {
     Q_INVOKABLE void Close();
     // Runs a statement that returns no rows; the number of rows it affected.
     Q_INVOKABLE int Execute(const QString& sql);
+    // Runs a select and reads all its rows at once into typed columns,
+    // through the database's own calls (no value object per cell): for the
+    // long lists a window shows. Translated, logged, counted for an injected
+    // fault and finishing a live reader first, as every statement; raises on
+    // failure, at whichever row the database fails.
+    RowSet ReadRows(const QString& sql);
     // Why nothing can be written to the database now (its file moved or
     // deleted since it was opened), as the user is told it; empty when writes
     // can go ahead, and always for a closed connection.

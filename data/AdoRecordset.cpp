@@ -34,25 +34,15 @@ void AdoRecordset::Open(const QString& source, AdoConnection* connection, Cursor
     rows_.clear();
     position_ = 0;
 
-    const bool streaming = cursor == adOpenForwardOnly;
-    QSqlQuery q = connection->run(source, true);
-    const QSqlRecord rec = q.record();
-    names_.clear();
-    for (int i = 0; i < rec.count(); ++i) names_ << rec.fieldName(i);
-    kinds_ = connection->driver().columnKinds(q, rec.count());
-    open_ = true;
-
-    if (streaming) {
-        live_.emplace(std::move(q));
-        liveValid_ = nextLive();
-        if (liveValid_) {
-            connection->setLiveReader(this);
-        } else {
-            live_->finish();
-            live_.reset();
-        }
+    if (cursor == adOpenForwardOnly) {
+        openStreaming(source, connection);
     } else {
-        readAll(q);
+        // Keyset and static recordsets take all their rows at once, read as
+        // typed columns through the database's own calls.
+        read_ = connection->ReadRows(source);
+        names_ = read_.names();
+        readWhole_ = true;
+        open_ = true;
     }
 
     if (lock != adLockReadOnly) {
@@ -60,6 +50,23 @@ void AdoRecordset::Open(const QString& source, AdoConnection* connection, Cursor
                                            QRegularExpression::CaseInsensitiveOption);
         const auto m = re.match(source);
         table_ = m.hasMatch() ? m.captured(1) : QString();
+    }
+}
+
+void AdoRecordset::openStreaming(const QString& source, AdoConnection* connection) {
+    QSqlQuery q = connection->run(source, true);
+    const QSqlRecord rec = q.record();
+    names_.clear();
+    for (int i = 0; i < rec.count(); ++i) names_ << rec.fieldName(i);
+    kinds_ = connection->driver().columnKinds(q, rec.count());
+    open_ = true;
+    live_.emplace(std::move(q));
+    liveValid_ = nextLive();
+    if (liveValid_) {
+        connection->setLiveReader(this);
+    } else {
+        live_->finish();
+        live_.reset();
     }
 }
 
@@ -81,11 +88,6 @@ bool AdoRecordset::nextLive() {
     if (!live_->next()) return false;
     current_ = readRow(*live_);
     return true;
-}
-
-void AdoRecordset::readAll(QSqlQuery& query) {
-    while (query.next()) rows_.push_back(readRow(query));
-    query.finish();
 }
 
 void AdoRecordset::finishLive() {
@@ -110,6 +112,8 @@ void AdoRecordset::Close() {
     liveValid_ = false;
     current_.clear();
     rows_.clear();
+    read_ = RowSet();
+    readWhole_ = false;
     names_.clear();
     open_ = false;
     adding_ = false;
@@ -125,7 +129,7 @@ void AdoRecordset::requireOpen() const {
 bool AdoRecordset::Eof() const {
     requireOpen();
     if (live_) return !liveValid_;
-    return position_ >= rows_.size();
+    return position_ >= rowCount();
 }
 
 void AdoRecordset::requireRow() const {
@@ -159,7 +163,7 @@ void AdoRecordset::MoveFirst() {
 int AdoRecordset::RecordCount() const {
     requireOpen();
     if (cursor_ == adOpenForwardOnly) return -1;
-    return int(rows_.size());
+    return int(rowCount());
 }
 
 QString AdoRecordset::FieldName(int index) const {
@@ -183,6 +187,10 @@ int AdoRecordset::indexOf(const QString& name) const {
                          "the requested name or ordinal."));
 }
 
+size_t AdoRecordset::rowCount() const {
+    return readWhole_ ? size_t(read_.rowCount()) : rows_.size();
+}
+
 AdoConnection* AdoRecordset::liveConnection() const {
     if (!connection_)
         raise(kErrDbOperation, kSource,
@@ -194,6 +202,7 @@ QVariant AdoRecordset::Fields(int index) const {
     FieldName(index);
     requireRow();
     if (live_) return current_[index];
+    if (readWhole_) return read_.value(int(position_), index);
     return rows_[position_][index];
 }
 

@@ -65,7 +65,8 @@ class AdoRecordset {
     int indexOf(const QString& name) const;
     QVariantList readRow(const QSqlQuery& query) const;
     bool nextLive();
-    void readAll(QSqlQuery& query);
+    void openStreaming(const QString& source, AdoConnection* connection);
+    size_t rowCount() const;
     AdoConnection* liveConnection() const;
 
     // The connection may go first; a guarded pointer tells when it has.
@@ -76,7 +77,9 @@ class AdoRecordset {
     QString source_;
     QStringList names_;
     QVector<ColumnKind> kinds_;
-    std::vector<QVariantList> rows_;  // buffered rows
+    std::vector<QVariantList> rows_;  // the rest of a live read, buffered
+    RowSet read_;                     // a keyset or static recordset's rows
+    bool readWhole_ = false;
     size_t position_ = 0;
     std::optional<QSqlQuery> live_;  // forward-only rows still being read
     bool liveValid_ = false;

@@ -15,6 +15,7 @@
 
 #include "data/Decimal.h"
 #include "data/ModuleError.h"
+#include "data/OdbcRows.h"
 #include "data/SqlDialect.h"
 
 namespace pcp {
@@ -69,6 +70,14 @@ QVariant storedText(const QSqlQuery& query, int column) {
         raise(kErrDbCommand, kSource,
               QStringLiteral("The date in column %1 could not be read.").arg(column + 1));
     return length == SQL_NULL_DATA ? QVariant() : QVariant(QString::fromLatin1(text));
+}
+
+// psqlODBC wraps the server's message ("ERROR: …;\nError while executing
+// the query"): the error log and the user get the server's words alone.
+QString serverWords(QString text) {
+    static const QRegularExpression wrapping(
+        QStringLiteral("^ERROR:\\s*|;?\\s*Error while executing the query\\s*$"));
+    return text.remove(wrapping).trimmed();
 }
 
 bool isAscii(const QString& text) {
@@ -144,14 +153,26 @@ class OdbcDriver final : public SqlDriver {
         return QString::fromLatin1(reinterpret_cast<const char*>(state));
     }
 
-    // psqlODBC wraps the server's message ("ERROR: …;\nError while executing
-    // the query"): the error log and the user get the server's words alone.
     QString errorText(const QSqlQuery& failed) const override {
-        QString text = SqlDriver::errorText(failed);
-        if (!dialect_->codesAreSqlStates()) return text;
-        static const QRegularExpression wrapping(
-            QStringLiteral("^ERROR:\\s*|;?\\s*Error while executing the query\\s*$"));
-        return text.remove(wrapping).trimmed();
+        const QString text = SqlDriver::errorText(failed);
+        return dialect_->codesAreSqlStates() ? serverWords(text) : text;
+    }
+
+    RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql) const override {
+        const SQLHANDLE dbc = db.driver() ? odbcHandle(db.driver()->handle()) : nullptr;
+        if (!dbc) raise(kErrDbConnection, name(), QStringLiteral("No ODBC connection handle"));
+        OdbcReading how;
+        how.dateTextType = dialect_->dateTextType();
+        how.narrowText = sqlite_;
+        how.numericText = dialect_->name() == u"PostgreSQL";
+        return ReadOdbcRows(dbc, sent, how, [&](SQLHANDLE stmt) {
+            const OdbcDiagnostic d =
+                FirstDiagnostic(stmt ? SQL_HANDLE_STMT : SQL_HANDLE_DBC, stmt ? stmt : dbc);
+            const QString code = !d.found                        ? QString()
+                                 : dialect_->codesAreSqlStates() ? d.state
+                                                                 : QString::number(d.native);
+            raiseRefused(dialect_->codesAreSqlStates() ? serverWords(d.text) : d.text, code, sql);
+        });
     }
 
   private:

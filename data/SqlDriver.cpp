@@ -117,7 +117,92 @@ class SqliteDriver final : public SqlDriver {
             .arg(QDir::toNativeSeparators(path_));
     }
 
+    RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql) const override {
+        sqlite3* sqlite = sqliteHandle(db);
+        if (!sqlite) raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
+        const QByteArray text = sent.toUtf8();
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(sqlite, text.constData(), int(text.size()), &stmt, nullptr) !=
+            SQLITE_OK)
+            refused(sqlite, sql);
+        if (!stmt) raiseRefused(QString(), QString(), sql);  // nothing but blanks or comments
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finish(stmt, sqlite3_finalize);
+
+        const int columns = sqlite3_column_count(stmt);
+        QStringList names;
+        for (int i = 0; i < columns; ++i) names << QString::fromUtf8(sqlite3_column_name(stmt, i));
+        std::vector<ColumnKind> kinds(static_cast<size_t>(columns));
+        const QByteArray dateType = dialect_->dateTextType();
+        for (int i = 0; i < columns; ++i) {
+            const QByteArray decl(sqlite3_column_decltype(stmt, i));
+            kinds[size_t(i)].date = qstricmp(decl.constData(), dateType.constData()) == 0;
+            kinds[size_t(i)].scale = DeclaredScale(decl);
+        }
+
+        RowSet rows;
+        rows.setColumns(names);
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+            rows.beginRow();
+            for (int i = 0; i < columns; ++i) readCell(stmt, i, kinds[size_t(i)], rows);
+        }
+        if (step != SQLITE_DONE) refused(sqlite, sql);
+        return rows;
+    }
+
   private:
+    [[noreturn]] void refused(sqlite3* sqlite, const QString& sql) const {
+        raiseRefused(QString::fromUtf8(sqlite3_errmsg(sqlite)),
+                     QString::number(sqlite3_extended_errcode(sqlite)), sql);
+    }
+
+    // One value as QSQLITE and fromStorage would give it.
+    void readCell(sqlite3_stmt* stmt, int i, const ColumnKind& kind, RowSet& rows) const {
+        switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_NULL: return rows.addNull(i);
+            case SQLITE_INTEGER:
+                if (kind.date) break;
+                if (kind.scale >= 0)
+                    return rows.addDecimal(i, Decimal(sqlite3_column_int64(stmt, i)));
+                return rows.addInteger(i, sqlite3_column_int64(stmt, i));
+            case SQLITE_FLOAT:
+                if (kind.date) break;
+                if (kind.scale >= 0)
+                    return rows.addDecimal(
+                        i, Decimal::fromDouble(sqlite3_column_double(stmt, i), kind.scale));
+                return rows.addReal(i, sqlite3_column_double(stmt, i));
+            case SQLITE_TEXT: {
+                const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                const int size = sqlite3_column_bytes(stmt, i);
+                if (kind.date) {
+                    if (const qint64 ms = DateTextMSecs(bytes, size); ms != kNoDate)
+                        return rows.addDateMSecs(i, ms);
+                    break;
+                }
+                if (kind.scale < 0) return rows.addText(i, QString::fromUtf8(bytes, size));
+                break;
+            }
+            default: break;
+        }
+        // Whatever else: the value QSQLITE would hand over, read as the module reads it.
+        rows.addStored(i, fromStorage(qtValue(stmt, i), kind));
+    }
+
+    static QVariant qtValue(sqlite3_stmt* stmt, int i) {
+        switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_INTEGER: return qlonglong(sqlite3_column_int64(stmt, i));
+            case SQLITE_FLOAT: return sqlite3_column_double(stmt, i);
+            case SQLITE_TEXT:
+                return QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
+                    sqlite3_column_bytes(stmt, i));
+            case SQLITE_BLOB:
+                return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, i)),
+                                  sqlite3_column_bytes(stmt, i));
+            default: return QVariant();
+        }
+    }
+
     static sqlite3* sqliteHandle(const QSqlDatabase& db) {
         const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
         if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
@@ -165,6 +250,13 @@ QVariant SqlDriver::fromStorage(const QVariant& value, const ColumnKind& kind) c
             return v;
         default: return v;
     }
+}
+
+void SqlDriver::raiseRefused(QString text, const QString& code, const QString& sql) const {
+    if (text.trimmed().isEmpty())
+        text = sql.trimmed().isEmpty() ? QStringLiteral("The statement is empty.")
+                                       : QStringLiteral("The database refused the statement.");
+    throw ModuleError(kErrDbCommand, name(), text).withStatement(sql).withNativeCode(code);
 }
 
 QString SqlDriver::errorCode(const QSqlQuery& failed) const {

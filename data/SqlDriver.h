@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <memory>
 
+#include "data/RowSet.h"
 #include "data/SqlDialect.h"
 #include "data/SqliteFunctions.h"  // SqliteDateText, SqliteDateFromText
 #include "data/TsqlTranslator.h"   // TranslateTsqlToSqlite
@@ -60,6 +61,13 @@ class SqlDriver {
     virtual QVector<ColumnKind> columnKinds(const QSqlQuery& query, int fieldCount) const = 0;
     // A column of the current row as the database stores it; invalid for NULL.
     virtual QVariant read(const QSqlQuery& query, int column, bool dateColumn) const;
+    // Every row of a statement already in the database's dialect (`sent`),
+    // read through the database's own calls into typed columns, with the
+    // values fromStorage would give. A failure, at any row, raises with the
+    // database's code and the statement as the module wrote it (`sql`).
+    virtual RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql) const = 0;
+    // The module's error for a statement the database refused.
+    [[noreturn]] void raiseRefused(QString text, const QString& code, const QString& sql) const;
 
     const SqlDialect& dialect() const { return *dialect_; }
     // Exact decimals go to the database as their plain text, which both

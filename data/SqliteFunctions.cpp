@@ -32,6 +32,24 @@ QDateTime SqliteDateFromText(const QString& text) {
                     m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
 }
 
+qint64 DateTextMSecs(const char* text, int size) {
+    if (size != 8 && size != 17) return kNoDate;
+    int fields[6] = {};
+    const int starts[6] = {0, 4, 6, 9, 12, 15}, widths[6] = {4, 2, 2, 2, 2, 2};
+    const int count = size == 8 ? 3 : 6;
+    if (size == 17 && (text[8] != ' ' || text[11] != ':' || text[14] != ':')) return kNoDate;
+    for (int f = 0; f < count; ++f)
+        for (int k = starts[f]; k < starts[f] + widths[f]; ++k) {
+            if (text[k] < '0' || text[k] > '9') return kNoDate;
+            fields[f] = fields[f] * 10 + (text[k] - '0');
+        }
+    const QDate day(fields[0], fields[1], fields[2]);
+    const QTime time(fields[3], fields[4], fields[5]);
+    if (!day.isValid() || !time.isValid()) return kNoDate;
+    constexpr qint64 kJulianDayOf1970 = 2440588, kMsPerDay = 86'400'000;
+    return (day.toJulianDay() - kJulianDayOf1970) * kMsPerDay + time.msecsSinceStartOfDay();
+}
+
 QString CannotRunOnSqlite(const QString& construct) {
     return QStringLiteral("The statement cannot run on the embedded database: ") + construct;
 }

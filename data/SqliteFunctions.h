@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <limits>
 
 struct sqlite3;
 
@@ -42,6 +43,12 @@ void RegisterTsqlFunctions(sqlite3* db);
 // (equality included) give what SQL Server gives.
 QString SqliteDateText(const QDateTime& value);
 QDateTime SqliteDateFromText(const QString& text);
+// The same for the stored bytes of the usual forms, 'yyyymmdd' and
+// 'yyyymmdd hh:mm:ss', without a QDateTime: milliseconds since 1970 of the
+// wall-clock time read as UTC. kNoDate for any other text (SqliteDateFromText
+// then reads it).
+inline constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
+qint64 DateTextMSecs(const char* text, int size);
 
 // A T-SQL LIKE pattern for SQLite's LIKE. SQL Server reads [...] as a
 // character class; a class of one character ([%], [_], [[], [x]) is that

@@ -1,0 +1,84 @@
+#pragma once
+// The rows of a statement as typed columns: whole numbers, exact decimals,
+// dates and texts each in a vector of their own, with a flag per NULL. A
+// reader fills it straight from the database's own calls (no QVariant per
+// cell), and a grid shows it by making texts only for the cells on screen.
+//
+// A column takes the type its first value has; a later value of another type
+// (SQLite keeps any value in any column) turns that column into QVariants,
+// so that nothing stored is ever changed by the reading.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+#include "data/Decimal.h"
+
+namespace pcp {
+
+enum class ColumnType : quint8 {
+    Unknown,  // no value yet (every value so far NULL)
+    Integer,
+    Real,     // a floating-point value the database keeps as such
+    Decimal,  // exact, at the column's scale
+    Date,     // a calendar day and clock time as stored, never shifted by a zone
+    Text,
+    Variant,  // values of several types
+};
+
+class RowSet {
+  public:
+    struct Column {
+        QString name;
+        ColumnType type = ColumnType::Unknown;
+        // Integer: the number; Decimal: its millionths; Date: milliseconds
+        // since 1970 of the wall-clock time read as UTC.
+        std::vector<qint64> numbers;
+        std::vector<double> reals;
+        std::vector<QString> texts;
+        std::vector<QVariant> variants;
+        std::vector<bool> nulls;
+    };
+
+    int rowCount() const { return rows_; }
+    int columnCount() const { return int(columns_.size()); }
+    const Column& column(int col) const { return columns_[size_t(col)]; }
+    QStringList names() const;
+
+    bool isNull(int row, int col) const { return column(col).nulls[size_t(row)]; }
+    // The value as a recordset's field gives it: invalid for NULL, dates as
+    // UTC wall-clock times, decimals as the decimal type.
+    QVariant value(int row, int col) const;
+    // The value as the module shows it (Text of the value), blanks trimmed.
+    QString text(int row, int col) const;
+    // The length of text(row, col), for widths, without making the text
+    // where the type tells it.
+    int textLength(int row, int col) const;
+
+    // Filling, a row at a time: start a row, then one call per column in order.
+    void setColumns(const QStringList& names);
+    void beginRow() { ++rows_; }
+    void addNull(int col);
+    void addInteger(int col, qint64 value);
+    void addReal(int col, double value);
+    void addDecimal(int col, Decimal value);
+    void addDate(int col, const QDateTime& wallClock);
+    void addDateMSecs(int col, qint64 msecsSince1970);  // of the wall-clock time read as UTC
+    void addText(int col, QString value);
+    void addVariant(int col, const QVariant& value);
+    // A value as a recordset holds it, kept in the column of its type.
+    void addStored(int col, const QVariant& value);
+    void reserve(int rows);
+
+  private:
+    Column& forValue(int col, ColumnType type);
+    void toVariants(Column& c);
+    QVariant typedValue(const Column& c, size_t row) const;
+
+    std::vector<Column> columns_;
+    int rows_ = 0;
+};
+
+}  // namespace pcp

@@ -3,11 +3,12 @@
 // vouchers in red, and the rights that follow the current row.
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <cmath>
+#include <memory>
 
 #include "data/AdoRecordset.h"
+#include "data/RowSet.h"
 #include "data/SqlText.h"
 #include "data/Values.h"
 #include "register/FrmMaster.h"
@@ -61,39 +62,22 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
         flexMaster->setCols(1);
         flexMaster->setRows(2);
 
-        AdoRecordset rs;
-        rs.Open(strSql, GAdoCon, adOpenKeyset, adLockOptimistic);
-        const int fields = rs.FieldCount();
-        if (rs.Eof())
+        // Every voucher the query returns is listed, the newest included; the
+        // grid makes the texts of the cells it shows.
+        const auto rows = std::make_shared<const RowSet>(GAdoCon->ReadRows(strSql));
+        const int fields = rows->columnCount();
+        if (rows->rowCount() == 0)
             flexMaster->setCols(fields);
         else
-            rs.MoveFirst();
+            flexMaster->showRows(rows);
         std::vector<double> widths(fields + 1, 0.0);
-
-        // Whole numbers wide enough for any register: every voucher the query
-        // returns is listed, the newest included.
-        int r = 1;
-        bool first = true;
-        while (!rs.Eof()) {
-            if (!first) {
-                ++r;
-                flexMaster->setRows(flexMaster->rows() + 1);
-            }
-            if (r % 100 == 0) QCoreApplication::processEvents();
-            for (int i = 0; i < fields; ++i) {
-                if (first && i > 0) flexMaster->setCols(flexMaster->cols() + 1);
-                const QString text = Text(rs.Fields(i)).trimmed();
-                flexMaster->setTextMatrix(r, i, text);
-                if (text.size() > widths[i]) widths[i] = text.size();
-            }
-            first = false;
-            rs.MoveNext();
-        }
+        for (int r = 1; r < flexMaster->rows() && rows->rowCount() > 0; ++r)
+            for (int i = 0; i < fields; ++i)
+                widths[i] = std::max(widths[i], double(flexMaster->textLength(r, i)));
         if (flexMaster->cols() > RegisterColumn::kAmount)
             flexMaster->setColAlignment(RegisterColumn::kAmount, Qt::AlignRight);
         NameGrid(strTableMain, widths);
         flexMaster->setColWidth(0, 0);
-        rs.Close();
     });
 }
 

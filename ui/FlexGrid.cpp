@@ -134,7 +134,7 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     const int c = index.column();
     if (r >= grid_->rows() || c >= grid_->cols_) return QVariant();
     const auto& row = grid_->cells_[r];
-    if (role == Qt::DisplayRole) return row.cells[c];
+    if (role == Qt::DisplayRole) return grid_->cellText(row, c);
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(grid_->alignments_[c]);
     if (role == Qt::ForegroundRole && !row.fore.empty() && row.fore[c] != 0)
         return OleColor(row.fore[c]);
@@ -144,7 +144,7 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
 QVariant FlexGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QVariant();
     if (grid_->fixedRows_ < 1 || grid_->rows() < 1 || section >= grid_->cols_) return QVariant();
-    return grid_->cells_[0].cells[section];
+    return grid_->cellText(grid_->cells_[0], section);
 }
 
 // --- grid ------------------------------------------------------------------
@@ -217,7 +217,7 @@ void FlexGrid::setCols(int n) {
     if (n < 1) pcp::raise(30010, kSource, QStringLiteral("Invalid Col value"));
     if (n == cols_) return;
     for (Row& r : cells_) {
-        r.cells.resize(n);
+        if (r.source < 0) r.cells.resize(n);
         if (!r.fore.empty()) r.fore.resize(n, 0);
     }
     widths_.resize(n, kDefaultColWidthTwips);
@@ -240,11 +240,47 @@ void FlexGrid::setFixedRows(int n) {
 
 QString FlexGrid::textMatrix(int row, int col) const {
     if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
-    return cells_[row].cells[col];
+    return cellText(cells_[row], col);
+}
+
+int FlexGrid::textLength(int row, int col) const {
+    if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
+    const Row& r = cells_[row];
+    if (r.source < 0) return int(r.cells[col].size());
+    return col < source_->columnCount() ? source_->textLength(r.source, col) : 0;
+}
+
+QString FlexGrid::cellText(const Row& r, int col) const {
+    if (r.source < 0) return r.cells[col];
+    return col < source_->columnCount() ? source_->text(r.source, col) : QString();
+}
+
+// A row of the row set gets cells of its own once a cell is written.
+void FlexGrid::ownCells(Row& r) {
+    if (r.source < 0) return;
+    r.cells.resize(cols_);
+    for (int c = 0; c < cols_; ++c) r.cells[c] = cellText(r, c);
+    r.source = -1;
+}
+
+void FlexGrid::showRows(std::shared_ptr<const RowSet> rowSet) {
+    source_ = std::move(rowSet);
+    cells_.resize(fixedRows_);
+    setCols(std::max(1, source_->columnCount()));
+    cells_.reserve(size_t(fixedRows_ + source_->rowCount()));
+    for (int i = 0; i < source_->rowCount(); ++i) cells_.push_back(Row{{}, {}, i});
+    if (rows() == fixedRows_) cells_.push_back(Row{std::vector<QString>(cols_), {}});
+    const int last = rows() - 1;
+    row_ = std::min(row_, last);
+    rowSel_ = std::min(rowSel_, last);
+    topRow_ = std::clamp(topRow_, std::min(fixedRows_, last), last);
+    structureDirty_ = selectionDirty_ = true;
+    scheduleSync();
 }
 
 void FlexGrid::setTextMatrix(int row, int col, const QString& text) {
     if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
+    ownCells(cells_[row]);
     cells_[row].cells[col] = text;
     dataDirty_ = true;
     scheduleSync();
@@ -351,9 +387,11 @@ void FlexGrid::addItem(const QString& tabSeparated) {
 
 void FlexGrid::clear() {
     for (Row& r : cells_) {
+        if (r.source >= 0) r.cells.resize(cols_), r.source = -1;
         std::fill(r.cells.begin(), r.cells.end(), QString());
         r.fore.clear();
     }
+    source_.reset();
     structureDirty_ = true;
     scheduleSync();
 }
@@ -384,7 +422,7 @@ void FlexGrid::sort(int kind) {
         Keyed k{{}, {}, std::move(*it)};
         for (int c = c0; c <= c1; ++c) {
             const SortKey key = keyOf(c);
-            const QString& text = k.row.cells[c];
+            const QString text = cellText(k.row, c);
             k.texts.push_back(key ? key(text) : text);
             // A keyed column orders by its keys alone.
             k.numbers.push_back((generic || numeric) && !key ? numberKey(text, numeric)

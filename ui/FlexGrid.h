@@ -12,8 +12,11 @@
 #include <QTableView>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <vector>
+
+#include "data/RowSet.h"
 
 namespace pcp {
 
@@ -72,6 +75,15 @@ class FlexGrid : public QTableView {
     QString textMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
     QString text() const { return textMatrix(row_, col_); }
+    // The length of the cell's text, without making it where the row set
+    // can tell (widths that follow the contents of every row).
+    int textLength(int row, int col) const;
+    // The rows of a row set below the fixed rows, one column per column of
+    // the set, instead of every row there was: the grid keeps the set and
+    // makes a cell's text only when it is asked for (the cells on screen, a
+    // sort's keys). A row written to takes texts of its own. An empty set
+    // leaves one blank row.
+    void showRows(std::shared_ptr<const RowSet> rows);
 
     int row() const { return row_; }
     void setRow(int r);
@@ -133,9 +145,12 @@ class FlexGrid : public QTableView {
   private:
     friend class FlexGridModel;
     struct Row {
-        std::vector<QString> cells;
-        std::vector<quint32> fore;  // empty: every cell in the default colour
+        std::vector<QString> cells;  // empty while the row is the row set's
+        std::vector<quint32> fore;   // empty: every cell in the default colour
+        int source = -1;             // the row of the row set it shows; -1 for its own cells
     };
+    QString cellText(const Row& r, int col) const;
+    void ownCells(Row& r);
     void scheduleSync();
     void syncStructure();
     void syncSelection();
@@ -151,6 +166,7 @@ class FlexGrid : public QTableView {
 
     FlexGridModel* model_;
     std::vector<Row> cells_;
+    std::shared_ptr<const RowSet> source_;
     std::vector<int> widths_;  // twips
     std::vector<Qt::Alignment> alignments_;
     std::map<int, SortKey> sortKeys_;

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -33,8 +34,8 @@ struct Column {
     Cell cell = Cell::Text;
     int scale = -1;  // decimals the module reads the column at; -1 for none
     SQLSMALLINT cType = SQL_C_WCHAR;
-    SQLLEN width = 0;  // bytes a bound value takes; 0 when read piece by piece
-    std::vector<char> data;
+    SQLLEN width = 0;              // bytes a bound value takes; 0 when read piece by piece
+    std::unique_ptr<char[]> data;  // left as allocated: the driver writes what it fetches
     std::vector<SQLLEN> lengths;
 };
 
@@ -180,7 +181,7 @@ class Reader {
                 c.cell = Cell::Binary;
                 c.cType = SQL_C_BINARY;
                 return c;  // read piece by piece
-            default: return textColumn(c, size);
+            default: textColumn(c, size); return c;
         }
         switch (c.cell) {
             case Cell::Double: c.cType = SQL_C_DOUBLE, c.width = sizeof(double); break;
@@ -192,13 +193,12 @@ class Reader {
         return c;
     }
 
-    Column& textColumn(Column& c, SQLULEN size) const {
+    void textColumn(Column& c, SQLULEN size) const {
         c.cell = Cell::Text;
         c.cType = how_.narrowText ? SQL_C_CHAR : SQL_C_WCHAR;
         if (size > 0 && size <= kWidestBoundText)
             c.width =
                 how_.narrowText ? SQLLEN(size * 4 + 1) : SQLLEN((size + 1) * sizeof(SQLWCHAR));
-        return c;
     }
 
     SQLULEN rowsPerFetch() const {
@@ -218,9 +218,9 @@ class Reader {
         SQLSetStmtAttr(stmt_, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
         for (size_t i = 0; i < columns_.size(); ++i) {
             Column& c = columns_[i];
-            c.data.assign(size_t(c.width) * block, 0);
+            c.data.reset(new char[size_t(c.width) * block]);
             c.lengths.assign(block, 0);
-            check(SQLBindCol(stmt_, SQLUSMALLINT(i + 1), c.cType, c.data.data(), c.width,
+            check(SQLBindCol(stmt_, SQLUSMALLINT(i + 1), c.cType, c.data.get(), c.width,
                              c.lengths.data()));
         }
         for (;;) {
@@ -232,7 +232,7 @@ class Reader {
                 rows.beginRow();
                 for (size_t i = 0; i < columns_.size(); ++i) {
                     const Column& c = columns_[i];
-                    add(rows, int(i), c, c.data.data() + size_t(c.width) * row, c.lengths[row]);
+                    add(rows, int(i), c, c.data.get() + size_t(c.width) * row, c.lengths[row]);
                 }
             }
         }

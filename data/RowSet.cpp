@@ -171,6 +171,38 @@ void RowSet::addText(int col, QString value) {
         c.texts.push_back(std::move(value));
 }
 
+void RowSet::addUtf8(int col, const char* bytes, qsizetype size) {
+    constexpr qsizetype kShort = 15;  // kept in a std::string without allocating
+    if (size > kShort) return addText(col, QString::fromUtf8(bytes, size));
+    Column& c = columns_[size_t(col)];
+    const std::string_view wanted(bytes, size_t(size));
+    for (const Column::Recent& r : c.recent)
+        if (!r.text.isNull() && r.bytes == wanted && r.text.isEmpty() == wanted.empty())
+            return addText(col, r.text);
+    Column::Recent& slot = c.recent[c.nextRecent++ % c.recent.size()];
+    slot.bytes.assign(wanted);
+    slot.text = QString::fromUtf8(bytes, size);
+    if (slot.text.isNull()) slot.text = QLatin1String("");
+    addText(col, slot.text);
+}
+
+void RowSet::addUtf16(int col, const char16_t* units, qsizetype size) {
+    constexpr qsizetype kShort = 15;
+    const QStringView wanted(units, size);
+    Column& c = columns_[size_t(col)];
+    if (size <= kShort)
+        for (const Column::Recent& r : c.recent)
+            if (!r.text.isNull() && r.text == wanted) return addText(col, r.text);
+    QString text = wanted.toString();
+    if (text.isNull()) text = QLatin1String("");
+    if (size <= kShort) {
+        Column::Recent& slot = c.recent[c.nextRecent++ % c.recent.size()];
+        slot.bytes.clear();
+        slot.text = text;
+    }
+    addText(col, std::move(text));
+}
+
 void RowSet::addVariant(int col, const QVariant& value) {
     if (!value.isValid() || value.isNull()) return addNull(col);
     Column& c = forValue(col, ColumnType::Variant);

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <array>
+#include <string>
 #include <vector>
 
 #include "data/Decimal.h"
@@ -40,6 +42,13 @@ class RowSet {
         std::vector<QString> texts;
         std::vector<QVariant> variants;
         std::vector<bool> nulls;
+        // The last short texts read into the column, as bytes and as text.
+        struct Recent {
+            std::string bytes;
+            QString text;
+        };
+        std::array<Recent, 4> recent;
+        size_t nextRecent = 0;
     };
 
     int rowCount() const { return rows_; }
@@ -67,6 +76,11 @@ class RowSet {
     void addDate(int col, const QDateTime& wallClock);
     void addDateMSecs(int col, qint64 msecsSince1970);  // of the wall-clock time read as UTC
     void addText(int col, QString value);
+    // Text as UTF-8 bytes; a short text repeated in the column (Yes and No,
+    // a code) shares one copy.
+    void addUtf8(int col, const char* bytes, qsizetype size);
+    // The same for UTF-16.
+    void addUtf16(int col, const char16_t* units, qsizetype size);
     void addVariant(int col, const QVariant& value);
     // A value as a recordset holds it, kept in the column of its type.
     void addStored(int col, const QVariant& value);

@@ -179,7 +179,7 @@ class SqliteDriver final : public SqlDriver {
                         return rows.addDateMSecs(i, ms);
                     break;
                 }
-                if (kind.scale < 0) return rows.addText(i, QString::fromUtf8(bytes, size));
+                if (kind.scale < 0) return rows.addUtf8(i, bytes, size);
                 break;
             }
             default: break;

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSqlRecord>
+#include <algorithm>
 
 #include "data/AdoConnection.h"
 #include "data/ModuleError.h"
@@ -118,6 +119,7 @@ void AdoRecordset::Close() {
     open_ = false;
     adding_ = false;
     newRow_.clear();
+    batch_.clear();
 }
 
 void AdoRecordset::requireOpen() const {
@@ -235,24 +237,65 @@ void AdoRecordset::SetField(const QString& name, const QVariant& value) {
 void AdoRecordset::Update() {
     requireOpen();
     if (!adding_) return;
+    adding_ = false;
+    if (lock_ == adLockBatchOptimistic) {
+        batch_.push_back(std::move(newRow_));
+        newRow_.clear();
+        return;
+    }
     // Also outside a transaction (the error log, column widths): a row
     // written into a file deleted meanwhile would be lost.
     liveConnection()->RequireStorage();
-    QStringList columns, marks, shown;
-    QVariantList binds;
-    for (const auto& [name, value] : newRow_) {
-        columns << name;
-        marks << QStringLiteral("?");
-        binds << value;
-        shown << (value.isNull() ? QStringLiteral("NULL") : value.toString());
+    insertRows({std::move(newRow_)}, 0, 1);
+    newRow_.clear();
+}
+
+void AdoRecordset::UpdateBatch() {
+    requireOpen();
+    if (adding_) Update();
+    liveConnection()->RequireStorage();
+    // One statement for each run of rows with the same columns, of at most
+    // 1,000 rows and 2,000 values (SQL Server's bounds on one insert).
+    constexpr size_t kMostRows = 1000, kMostValues = 2000;
+    const auto sameColumns = [](const NewRow& a, const NewRow& b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [](const auto& x, const auto& y) { return x.first == y.first; });
+    };
+    std::vector<NewRow> rows = std::move(batch_);
+    batch_.clear();
+    for (size_t first = 0; first < rows.size();) {
+        const size_t most = std::max<size_t>(
+            1, std::min(kMostRows, kMostValues / std::max<size_t>(1, rows[first].size())));
+        size_t count = 1;
+        while (first + count < rows.size() && count < most &&
+               sameColumns(rows[first], rows[first + count]))
+            ++count;
+        insertRows(rows, first, count);
+        first += count;
     }
-    const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
-                            .arg(table_, columns.join(u','), marks.join(u','));
-    const QString logged = sql + QStringLiteral(" -- ") + shown.join(QStringLiteral(" | "));
+}
+
+// One insert statement of the rows, its values bound; the log shows them.
+void AdoRecordset::insertRows(const std::vector<NewRow>& rows, size_t first, size_t count) {
+    QStringList columns, tuples, shownRows;
+    QVariantList binds;
+    for (const auto& [name, value] : rows[first]) columns << name;
+    for (size_t r = first; r < first + count; ++r) {
+        QStringList marks, shown;
+        for (const auto& [name, value] : rows[r]) {
+            marks << QStringLiteral("?");
+            binds << value;
+            shown << (value.isNull() ? QStringLiteral("NULL") : value.toString());
+        }
+        tuples << u'(' + marks.join(u',') + u')';
+        shownRows << shown.join(QStringLiteral(" | "));
+    }
+    const QString sql = QStringLiteral("insert into %1 (%2) values %3")
+                            .arg(table_, columns.join(u','), tuples.join(u','));
+    const QString logged = sql + QStringLiteral(" -- ") + shownRows.join(QStringLiteral(" || "));
     QSqlQuery q = liveConnection()->runPrepared(logged, sql, binds);
     q.finish();
-    adding_ = false;
-    newRow_.clear();
 }
 
 }  // namespace pcp

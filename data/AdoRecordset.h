@@ -25,7 +25,12 @@ enum CursorTypeEnum {
     adOpenDynamic = 2,
     adOpenStatic = 3
 };
-enum LockTypeEnum { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3 };
+enum LockTypeEnum {
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4  // Update keeps the new row; UpdateBatch sends them all
+};
 
 class AdoRecordset {
   public:
@@ -55,6 +60,10 @@ class AdoRecordset {
     void AddNew();
     void SetField(const QString& name, const QVariant& value);
     void Update();
+    // The rows a batch recordset has kept, sent in as few statements as the
+    // database takes (one insert of many rows each); rows not sent when the
+    // recordset closes are dropped.
+    void UpdateBatch();
 
     // Called by the connection before another statement runs on it.
     void finishLive();
@@ -85,7 +94,10 @@ class AdoRecordset {
     bool liveValid_ = false;
     QVariantList current_;  // the live query's current row
     QString table_;         // for AddNew
-    std::vector<std::pair<QString, QVariant>> newRow_;
+    using NewRow = std::vector<std::pair<QString, QVariant>>;
+    void insertRows(const std::vector<NewRow>& rows, size_t first, size_t count);
+    NewRow newRow_;
+    std::vector<NewRow> batch_;
     bool adding_ = false;
 };
 

@@ -160,8 +160,9 @@ void SaveDetails(const VoucherDraft& d, qint32 paymentId) {
             QStringLiteral("Delete From aHqPettyCashPaymentDetails  where pdPaymentID=") +
             number(paymentId) + QStringLiteral(" and pdCompanyID=") + number(GIntCompanyID) + u' ');
     AdoRecordset rs;
+    // The lines go in together: one statement, one round trip to a server.
     rs.Open(QStringLiteral("Select * from aHqPettyCashPaymentDetails where 1=2 "), GAdoCon,
-            adOpenKeyset, adLockOptimistic);
+            adOpenKeyset, adLockBatchOptimistic);
     for (int i = 0; i < d.lines.size(); ++i) {
         const VoucherLineDraft& line = d.lines[i];
         rs.AddNew();
@@ -175,6 +176,7 @@ void SaveDetails(const VoucherDraft& d, qint32 paymentId) {
         rs.SetField(QStringLiteral("pdAmount"), QVariant::fromValue(line.amount));
         rs.Update();
     }
+    rs.UpdateBatch();
     rs.Close();
 }
 

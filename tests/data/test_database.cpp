@@ -28,6 +28,7 @@
 #include "data/AdoRecordset.h"
 #include "data/Decimal.h"
 #include "data/OdbcDriver.h"
+#include "data/RowSet.h"
 #include "data/SqlDriver.h"
 #include "data/SqlText.h"
 #include "data/Values.h"
@@ -422,6 +423,81 @@ TEST_P(Database, AmountsAndRatesReadBackExactlyAtTheirColumnsScale) {
                      "select phAmount, phExRate from aHqPettyCashPaymentHeader where "
                      "phPaymentID=902"),
               (QList<QStringList>{{"33.333", "0.000001"}}));
+}
+
+// The long lists' reader: typed columns straight from the database's own
+// calls, the same texts as the recordset that reads through Qt, any text
+// length, and a failure at the third row raised with the database's code.
+TEST_P(Database, RowsReadWholeAreTypedAndAFailureMidReadRaises) {
+    const QString payee = QString::fromUtf8("Caf\u00e9 \u00dcn\u00efcode \u2615 \u6771\u4eac");
+    const QString remarks(250, u'r');
+    addHeader(db(), 901, {{"phPayee", payee}, {"phAmount", "12.345"}, {"phRemarks", remarks}});
+    addHeader(db(), 902,
+              {{"phPaymentdate", MakeDate(2026, 2, 28, 14, 5, 9)}, {"phAmount", "-0.5"}});
+    addHeader(db(), 903, {{"phAmount", "999999999999.99"}, {"phExRate", "3.6725"}});
+    const QString from =
+        " from aHqPettyCashPaymentHeader where phPaymentID >= 901 order by phPaymentID";
+    const QString sql = "select phPaymentID, phPaymentdate, phAmount, phPayee, phExRate" + from;
+    const RowSet rows = db()->ReadRows(sql);
+    EXPECT_EQ(db()->log().last(), sql);
+    ASSERT_EQ(rows.rowCount(), 3);
+    ASSERT_EQ(rows.columnCount(), 5);
+    EXPECT_EQ(rows.value(0, 1).toDateTime(), MakeDate(2026, 11, 20));
+    EXPECT_EQ(rows.text(1, 1), "28/02/2026 14:05:09");
+    EXPECT_EQ(rows.textLength(1, 1), 19);
+    const QStringList amounts{"12.345", "-0.5", "999999999999.99"};
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(rows.text(r, 2), amounts[r]);
+        EXPECT_EQ(rows.textLength(r, 2), amounts[r].size());
+    }
+    if (GetParam() == Link::Direct)
+        EXPECT_EQ(rows.value(2, 2).value<Decimal>(), *Decimal::parse(u"999999999999.99"));
+    EXPECT_EQ(rows.value(0, 3).toString(), payee);
+    EXPECT_TRUE(rows.isNull(1, 3));
+    EXPECT_TRUE(IsNull(rows.value(0, 4)));
+    EXPECT_EQ(rows.text(2, 4), "3.6725");
+    // every cell as the recordset that reads a row at a time shows it
+    AdoRecordset reader;
+    reader.Open(sql, db(), adOpenForwardOnly, adLockReadOnly);
+    for (int r = 0; !reader.Eof(); ++r, reader.MoveNext())
+        for (int c = 0; c < reader.FieldCount(); ++c)
+            EXPECT_EQ(rows.text(r, c), Text(reader.Fields(c)).trimmed()) << r << "," << c;
+    reader.Close();
+
+    // 8,282 characters: wider than any column a driver binds (a SQLite file
+    // keeps them in the column; a server joins them)
+    const QString joined = QStringList(33, remarks).join(u'-');
+    if (onSqliteFile())
+        db()->Execute("update aHqPettyCashPaymentHeader set phRemarks='" + joined +
+                      "' where phPaymentID=901");
+    const RowSet wide =
+        db()->ReadRows("select " +
+                       (onSqliteFile() ? QString("phRemarks")
+                                       : "phRemarks" + QString(" + '-' + phRemarks").repeated(32)) +
+                       " from aHqPettyCashPaymentHeader where phPaymentID=901");
+    EXPECT_EQ(wide.value(0, 0).toString().size(), joined.size());
+    EXPECT_TRUE(wide.value(0, 0).toString() == joined);
+
+    // SQLite meets the overflow at the third row; a server before it sends any
+    const QString overflowing =
+        "select phPaymentID, abs(case when phPaymentID = 903 then -9223372036854775807 - 1 "
+        "else 1 end)" +
+        from;
+    try {
+        db()->ReadRows(overflowing);
+        ADD_FAILURE() << "no error";
+    } catch (const ModuleError& e) {
+        EXPECT_EQ(e.number(), kErrDbCommand);
+        EXPECT_EQ(e.source(), errorSource());
+        EXPECT_EQ(e.statement(), overflowing);
+        EXPECT_TRUE(e.description().contains("overflow") ||
+                    e.description().contains("out of range"))
+            << e.description().toStdString();
+        EXPECT_EQ(e.nativeCode(), OnPostgres() && GetParam() == Link::Direct ? "22003" : "1");
+    }
+    db()->FailAtStatement(1, "injected");
+    EXPECT_THROW(db()->ReadRows(sql), ModuleError);
+    EXPECT_EQ(db()->ReadRows(sql).rowCount(), 3);  // the connection reads on
 }
 
 TEST(DatabaseConnection, OpeningAClosedOrUnreachableConnectionFailsClearly) {

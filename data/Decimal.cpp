@@ -163,6 +163,13 @@ std::optional<Decimal> Decimal::parse(QStringView text) {
 Decimal Decimal::fromDouble(double value, int scale) {
     checkPlaces(scale);
     if (!std::isfinite(value)) overflow();
+    // The double nearest a decimal k / 10^scale of at most 15 digits has that
+    // decimal as its 15 significant digits (DBL_DIG): k is taken at once.
+    if (std::fabs(value) < 1e12) {
+        const double columnScale = double(kPow10[scale]);
+        const qint64 k = std::llround(value * columnScale);
+        if (double(k) / columnScale == value) return Decimal(Units{k * kPow10[kScale - scale]});
+    }
     const Significand s = fifteenDigits(std::fabs(value));
     // value × 10^scale rounded whole is the count of the column's units.
     const long long shift = static_cast<long long>(s.exponent) + scale;

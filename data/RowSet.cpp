@@ -31,6 +31,9 @@ int decimalTextLength(qint64 units) {
 }
 
 constexpr qint64 kMsPerDay = 86'400'000;
+// The first moments of the years 1000 and 10000: between them a year has four digits.
+const qint64 kYear1000 = QDateTime(QDate(1000, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+const qint64 kYear10000 = QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
 
 }  // namespace
 
@@ -252,7 +255,10 @@ int RowSet::textLength(int row, int col) const {
         }
         case ColumnType::Decimal: return decimalTextLength(c.numbers[r]);
         case ColumnType::Date: {
-            const QDateTime d = QDateTime::fromMSecsSinceEpoch(c.numbers[r], Qt::UTC);
+            const qint64 ms = c.numbers[r];
+            const int clock = ms % kMsPerDay == 0 ? 0 : 9;  // " hh:mm:ss"
+            if (ms >= kYear1000 && ms < kYear10000) return 10 + clock;
+            const QDateTime d = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
             const int year = d.date().year();
             const int yearLength = digitCount(quint64(std::abs(year))) + (year < 0 ? 1 : 0);
             const int dayLength = 6 + std::max(4, yearLength);

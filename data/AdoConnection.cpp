@@ -193,9 +193,9 @@ QSqlQuery AdoConnection::runPrepared(const QString& loggedText, const QString& s
     return q;
 }
 
-RowSet AdoConnection::ReadRows(const QString& sql) {
+RowSet AdoConnection::ReadRows(const QString& sql, const RowProgress& progress) {
     const QString sent = beforeSending(sql, sql);
-    return driver_->readRows(db_, sent, sql);
+    return driver_->readRows(db_, sent, sql, progress);
 }
 
 int AdoConnection::Execute(const QString& sql) {

@@ -44,7 +44,9 @@ class AdoConnection : public QObject {
     // long lists a window shows. Translated, logged, counted for an injected
     // fault and finishing a live reader first, as every statement; raises on
     // failure, at whichever row the database fails.
-    RowSet ReadRows(const QString& sql);
+    // A progress told every few hundred rows may stop it: the rows so far
+    // come back marked cancelled.
+    RowSet ReadRows(const QString& sql, const RowProgress& progress = {});
     // Why nothing can be written to the database now (its file moved or
     // deleted since it was opened), as the user is told it; empty when writes
     // can go ahead, and always for a closed connection.

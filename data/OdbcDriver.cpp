@@ -158,14 +158,15 @@ class OdbcDriver final : public SqlDriver {
         return dialect_->codesAreSqlStates() ? serverWords(text) : text;
     }
 
-    RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql) const override {
+    RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql,
+                    const RowProgress& progress) const override {
         const SQLHANDLE dbc = db.driver() ? odbcHandle(db.driver()->handle()) : nullptr;
         if (!dbc) raise(kErrDbConnection, name(), QStringLiteral("No ODBC connection handle"));
         OdbcReading how;
         how.dateTextType = dialect_->dateTextType();
         how.narrowText = sqlite_;
         how.numericText = dialect_->name() == u"PostgreSQL";
-        return ReadOdbcRows(dbc, sent, how, [&](SQLHANDLE stmt) {
+        return ReadOdbcRows(dbc, sent, how, progress, [&](SQLHANDLE stmt) {
             const OdbcDiagnostic d =
                 FirstDiagnostic(stmt ? SQL_HANDLE_STMT : SQL_HANDLE_DBC, stmt ? stmt : dbc);
             const QString code = !d.found                        ? QString()

@@ -83,8 +83,9 @@ qint64 timestampMSecs(const SQL_TIMESTAMP_STRUCT& t, bool* valid) {
 
 class Reader {
   public:
-    Reader(SQLHANDLE stmt, const OdbcReading& how, const std::function<void(SQLHANDLE)>& refuse)
-        : stmt_(stmt), how_(how), refuse_(refuse) {}
+    Reader(SQLHANDLE stmt, const OdbcReading& how, const RowProgress& progress,
+           const std::function<void(SQLHANDLE)>& refuse)
+        : stmt_(stmt), how_(how), progress_(progress), refuse_(refuse) {}
 
     void execute(const QString& statement) {
         const SQLRETURN r = SQLExecDirectW(
@@ -234,8 +235,18 @@ class Reader {
                     const Column& c = columns_[i];
                     add(rows, int(i), c, c.data.get() + size_t(c.width) * row, c.lengths[row]);
                 }
+                if (stopped(rows)) return true;
             }
         }
+        SQLFreeStmt(stmt_, SQL_CLOSE);
+        return true;
+    }
+
+    // The progress stopped the reading: the rest of the result is dropped.
+    bool stopped(RowSet& rows) {
+        if (!progress_ || rows.rowCount() % kRowsPerProgress != 0 || progress_(rows.rowCount()))
+            return false;
+        rows.markCancelled();
         SQLFreeStmt(stmt_, SQL_CLOSE);
         return true;
     }
@@ -258,6 +269,7 @@ class Reader {
             check(r);
             rows.beginRow();
             for (size_t i = 0; i < columns_.size(); ++i) readValue(rows, int(i));
+            if (stopped(rows)) return;
         }
         SQLFreeStmt(stmt_, SQL_CLOSE);
     }
@@ -351,6 +363,7 @@ class Reader {
 
     SQLHANDLE stmt_;
     const OdbcReading& how_;
+    const RowProgress& progress_;
     const std::function<void(SQLHANDLE)>& refuse_;
     std::vector<Column> columns_;
     QStringList names_;
@@ -376,13 +389,13 @@ OdbcDiagnostic FirstDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
 }
 
 RowSet ReadOdbcRows(SQLHANDLE connection, const QString& statement, const OdbcReading& how,
-                    const std::function<void(SQLHANDLE)>& refuse) {
+                    const RowProgress& progress, const std::function<void(SQLHANDLE)>& refuse) {
     StatementHandle stmt;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &stmt.handle))) {
         stmt.handle = SQL_NULL_HSTMT;
         refuse(SQL_NULL_HSTMT);
     }
-    Reader reader(stmt.handle, how, refuse);
+    Reader reader(stmt.handle, how, progress, refuse);
     reader.execute(statement);
     RowSet rows;
     rows.setColumns(reader.names());

@@ -39,6 +39,6 @@ struct OdbcReading {
 // error, at the execution or at any fetch, `refuse` is called with the
 // statement handle (its diagnostics still on it) and must raise.
 RowSet ReadOdbcRows(SQLHANDLE connection, const QString& statement, const OdbcReading& how,
-                    const std::function<void(SQLHANDLE)>& refuse);
+                    const RowProgress& progress, const std::function<void(SQLHANDLE)>& refuse);
 
 }  // namespace pcp

@@ -47,6 +47,7 @@ void RowSet::setColumns(const QStringList& names) {
     columns_.assign(size_t(names.size()), Column());
     for (int i = 0; i < names.size(); ++i) columns_[size_t(i)].name = names[i];
     rows_ = 0;
+    cancelled_ = false;
 }
 
 void RowSet::reserve(int rows) {
@@ -238,7 +239,9 @@ QString RowSet::text(int row, int col) const {
     if (c.nulls[r]) return QString();
     switch (c.type) {
         case ColumnType::Integer: return QString::number(c.numbers[r]);
-        case ColumnType::Decimal: return Decimal::fromUnits(c.numbers[r]).toString();
+        case ColumnType::Decimal:
+            return c.pattern.isEmpty() ? Decimal::fromUnits(c.numbers[r]).toString()
+                                       : Format(Decimal::fromUnits(c.numbers[r]), c.pattern);
         case ColumnType::Text: return c.texts[r].trimmed();
         default: return Text(typedValue(c, r)).trimmed();
     }
@@ -253,7 +256,9 @@ int RowSet::textLength(int row, int col) const {
             const qint64 n = c.numbers[r];
             return (n < 0 ? 1 : 0) + digitCount(n < 0 ? quint64(0) - quint64(n) : quint64(n));
         }
-        case ColumnType::Decimal: return decimalTextLength(c.numbers[r]);
+        case ColumnType::Decimal:
+            if (!c.pattern.isEmpty()) return int(text(row, col).size());
+            return decimalTextLength(c.numbers[r]);
         case ColumnType::Date: {
             const qint64 ms = c.numbers[r];
             const int clock = ms % kMsPerDay == 0 ? 0 : 9;  // " hh:mm:ss"

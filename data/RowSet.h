@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ enum class ColumnType : quint8 {
     Variant,  // values of several types
 };
 
+// Told the rows read so far, every few hundred rows; false stops the reading.
+using RowProgress = std::function<bool(int rowsRead)>;
+inline constexpr int kRowsPerProgress = 256;
+
 class RowSet {
   public:
     struct Column {
@@ -42,6 +47,7 @@ class RowSet {
         std::vector<QString> texts;
         std::vector<QVariant> variants;
         std::vector<bool> nulls;
+        QString pattern;  // how text() shows its decimals; empty: shortest text
         // The last short texts read into the column, as bytes and as text.
         struct Recent {
             std::string bytes;
@@ -55,6 +61,12 @@ class RowSet {
     int columnCount() const { return int(columns_.size()); }
     const Column& column(int col) const { return columns_[size_t(col)]; }
     QStringList names() const;
+    // The reading was stopped before the last row (RowProgress said so).
+    bool cancelled() const { return cancelled_; }
+    void markCancelled() { cancelled_ = true; }
+    // The column's decimals shown at a pattern of the module's ("0.00#")
+    // instead of their shortest text.
+    void setPattern(int col, const QString& pattern) { columns_[size_t(col)].pattern = pattern; }
 
     bool isNull(int row, int col) const { return column(col).nulls[size_t(row)]; }
     // The value as a recordset's field gives it: invalid for NULL, dates as
@@ -93,6 +105,7 @@ class RowSet {
 
     std::vector<Column> columns_;
     int rows_ = 0;
+    bool cancelled_ = false;
 };
 
 }  // namespace pcp

@@ -117,7 +117,8 @@ class SqliteDriver final : public SqlDriver {
             .arg(QDir::toNativeSeparators(path_));
     }
 
-    RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql) const override {
+    RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql,
+                    const RowProgress& progress) const override {
         sqlite3* sqlite = sqliteHandle(db);
         if (!sqlite) raise(kErrDbConnection, name(), QStringLiteral("No SQLite handle"));
         const QByteArray text = sent.toUtf8();
@@ -145,6 +146,10 @@ class SqliteDriver final : public SqlDriver {
         while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
             rows.beginRow();
             for (int i = 0; i < columns; ++i) readCell(stmt, i, kinds[size_t(i)], rows);
+            if (progress && rows.rowCount() % kRowsPerProgress == 0 && !progress(rows.rowCount())) {
+                rows.markCancelled();
+                return rows;
+            }
         }
         if (step != SQLITE_DONE) refused(sqlite, sql);
         return rows;

@@ -65,7 +65,8 @@ class SqlDriver {
     // read through the database's own calls into typed columns, with the
     // values fromStorage would give. A failure, at any row, raises with the
     // database's code and the statement as the module wrote it (`sql`).
-    virtual RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql) const = 0;
+    virtual RowSet readRows(QSqlDatabase& db, const QString& sent, const QString& sql,
+                            const RowProgress& progress) const = 0;
     // The module's error for a statement the database refused.
     [[noreturn]] void raiseRefused(QString text, const QString& code, const QString& sql) const;
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include "data/AdoRecordset.h"
 #include "data/ModulePath.h"
@@ -115,6 +116,7 @@ void FrmMaster::buildControls() {
     // fails before that leaves no command the user may not have.
     for (QPushButton* b : {cmdNew, CmdEdit, CmdDelete}) b->setEnabled(false);
     cmdPreview = button(this, "cmdPreview", QStringLiteral("&Preview"), 6960);
+    cmdBook = button(this, "cmdBook", QStringLiteral("Payments &Book"), 8685);
     cmdClose = button(this, "cmdClose", QStringLiteral("&Close"), 12645);
     setCancelButton(cmdClose);
 
@@ -128,7 +130,7 @@ void FrmMaster::buildControls() {
     // Tab order as the window was designed.
     QWidget* order[] = {flexMaster, chkSearchAll, cboSearch, txtsearch, optAscend,
                         optDescend, cboColNames,  cmdNew,    CmdEdit,   CmdDelete,
-                        cmdUpdate,  cmdPreview,   cmdClose};
+                        cmdUpdate,  cmdPreview,   cmdBook,   cmdClose};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -149,6 +151,8 @@ void FrmMaster::connectHandlers() {
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
     connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
+    connect(cmdBook, &QPushButton::clicked, this, [this] { cmdBook_Click(); });
+    new QShortcut(QKeySequence(QStringLiteral("Ctrl+B")), this, [this] { cmdBook_Click(); });
 
     connect(flexMaster, &FlexGrid::enterCell, this, [this] { flexMaster_EnterCell(); });
     connect(flexMaster, &FlexGrid::selChange, this, [this] { flexMaster_SelChange(); });

@@ -64,6 +64,7 @@ class FrmMaster : public VbForm {
     QPushButton* CmdDelete = nullptr;
     QPushButton* cmdUpdate = nullptr;
     QPushButton* cmdPreview = nullptr;
+    QPushButton* cmdBook = nullptr;
     QPushButton* cmdClose = nullptr;
 
     // Grid procedures the commands call after they change a voucher.
@@ -140,6 +141,8 @@ class FrmMaster : public VbForm {
     void CmdDelete_Click();
     void cmdUpdate_Click();
     void cmdPreview_Click();
+    // The payments book of a period (any user of the module, as Preview).
+    void cmdBook_Click();
     void cmdClose_Click();
     void returnToGridAfter(QWidget* preview);
 

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "book/frmPaymentBook.h"
 #include "data/ModulePath.h"
 #include "data/Values.h"
 #include "register/FrmMaster.h"
@@ -131,6 +132,14 @@ void FrmMaster::cmdUpdate_Click() {
         // Cancel Posting went grey under the focus: the keys go back to the row.
         flexMaster->setFocus();
         flexMaster_SelChange();
+    });
+}
+
+void FrmMaster::cmdBook_Click() {
+    Handle("FrmMaster", "cmdBook_Click", [&] {
+        frmPaymentBook book(this);
+        ShowModal(&book, this);
+        flexMaster->setFocus();
     });
 }
 

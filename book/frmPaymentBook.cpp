@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -399,10 +398,11 @@ void frmPaymentBook::fillGrid(FlexGrid* grid, const std::shared_ptr<RowSet>& row
                                      rows->column(c).type == ColumnType::Integer);
         grid->setColAlignment(c, number ? Qt::AlignRight : Qt::AlignLeft);
     }
-    grid->setColSortKey(view == BookView::Lines ? BookColumn::kDate : -1, [](const QString& text) {
-        const QDateTime d = ParseDate(text);
-        return d.isValid() ? d.toString(QStringLiteral("yyyyMMddHHmmss")) : text;
-    });
+    if (view == BookView::Lines)  // dates sort by the calendar
+        grid->setColSortKey(BookColumn::kDate, [](const QString& text) {
+            const QDateTime d = ParseDate(text);
+            return d.isValid() ? d.toString(QStringLiteral("yyyyMMddHHmmss")) : text;
+        });
     grid->setRow(std::min(1, grid->rows() - 1));
 }
 

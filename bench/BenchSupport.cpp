@@ -17,13 +17,13 @@ namespace pcp::bench {
 
 using namespace BasModule;
 
-namespace {
-
-const QString kWriter = QStringLiteral("bench-writer");
-
 QString ServerFolder() {
     return qEnvironmentVariable("PCP_BENCH_SERVER");
 }
+
+namespace {
+
+const QString kWriter = QStringLiteral("bench-writer");
 
 QString ServerConnectionString(const QString& database) {
     return QStringLiteral(

@@ -15,6 +15,10 @@ namespace pcp::bench {
 
 inline const QDate kProcessDate(2026, 11, 20);
 
+// The socket folder of the PostgreSQL server the benchmarks run on
+// (PCP_BENCH_SERVER); empty for SQLite.
+QString ServerFolder();
+
 // The demo database file with `count` bulk vouchers instead of its own; with
 // allInWindow, the register's window of days reaches all of them.
 bool WriteBulkDatabase(const QString& path, int count, bool allInWindow);

@@ -1,4 +1,5 @@
-// Register load against the bare register query on the same database.
+// Register load against the bare register query on the same database, and
+// against the same statement read through the database's own client library.
 //
 //   bench_register                      runs the benchmarks (1,000, 10,000, 32,767 vouchers)
 //   bench_register --write-database F N writes a demo database with N vouchers, for the host
@@ -7,9 +8,12 @@
 // a server's socket folder.
 
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QSqlDriver>
 #include <cstdlib>
 #include <map>
 
@@ -75,14 +79,20 @@ void BM_RegisterLoad(benchmark::State& state) {
     }
 }
 
-// The same statement read to the end, nothing else.
-void BM_BareQuery(benchmark::State& state) {
-    Register& r = RegisterOf(int(state.range(0)));
+// The register's statement in the suite's dialect, as loading the register builds it.
+const QString& QueryOf(Register& r) {
     if (r.query.isEmpty()) {
         SetContext(r);
         FrmMaster window;
         r.query = GStrSql;
     }
+    return r.query;
+}
+
+// The same statement read to the end, nothing else.
+void BM_BareQuery(benchmark::State& state) {
+    Register& r = RegisterOf(int(state.range(0)));
+    QueryOf(r);
     for (auto _ : state) {
         AdoRecordset rs;
         rs.Open(r.query, r.connection.get(), adOpenKeyset, adLockOptimistic);
@@ -92,6 +102,79 @@ void BM_BareQuery(benchmark::State& state) {
             rs.MoveNext();
         }
         rs.Close();
+    }
+}
+
+// The statement as the database receives it, read through SQLite's own calls
+// on the connection's handle (which has the module's functions the translated
+// text may call), each cell as text; the number of rows read.
+int RawReadSqlite(AdoConnection* connection, const QByteArray& sent, benchmark::State& state) {
+    const QVariant handle = connection->database().driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        state.SkipWithError("no SQLite handle");
+        return -1;
+    }
+    sqlite3* db = *static_cast<sqlite3* const*>(handle.constData());
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sent.constData(), int(sent.size()), &stmt, nullptr) != SQLITE_OK) {
+        state.SkipWithError(sqlite3_errmsg(db));
+        return -1;
+    }
+    const int columns = sqlite3_column_count(stmt);
+    int rows = 0;
+    int step;
+    while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i) benchmark::DoNotOptimize(sqlite3_column_text(stmt, i));
+        ++rows;
+    }
+    if (step != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(db));
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+// The same through libpq: the whole result, then each cell's text.
+int RawReadPostgres(PGconn* server, const QByteArray& sent, benchmark::State& state) {
+    PGresult* result = PQexec(server, sent.constData());
+    if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+        state.SkipWithError(PQresultErrorMessage(result));
+        PQclear(result);
+        return -1;
+    }
+    const int rows = PQntuples(result), columns = PQnfields(result);
+    for (int r = 0; r < rows; ++r)
+        for (int i = 0; i < columns; ++i) benchmark::DoNotOptimize(PQgetvalue(result, r, i));
+    PQclear(result);
+    return rows;
+}
+
+// The register's own statement, translated as the module sends it, read to
+// the end through the database's own client library, each cell as text and
+// nothing else: the floor under any load of the register.
+void BM_RawRead(benchmark::State& state) {
+    const int count = int(state.range(0));
+    Register& r = RegisterOf(count);
+    const QByteArray sent = r.connection->driver().translate(QueryOf(r)).toUtf8();
+    std::unique_ptr<PGconn, void (*)(PGconn*)> server(nullptr, PQfinish);
+    if (!bench::ServerFolder().isEmpty()) {
+        const QByteArray conninfo =
+            QStringLiteral("host=%1 port=5432 user=postgres dbname=bench_register_%2")
+                .arg(bench::ServerFolder())
+                .arg(count)
+                .toUtf8();
+        server.reset(PQconnectdb(conninfo.constData()));
+        if (PQstatus(server.get()) != CONNECTION_OK) {
+            state.SkipWithError(PQerrorMessage(server.get()));
+            return;
+        }
+    }
+    for (auto _ : state) {
+        const int rows = server ? RawReadPostgres(server.get(), sent, state)
+                                : RawReadSqlite(r.connection.get(), sent, state);
+        if (rows < 0) break;
+        if (rows != count) {
+            state.SkipWithError("the statement did not read every voucher");
+            break;
+        }
     }
 }
 
@@ -122,6 +205,7 @@ void BM_SortByAmount(benchmark::State& state) {
 BENCHMARK(BM_SortByAmount)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegisterLoad)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareQuery)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawRead)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");

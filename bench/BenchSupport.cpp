@@ -56,26 +56,31 @@ bool WithDatabase(const QString& driver, const QString& database,
 
 // The demo's vouchers give way to `count` bulk ones, and the planner learns
 // the new sizes.
-bool ReplaceVouchers(QSqlDatabase& db, int count, bool allInWindow, QString* error) {
+bool ReplaceVouchers(QSqlDatabase& db, int count, bool allInWindow, const demo::BulkLines& lines,
+                     QString* error) {
     return Exec(db, QStringLiteral("delete from aHqPettyCashPaymentDetails"), error) &&
            Exec(db, QStringLiteral("delete from aHqPettyCashPaymentHeader"), error) &&
            (!allInWindow ||
             Exec(db, QStringLiteral("update asettings set noofpreviousdays=1000 where companyid=1"),
                  error)) &&
-           demo::AddBulkVouchers(db, 1, count, kProcessDate, error) &&
+           demo::AddBulkVouchers(db, 1, count, kProcessDate, error, lines) &&
            Exec(db, QStringLiteral("analyze"), error);
 }
 
-bool WriteFile(const QString& path, int count, bool allInWindow, QString* error) {
+bool WriteFile(const QString& path, int count, bool allInWindow, const demo::BulkLines& lines,
+               QString* error) {
     return demo::CreateDemoDatabase(path, kProcessDate, error) &&
            WithDatabase(
                QStringLiteral("QSQLITE"), path,
-               [&](QSqlDatabase& db) { return ReplaceVouchers(db, count, allInWindow, error); },
+               [&](QSqlDatabase& db) {
+                   return ReplaceVouchers(db, count, allInWindow, lines, error);
+               },
                error);
 }
 
 // A database is created from the server's own, outside any transaction.
-bool WriteServerDatabase(const QString& name, int count, bool allInWindow, QString* error) {
+bool WriteServerDatabase(const QString& name, int count, bool allInWindow,
+                         const demo::BulkLines& lines, QString* error) {
     const QString odbc = QStringLiteral("QODBC");
     return WithDatabase(
                odbc, ServerConnectionString(QStringLiteral("postgres")),
@@ -90,7 +95,7 @@ bool WriteServerDatabase(const QString& name, int count, bool allInWindow, QStri
                odbc, ServerConnectionString(name),
                [&](QSqlDatabase& db) {
                    return demo::CreatePostgresDemo(db, kProcessDate, error) &&
-                          ReplaceVouchers(db, count, allInWindow, error);
+                          ReplaceVouchers(db, count, allInWindow, lines, error);
                },
                error);
 }
@@ -104,19 +109,20 @@ bool Reported(bool ok, const QString& error) {
 
 bool WriteBulkDatabase(const QString& path, int count, bool allInWindow) {
     QString error;
-    return Reported(WriteFile(path, count, allInWindow, &error), error);
+    return Reported(WriteFile(path, count, allInWindow, {}, &error), error);
 }
 
-std::unique_ptr<AdoConnection> OpenBulkDatabase(const QString& name, int count, bool allInWindow) {
+std::unique_ptr<AdoConnection> OpenBulkDatabase(const QString& name, int count, bool allInWindow,
+                                                const demo::BulkLines& lines) {
     static QTemporaryDir dir;
     QString error, connectionString;
     bool made = false;
     if (ServerFolder().isEmpty()) {
         const QString path = dir.filePath(name + QStringLiteral(".db"));
-        made = WriteFile(path, count, allInWindow, &error);
+        made = WriteFile(path, count, allInWindow, lines, &error);
         connectionString = QStringLiteral("Provider=SQLite;Data Source=") + path;
     } else {
-        made = WriteServerDatabase(name, count, allInWindow, &error);
+        made = WriteServerDatabase(name, count, allInWindow, lines, &error);
         connectionString = ServerConnectionString(name);
     }
     if (!Reported(made, error)) std::abort();

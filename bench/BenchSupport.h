@@ -7,6 +7,8 @@
 #include <QString>
 #include <memory>
 
+#include "demo/DemoDatabase.h"
+
 namespace pcp {
 class AdoConnection;
 }
@@ -24,10 +26,12 @@ QString ServerFolder();
 bool WriteBulkDatabase(const QString& path, int count, bool allInWindow);
 
 // The same bulk database, made once per name, opened on the module's
-// connection: a SQLite file in a temporary folder or, when PCP_BENCH_SERVER
-// names the socket folder of a PostgreSQL server, a database `name` on that
-// server (replacing one of that name). Ends the run when it cannot be made.
-std::unique_ptr<AdoConnection> OpenBulkDatabase(const QString& name, int count, bool allInWindow);
+// connection: a SQLite file in a temporary folder or, when ServerFolder()
+// names a PostgreSQL server, a database `name` on that server (replacing one
+// of that name). The vouchers' lines as `lines` says. Ends the run when it
+// cannot be made.
+std::unique_ptr<AdoConnection> OpenBulkDatabase(const QString& name, int count, bool allInWindow,
+                                                const demo::BulkLines& lines = {});
 
 // The administrator of company 1, working for `department` (0: all), with the
 // components a loaded register would have made.

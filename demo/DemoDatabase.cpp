@@ -7,7 +7,9 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <functional>
+#include <limits>
 
 #include "data/Decimal.h"
 
@@ -454,26 +456,56 @@ bool LoadMasterData(QSqlDatabase& db, const QDate& processDate, QString* error) 
 }
 
 bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate,
-                     QString* error) {
+                     QString* error, const BulkLines& shape) {
     const Target target = targetOf(db);
     if (!db.transaction()) return failWith(error, db.lastError().text());
+    // A whole rate goes as a number, any other as exact text: one line on the
+    // home-currency account 201 writes what the plain vouchers always had.
+    const auto rate = [](int currency) -> QVariant {
+        const Decimal r = rateOf(currency);
+        return r == Decimal(1) ? QVariant(1) : QVariant(money(r));
+    };
     BatchInsert headers(
         db, kHeaderInsertHead,
-        QStringLiteral("(?,1,2,1,?,?,101,?,?,'Bulk voucher',?,1,1,1,?,'',?,'admin')"));
+        QStringLiteral("(?,1,2,1,?,?,?,?,?,'Bulk voucher',?,?,1,1,?,'',?,'admin')"));
     BatchInsert lines(db, QStringLiteral("INSERT INTO aHqPettyCashPaymentDetails VALUES "),
-                      QStringLiteral("(1, 0, ?, 1, 201, 'Bulk line', ?, 1)"));
+                      QStringLiteral("(1, 0, ?, ?, ?, ?, ?, ?)"));
+    const int homeAccounts[] = {201, 202, 203, 205, 207};
+    const int perVoucher = std::max(1, shape.perVoucher);
+    const bool plain = perVoucher == 1 && !shape.foreign;
+    int linesLeft = shape.total > 0 ? shape.total : std::numeric_limits<int>::max();
     bool ok = true;
-    for (int i = 0; ok && i < count; ++i) {
+    for (int i = 0; ok && i < count && linesLeft > 0; ++i) {
         const int id = firstId + i;
-        const QString amount = money(Decimal(10) + decimal(u"1.25") * Decimal(id % 997));
+        const bool dollarFloat = shape.foreign && id % 10 == 0;
+        const int cashCurrency = dollarFloat ? 2 : 1;
+        const int lineCount = std::min(perVoucher, linesLeft);
+        linesLeft -= lineCount;
+        // The lines first, for the voucher's total; written after their header.
+        QList<QVariantList> voucherLines;
+        Decimal total;
+        for (int n = 1; n <= lineCount; ++n) {
+            int account = plain ? 201 : homeAccounts[(id + n) % std::size(homeAccounts)];
+            if (shape.foreign && n == 2 && id % 4 == 0) account = 206;  // US dollars
+            if (shape.foreign && n == 3 && id % 6 == 0) account = 210;  // euros
+            const int currency = account == 206 ? 2 : account == 210 ? 3 : 1;
+            const Decimal amount =
+                Decimal(10) + decimal(u"1.25") * Decimal((id + 331 * (n - 1)) % 997);
+            total = plain ? amount : total + convert(amount, currency, cashCurrency);
+            voucherLines.append(
+                {id, n, account,
+                 plain ? QStringLiteral("Bulk line")
+                       : QString::fromLatin1(kLineTexts[(id + n) % std::size(kLineTexts)]),
+                 money(amount), rate(currency)});
+        }
         ok = headers.add(
-                 {id, QStringLiteral("BLK/") + QString::number(id),
-                  target.date(lastDate.addDays(-((count - i) / 400))),
-                  QString::fromLatin1(kPayees[id % std::size(kPayees)]),
-                  QStringLiteral("PCP/%1/PC01-%2").arg(lastDate.year()).arg(id, 4, 10, QChar(u'0')),
-                  amount, id % 13 == 0 ? 1 : 0, id % 7 == 0 ? 1 : 0},
-                 error) &&
-             lines.add({id, amount}, error);
+            {id, QStringLiteral("BLK/") + QString::number(id),
+             target.date(lastDate.addDays(-((count - i) / 400))), dollarFloat ? 103 : 101,
+             QString::fromLatin1(kPayees[id % std::size(kPayees)]),
+             QStringLiteral("PCP/%1/PC01-%2").arg(lastDate.year()).arg(id, 4, 10, QChar(u'0')),
+             money(total), rate(cashCurrency), id % 13 == 0 ? 1 : 0, id % 7 == 0 ? 1 : 0},
+            error);
+        for (const QVariantList& line : voucherLines) ok = ok && lines.add(line, error);
     }
     return finish(db, ok && headers.flush(error) && lines.flush(error), error);
 }

@@ -43,11 +43,23 @@ bool CreatePostgresDemo(QSqlDatabase& db, const QDate& processDate, QString* err
 bool CreateSchema(QSqlDatabase& db, QString* error);
 bool LoadMasterData(QSqlDatabase& db, const QDate& processDate, QString* error);
 
-// Adds count plain vouchers (one line each) to company 1, year 2, dated
-// backwards from lastDate, with ids from firstId, in one transaction of its
-// own. For load benchmarks.
+// The lines of bulk vouchers. The default is one line each on a home-currency
+// account, as the register's benchmarks have always had them.
+struct BulkLines {
+    int perVoucher = 1;
+    // When above 0, the lines in all: the voucher that reaches it has the
+    // lines left, and no voucher follows it.
+    int total = 0;
+    // Some lines on the US dollar and euro accounts at their rates, and some
+    // vouchers paid from the US dollar float.
+    bool foreign = false;
+};
+
+// Adds count plain vouchers to company 1, year 2, department 1, dated
+// backwards from lastDate (400 a day), with ids from firstId, in one
+// transaction of its own. For load benchmarks.
 bool AddBulkVouchers(QSqlDatabase& db, int firstId, int count, const QDate& lastDate,
-                     QString* error);
+                     QString* error, const BulkLines& lines = {});
 
 // Runs a script of statements separated by ";" at line ends.
 bool RunScript(QSqlDatabase& db, const QString& script, QString* error);

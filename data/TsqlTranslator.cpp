@@ -231,6 +231,7 @@ struct Term {
     bool literal = false;  // a lone string literal (its content in value)
     QString value;
     bool bitwise = false;  // ends in an operator the target binds looser than + and -
+    bool added = false;    // SQLite: a pcp_add, text or number as its operands turn out
 };
 
 // Words that are never an operand (left and right are, before a parenthesis).
@@ -545,8 +546,11 @@ class Translator {
             out.type = Type::Text;
             out.bitwise = postgres();
         } else if (op == u"+" && !postgres() &&
-                   (acc.type == Type::Text || rhs.type == Type::Text)) {
+                   (acc.type == Type::Text || rhs.type == Type::Text || acc.added || rhs.added)) {
+            // A + after a join may join again ("code + ' ' + name"): the
+            // sum stays with pcp_add, which decides as SQL Server does.
             out.text = QStringLiteral("pcp_add(") + acc.text + u',' + after + rhs.text + u')';
+            out.added = true;
         } else {
             const QString written = postgres() && op == u"^" ? QStringLiteral("#") : op;
             out.text = acc.text + before + written + after + rhs.text;

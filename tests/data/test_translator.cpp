@@ -72,6 +72,8 @@ TEST(TranslatorText, EachDatabaseGetsItsOwnText) {
         {"select convert(varchar(10), d, 103) + ' ' + convert(char, n)",
          "select pcp_cvarchar(d,103,10) || ' ' || pcp_cchar(n,NULL,30)",
          "select cast(to_char(d, 'DD/MM/YYYY') as varchar(10)) || ' ' || cast(n as char(30))"},
+        {"select code + ' ' + name from t", "select pcp_add(pcp_add(code, ' '), name) from t",
+         "select code || ' ' || name from t"},
         {"select a & b + c, 'x' + a - b, a ^ b from t where a !< b",
          "select (a & b) + c, pcp_add('x', a) - b, a ^ b from t where a !< b",
          "select (a & b) + c, ('x' || a) - b, a # b from t where a >= b"},

@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,9 +17,12 @@
 #include <QTabWidget>
 #include <algorithm>
 
+#include "book/BookPrint.h"
 #include "data/AdoRecordset.h"
 #include "data/SqlText.h"
 #include "data/Values.h"
+#include "report/ReportPreview.h"
+#include "report/ReportRenderer.h"
 #include "report/TableExport.h"
 #include "suite/BasModule.h"
 #include "ui/FlexGrid.h"
@@ -45,9 +49,10 @@ frmPaymentBook::FileChooser& fileChooser() {
 
 QString askForFile(const QString& suggested, const QString& filter) {
     if (fileChooser()) return fileChooser()(suggested, filter);
-    // The dialog asks before an existing file is replaced.
+    // The window itself asks before an existing file is replaced.
     return QFileDialog::getSaveFileName(nullptr, QStringLiteral("Export the payments book"),
-                                        suggested, filter);
+                                        suggested, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 QLabel* labelFor(QWidget* parent, const QString& caption, QWidget* buddy) {
@@ -221,6 +226,16 @@ void frmPaymentBook::buildControls() {
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cancelAsked_ = true; });
     connect(cboPeriod, &QComboBox::activated, this, [this] { cboPeriod_Click(); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+E")), this, [this] { cmdExport_Click(); });
+    new QShortcut(QKeySequence(QStringLiteral("Ctrl+P")), this, [this] { PrintPreview(); });
+    // Ctrl+Tab moves between the views wherever the focus is, a grid included.
+    const auto step = [this](int by) {
+        tabViews->setCurrentIndex((tabViews->currentIndex() + by + tabViews->count()) %
+                                  tabViews->count());
+        tabViews->currentWidget()->setFocus();
+    };
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this, [step] { step(1); });
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this, [step] { step(-1); });
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), this, [step] { step(-1); });
 
     // Enter anywhere in the filters runs the query.
     keys_ = new KeyRouter(this);
@@ -421,31 +436,35 @@ void frmPaymentBook::sortByColumn(FlexGrid* grid, int column) {
 void frmPaymentBook::showTotals() {
     QStringList lines;
     for (const CurrencyTotal& t : book_.totals)
-        lines << QStringLiteral("Total %1: %2  (%3 lines)  =  %4 %5")
-                     .arg(t.currency, Format(t.amount, QStringLiteral("#,##0.00#")))
-                     .arg(t.lines)
-                     .arg(book_.companyCurrency, Format(t.company, QStringLiteral("#,##0.00#")));
+        lines << QStringLiteral("Total %1: %2  (%3)  =  %4 %5")
+                     .arg(t.currency, Format(t.amount, QStringLiteral("#,##0.00#")),
+                          LinesText(t.lines), book_.companyCurrency,
+                          Format(t.company, QStringLiteral("#,##0.00#")));
     lines << QStringLiteral("Grand total in %1: %2")
                  .arg(book_.companyCurrency, Format(book_.grandTotal, QStringLiteral("#,##0.00#")));
-    lines << QStringLiteral("%1 vouchers, %2 lines standing")
-                 .arg(book_.vouchers)
-                 .arg(book_.standingLines);
+    lines << VouchersText(book_.vouchers) + QStringLiteral(", ") + LinesText(book_.standingLines) +
+                 QStringLiteral(" standing");
     lblTotals->setText(lines.join(u'\n'));
+}
+
+// The period and the filters of the book shown, one line each.
+QStringList frmPaymentBook::headingLines() const {
+    const BookFilter& f = book_.filter;
+    QStringList lines{QStringLiteral("Period: %1 to %2")
+                          .arg(f.from.toString(QStringLiteral("dd/MM/yyyy")),
+                               f.to.toString(QStringLiteral("dd/MM/yyyy"))),
+                      QStringLiteral("Cash account: ") + cboCashAccount->currentText(),
+                      QStringLiteral("Department: ") + cboDepartment->currentText(),
+                      QStringLiteral("Debit account: ") + cboDebitAccount->currentText(),
+                      QStringLiteral("Status: ") + cboStatus->currentText()};
+    if (!f.payee.trimmed().isEmpty()) lines << QStringLiteral("Payee contains: ") + f.payee;
+    return lines;
 }
 
 ExportTable frmPaymentBook::exportTable(BookView view, const RowSet& foot) const {
     ExportTable t;
-    const BookFilter& f = book_.filter;
     t.title = QStringLiteral("Payments %1").arg(viewName(view));
-    t.heading << book_.companyName
-              << QStringLiteral("Period: %1 to %2")
-                     .arg(f.from.toString(QStringLiteral("dd/MM/yyyy")),
-                          f.to.toString(QStringLiteral("dd/MM/yyyy")))
-              << QStringLiteral("Cash account: ") + cboCashAccount->currentText()
-              << QStringLiteral("Department: ") + cboDepartment->currentText()
-              << QStringLiteral("Debit account: ") + cboDebitAccount->currentText()
-              << QStringLiteral("Status: ") + cboStatus->currentText();
-    if (!f.payee.trimmed().isEmpty()) t.heading << QStringLiteral("Payee contains: ") + f.payee;
+    t.heading << book_.companyName << headingLines();
     t.captions = BookCaptions(view);
     const std::shared_ptr<RowSet>& rows = book_.view(view);
     t.rows = rows.get();
@@ -466,7 +485,7 @@ QString frmPaymentBook::suggestedFile(const QString& extension) const {
 void frmPaymentBook::exportTo(const QString& extension, const QString& fileFilter) {
     if (!book_.lines || working_) return;
     const QString path = askForFile(suggestedFile(extension), fileFilter);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !mayWrite(path)) return;
     const BookView view = currentView();
     const RowSet foot = BookFoot(book_, view);
     const ExportTable table = exportTable(view, foot);
@@ -478,6 +497,37 @@ void frmPaymentBook::exportTo(const QString& extension, const QString& fileFilte
     endWork();
     hourglass.release();
     if (outcome.result == ExportResult::Failed) ModuleMsgBox(outcome.message, vbExclamation);
+}
+
+// An existing file is replaced only when the user says so.
+bool frmPaymentBook::mayWrite(const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return ModuleMsgBox(QStringLiteral("The file %1 already exists.\r\nDo you want to replace it?")
+                            .arg(QDir::toNativeSeparators(path)),
+                        vbYesNo + vbQuestion + vbDefaultButton2) == vbYes;
+}
+
+void frmPaymentBook::PrintPreview() {
+    Handle("frmPaymentBook", "PrintPreview", [&] {
+        if (!book_.lines || working_) return;
+        HourglassScope hourglass;
+        const BookView view = currentView();
+        const QString title = view == BookView::Lines
+                                  ? QStringLiteral("Payments Book")
+                                  : QStringLiteral("Payments %1").arg(viewName(view));
+        auto document = std::make_shared<ReportDocument>(BookReportDocument(
+            book_, view, {title, headingLines(), GStrUserName}, BookReportFile()));
+        ReportPages pages = LayOutReport(*document);
+        ReportWindowSettings settings;
+        settings.state = 2;
+        settings.title = title;
+        settings.refreshBtn = false;  // the book as it was shown
+        settings.exportName = QFileInfo(suggestedFile(QStringLiteral("pdf"))).completeBaseName();
+        auto* preview = new ReportPreview(this, std::move(document), std::move(pages), settings);
+        preview->setObjectName(QStringLiteral("rptPaymentBook"));
+        hourglass.release();
+        preview->present();
+    });
 }
 
 void frmPaymentBook::ExportCsv() {
@@ -497,6 +547,8 @@ void frmPaymentBook::cmdExport_Click() {
         menu.setObjectName(QStringLiteral("mnuExport"));
         menu.addAction(QStringLiteral("&CSV…"), this, [this] { ExportCsv(); });
         menu.addAction(QStringLiteral("E&xcel workbook (XLSX)…"), this, [this] { ExportXlsx(); });
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("&Print preview (PDF)…"), this, [this] { PrintPreview(); });
         menu.exec(cmdExport->mapToGlobal(QPoint(0, cmdExport->height())));
     });
 }

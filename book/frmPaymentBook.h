@@ -69,9 +69,12 @@ class frmPaymentBook : public VbForm {
     void cmdExport_Click();
     void ExportCsv();
     void ExportXlsx();
+    // The view shown, in the report preview, from which it prints or becomes a PDF.
+    void PrintPreview();
 
   protected:
     QString messageTitle() const override;
+    QString helpTopic() const override { return QStringLiteral("book.html"); }
     void formActivate() override;
 
   private:
@@ -89,6 +92,8 @@ class frmPaymentBook : public VbForm {
     void endWork();
     ExportTable exportTable(BookView view, const RowSet& foot) const;
     QString suggestedFile(const QString& extension) const;
+    QStringList headingLines() const;
+    bool mayWrite(const QString& path);
     void exportTo(const QString& extension, const QString& fileFilter);
 
     PaymentBook book_;

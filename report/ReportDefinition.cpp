@@ -347,12 +347,14 @@ class DefinitionReader {
             }
             const qsizetype close = t.indexOf(u'}', i);
             if (close < 0) fail(QStringLiteral("a placeholder is not closed with \"}\""), line);
-            if (!literal.isEmpty()) parts.push_back({literal, std::nullopt, false, QString()});
+            if (!literal.isEmpty())
+                parts.push_back({literal, std::nullopt, false, QString(), QString()});
             literal.clear();
             parts.push_back(placeholder(t.mid(i + 1, close - i - 1), line));
             i = close;
         }
-        if (!literal.isEmpty()) parts.push_back({literal, std::nullopt, false, QString()});
+        if (!literal.isEmpty())
+            parts.push_back({literal, std::nullopt, false, QString(), QString()});
         return parts;
     }
 
@@ -363,12 +365,18 @@ class DefinitionReader {
         ReportName n;
         if (name.startsWith(u'#')) {
             part.special = true;
-            n.name = name.mid(1).toLower();
-            if (n.name != u"page" && n.name != u"pages" && n.name != u"printed")
-                fail(QStringLiteral("{%1} is not known; the page fields are {#page}, {#pages} and "
-                                    "{#printed}")
+            n.name = name.mid(1).section(u':', 0, 0).trimmed().toLower();
+            if (n.name == u"carried" || n.name == u"brought") {
+                part.sumOf = name.section(u':', 1).trimmed();
+                if (!isIdentifier(part.sumOf))
+                    fail(QStringLiteral("{%1} names no column to sum").arg(name), line);
+            } else if ((n.name != u"page" && n.name != u"pages" && n.name != u"printed") ||
+                       name.contains(u':')) {
+                fail(QStringLiteral("{%1} is not known; the page fields are {#page}, {#pages}, "
+                                    "{#printed}, {#carried:column} and {#brought:column}")
                          .arg(name),
                      line);
+            }
         } else {
             const ReportFormula f = formula(u'{' + name + u'}');
             if (f.names().size() != 1) fail(QStringLiteral("{%1} is not a name").arg(name), line);
@@ -437,6 +445,8 @@ QStringList ReportDefinition::columnsUsed() const {
                     if (p.name && !p.special && p.name->kind == ReportName::Column &&
                         !out.contains(p.name->name, Qt::CaseInsensitive))
                         out << p.name->name;
+                    else if (!p.sumOf.isEmpty() && !out.contains(p.sumOf, Qt::CaseInsensitive))
+                        out << p.sumOf;
             }
         }
     for (const QString& c : order)

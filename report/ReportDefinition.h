@@ -33,6 +33,9 @@ struct ReportTextPart {
     QString literal;
     std::optional<ReportName> name;  // set for a placeholder
     bool special = false;            // {#page}, {#pages}, {#printed}: name.name holds which
+    // {#carried:column}, {#brought:column}: the sum of the column over the
+    // detail rows up to the end of this page, or of the page before.
+    QString sumOf;
     QString format;                  // number or date pattern, "words" or "upper"
 };
 

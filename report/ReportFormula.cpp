@@ -13,6 +13,7 @@ QString ReportName::written() const {
     switch (kind) {
         case Parameter: return QStringLiteral("{?") + name + u'}';
         case Formula: return QStringLiteral("{@") + name + u'}';
+        case Page: return QStringLiteral("{#") + name + u'}';
         default: return u'{' + (table.isEmpty() ? name : table + u'.' + name) + u'}';
     }
 }
@@ -118,6 +119,12 @@ class Parser {
         } else if (inside.startsWith(u'@')) {
             n.kind = ReportName::Formula;
             bare = inside.mid(1);
+        } else if (inside.startsWith(u'#')) {
+            n.kind = ReportName::Page;
+            bare = inside.mid(1).toLower();
+            if (bare != u"page" && bare != u"pages")
+                fail(QStringLiteral("%1 is not a page field; they are {#page} and {#pages}")
+                         .arg(tok_.text));
         } else if (const qsizetype dot = inside.indexOf(u'.'); dot >= 0) {
             n.table = inside.left(dot);
             bare = inside.mid(dot + 1);

@@ -4,6 +4,7 @@
 //   {view.column} or {column}   a column of the report's data
 //   {?name}                     a parameter field
 //   {@name}                     a formula field of the definition
+//   {#page}, {#pages}           the page number and count (page bands only)
 //   12, 12.5, 'text', "text"    literals (a quote is doubled inside its text)
 //   + - * /                     arithmetic on exact decimals; + also joins texts
 //   = <> < > <= >=              comparisons (texts without regard to case)
@@ -21,10 +22,10 @@
 namespace pcp {
 
 struct ReportName {
-    enum Kind { Column, Parameter, Formula } kind = Column;
+    enum Kind { Column, Parameter, Formula, Page } kind = Column;
     QString table;  // the view a column is qualified with, if any
     QString name;
-    QString written() const;  // as in a formula: {table.name}, {?name}, {@name}
+    QString written() const;  // as in a formula: {table.name}, {?name}, {@name}, {#page}
 };
 
 // Where a formula finds the values of the names it uses.

@@ -5,6 +5,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <map>
 
 #include "data/Values.h"
 #include "report/AmountInWords.h"
@@ -18,14 +19,18 @@ constexpr double kMmPerInch = 25.4;
 constexpr int kMeasureDpi = 1200;  // text is measured as it prints, not as a screen shows it
 
 // The values a formula or placeholder reads on one row of the document.
+// The page fields are known to page bands; a detail row knows its page but
+// not yet the count.
 class RowScope : public ReportScope {
   public:
-    RowScope(const ReportDocument& doc, int row) : doc_(doc), row_(row) {}
+    RowScope(const ReportDocument& doc, int row, int page = -1, int pages = 0)
+        : doc_(doc), row_(row), page_(page), pages_(pages) {}
 
     QVariant value(const ReportName& name) const override {
         switch (name.kind) {
             case ReportName::Parameter: return doc_.parameters.value(name.name.toLower());
             case ReportName::Formula: return formula(name);
+            case ReportName::Page: return pageField(name.name);
             case ReportName::Column: break;
         }
         const int c = doc_.data.column(name.name);
@@ -47,8 +52,12 @@ class RowScope : public ReportScope {
         --depth_;
         return v;
     }
+    QVariant pageField(const QString& which) const {
+        if (which == u"page") return page_ < 0 ? QVariant() : QVariant(page_ + 1);
+        return pages_ <= 0 ? QVariant() : QVariant(pages_);
+    }
     const ReportDocument& doc_;
-    int row_;
+    int row_, page_, pages_;
     mutable int depth_ = 0;
 };
 
@@ -120,6 +129,7 @@ class Layouter {
                 place(ReportBand::ColumnHeader, 0);
             }
             place(ReportBand::Detail, r);
+            pageOfRow_.emplace_back(r, int(pages_.size()) - 1);
         }
         // The footer (total, words, signatures) stays together when a page can hold it.
         if (!fits(height(ReportBand::ReportFooter, 0))) startPage();
@@ -129,8 +139,10 @@ class Layouter {
     }
 
   private:
+    RowScope scope(int row) const { return RowScope(doc_, row, scopePage_, scopePages_); }
+
     bool shows(const ReportBand& band, int row) const {
-        return band.when.isEmpty() || band.when.test(RowScope(doc_, row));
+        return band.when.isEmpty() || band.when.test(scope(row));
     }
     bool shows(ReportBand::Kind kind, int row) const {
         for (const ReportBand& band : def_.bands(kind))
@@ -142,13 +154,14 @@ class Layouter {
 
     void startPage() {
         pages_.emplace_back();
+        scopePage_ = int(pages_.size()) - 1;
         top_ = content_.top() + height(ReportBand::PageHeader, 0);
         y_ = top_;
         limit_ = content_.bottom() - height(ReportBand::PageFooter, 0);
     }
 
     QString text(const ReportElement& e, int row, int page) const {
-        const RowScope scope(doc_, row);
+        const RowScope values = scope(row);
         QString out;
         for (const ReportTextPart& p : e.text) {
             if (!p.name)
@@ -156,7 +169,7 @@ class Layouter {
             else if (p.special)
                 out += special(p, page);
             else
-                out += formatValue(scope.value(*p.name), p.format, def_.language);
+                out += formatValue(values.value(*p.name), p.format, def_.language);
         }
         return out;
     }
@@ -164,6 +177,10 @@ class Layouter {
     QString special(const ReportTextPart& p, int page) const {
         if (p.name->name == u"page") return QString::number(page + 1);
         if (p.name->name == u"pages") return QString::number(pages_.size());
+        if (!p.sumOf.isEmpty())
+            return formatValue(QVariant::fromValue(sumThrough(
+                                   p.sumOf, p.name->name == u"carried" ? page : page - 1)),
+                               p.format, def_.language);
         return formatValue(doc_.printed,
                            p.format.isEmpty() ? QStringLiteral("dd/MM/yyyy HH:mm") : p.format,
                            def_.language);
@@ -177,13 +194,33 @@ class Layouter {
         return toMm(r.height()) + 2 * e.padding;
     }
 
+    // The sum of a column over the detail rows placed on pages up to `page`
+    // (none before the first), exact, nulls left out.
+    Decimal sumThrough(const QString& column, int page) const {
+        std::vector<Decimal>& sums = sums_[column.toLower()];
+        if (sums.empty()) {
+            const int c = doc_.data.column(column);
+            if (c < 0)
+                raiseReport(kErrReportData,
+                            QStringLiteral("The report sums the column %1, which %2 does not have.")
+                                .arg(column, def_.view));
+            sums.assign(pages_.size(), Decimal());
+            for (const auto& [row, on] : pageOfRow_) {
+                const QVariant v = doc_.data.rows[size_t(row)].value(c);
+                if (!v.isNull()) sums[size_t(on)] += CDec(v);
+            }
+            for (size_t p = 1; p < sums.size(); ++p) sums[p] += sums[p - 1];
+        }
+        return page < 0 || sums.empty() ? Decimal() : sums[std::min(size_t(page), sums.size() - 1)];
+    }
+
     double height(const ReportBand& band, int row) const {
         if (!shows(band, row)) return 0;
         double h = band.height;
-        const RowScope scope(doc_, row);
+        const RowScope values = scope(row);
         for (const ReportElement& e : band.elements) {
             if (e.kind != ReportElement::Text || !e.grow) continue;
-            if (!e.when.isEmpty() && !e.when.test(scope)) continue;
+            if (!e.when.isEmpty() && !e.when.test(values)) continue;
             h = std::max(h, e.y + std::max(e.h, textHeight(e, text(e, row, 0))));
         }
         return h;
@@ -207,9 +244,9 @@ class Layouter {
     }
 
     void placeAt(const ReportBand& band, int row, int page, double top, double h) {
-        const RowScope scope(doc_, row);
+        const RowScope values = scope(row);
         for (const ReportElement& e : band.elements) {
-            if (!e.when.isEmpty() && !e.when.test(scope)) continue;
+            if (!e.when.isEmpty() && !e.when.test(values)) continue;
             pages_[page].items.push_back(item(e, row, page, top, h));
         }
     }
@@ -266,7 +303,9 @@ class Layouter {
     // Page headers, footers and overlays know the page count only now.
     void finishPages() {
         const double footer = height(ReportBand::PageFooter, 0);
+        scopePages_ = int(pages_.size());
         for (int p = 0; p < int(pages_.size()); ++p) {
+            scopePage_ = p;
             std::vector<ReportItem> body = std::move(pages_[p].items);
             pages_[p].items.clear();
             placeStacked(ReportBand::PageHeader, p, content_.top());
@@ -281,6 +320,9 @@ class Layouter {
     const QRectF content_;
     ReportPages pages_;
     double top_ = 0, y_ = 0, limit_ = 0;
+    int scopePage_ = -1, scopePages_ = 0;                   // what the page fields say now
+    std::vector<std::pair<int, int>> pageOfRow_;            // each detail row placed, and its page
+    mutable std::map<QString, std::vector<Decimal>> sums_;  // per column: up to each page
 };
 
 QPen penOf(const ReportElement& e, double pxPerMm) {

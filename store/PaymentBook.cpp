@@ -241,6 +241,15 @@ QString BookStatement(const BookFilter& f) {
     return sql;
 }
 
+QString LinesText(int lines) {
+    return lines == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(lines);
+}
+
+QString VouchersText(int vouchers) {
+    return vouchers == 1 ? QStringLiteral("1 voucher")
+                         : QStringLiteral("%1 vouchers").arg(vouchers);
+}
+
 QStringList BookCaptions(BookView view) {
     switch (view) {
         case BookView::Lines:
@@ -347,11 +356,11 @@ RowSet BookFoot(const PaymentBook& book, BookView view) {
         }
     };
     for (const CurrencyTotal& t : book.totals)
-        row(QStringLiteral("Total %1 (%2 lines)").arg(t.currency).arg(t.lines), t.currency,
+        row(QStringLiteral("Total %1 (%2)").arg(t.currency, LinesText(t.lines)), t.currency,
             t.amount, t.company);
     row(QStringLiteral("Grand total in %1").arg(book.companyCurrency), book.companyCurrency,
         std::nullopt, book.grandTotal);
-    row(QStringLiteral("%1 vouchers, %2 lines").arg(book.vouchers).arg(book.standingLines),
+    row(VouchersText(book.vouchers) + QStringLiteral(", ") + LinesText(book.standingLines),
         QString(), std::nullopt, std::nullopt);
     foot.setPattern(amount, kAmountPattern);
     foot.setPattern(company, kAmountPattern);

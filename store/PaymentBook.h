@@ -96,6 +96,10 @@ QString BookFilterProblem(const BookFilter& filter);
 // The book's statement in the suite's dialect (for the log and the tests).
 QString BookStatement(const BookFilter& filter);
 
+// "1 line", "5 lines"; "1 voucher", "3 vouchers".
+QString LinesText(int lines);
+QString VouchersText(int vouchers);
+
 // The captions of a view's columns.
 QStringList BookCaptions(BookView view);
 

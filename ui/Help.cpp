@@ -63,12 +63,20 @@ HelpViewer::~HelpViewer() {
     if (!registeredFile_.isEmpty()) QResource::unregisterResource(registeredFile_, kHelpRoot);
 }
 
-bool HelpViewer::open(const QString& helpFile) {
+bool HelpViewer::open(const QString& helpFile, const QString& topic) {
     if (!QFileInfo::exists(helpFile) || !QResource::registerResource(helpFile, kHelpRoot))
         return false;
     registeredFile_ = helpFile;
     browser_->setSource(QUrl(QStringLiteral("qrc:") + kHelpRoot + QStringLiteral("/index.html")));
-    return !browser_->toPlainText().isEmpty();
+    if (browser_->toPlainText().isEmpty()) return false;
+    showTopic(topic);
+    return true;
+}
+
+void HelpViewer::showTopic(const QString& topic) {
+    const QString path = kHelpRoot + u'/' + topic;
+    if (topic.isEmpty() || topic.contains(u'/') || !QFileInfo::exists(u':' + path)) return;
+    browser_->setSource(QUrl(QStringLiteral("qrc:") + path));
 }
 
 QString HelpViewer::currentTopic() const {
@@ -79,14 +87,15 @@ QString HelpViewer::shownText() const {
     return browser_->toPlainText();
 }
 
-HelpViewer* ShowHelp(QWidget* owner, const QString& messageTitle) {
+HelpViewer* ShowHelp(QWidget* owner, const QString& messageTitle, const QString& topic) {
     if (auto* open = owner->findChild<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly)) {
+        open->showTopic(topic);
         open->raise();
         open->activateWindow();
         return open;
     }
     auto* viewer = new HelpViewer(owner);
-    if (!viewer->open(HelpFile())) {
+    if (!viewer->open(HelpFile(), topic)) {
         delete viewer;
         MsgBox(QStringLiteral("The help file could not be opened:\r\n") + HelpFile(), vbExclamation,
                messageTitle);

@@ -18,8 +18,10 @@ class HelpViewer : public QDialog {
   public:
     explicit HelpViewer(QWidget* owner);
     ~HelpViewer() override;
-    // False when the help file cannot be read.
-    bool open(const QString& helpFile);
+    // False when the help file cannot be read. Shows the topic (a file of
+    // the help, "book.html"), or the contents when it is empty or unknown.
+    bool open(const QString& helpFile, const QString& topic = QString());
+    void showTopic(const QString& topic);
     QString currentTopic() const;
     QString shownText() const;
     QTextBrowser* browser() const { return browser_; }
@@ -32,6 +34,6 @@ class HelpViewer : public QDialog {
 // Opens (or brings forward) the help viewer over the window; tells the user,
 // under the given title, when the help file is missing. Returns the viewer,
 // or nullptr.
-HelpViewer* ShowHelp(QWidget* owner, const QString& messageTitle);
+HelpViewer* ShowHelp(QWidget* owner, const QString& messageTitle, const QString& topic = QString());
 
 }  // namespace pcp

@@ -24,7 +24,7 @@ VbForm::VbForm(QWidget* parent) : QDialog(parent) {
     // F1 anywhere in the window opens the application's help, once one is set.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] {
-        if (!HelpFile().isEmpty()) ShowHelp(this, messageTitle());
+        if (!HelpFile().isEmpty()) ShowHelp(this, messageTitle(), helpTopic());
     });
 }
 

@@ -31,6 +31,8 @@ class VbForm : public QDialog {
     virtual void formActivate() {}
     // The title of the window's own messages (the module's caption).
     virtual QString messageTitle() const { return QString(); }
+    // The help topic F1 opens ("book.html"); empty: the contents.
+    virtual QString helpTopic() const { return QString(); }
 
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

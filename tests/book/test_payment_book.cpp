@@ -318,9 +318,14 @@ TEST_F(PaymentBookTest, ThePrintCarriesTheTotalFromPageToPage) {
     ASSERT_TRUE(preview);
     const QString pdf = dir_.filePath("book.pdf");
     preview->exportPdf(pdf);
-    const QString first = pdfText(pdf, 1), second = pdfText(pdf, 2), all = pdfText(pdf);
-    EXPECT_TRUE(first.contains("Page 1 of 2")) << first.toStdString();
-    EXPECT_TRUE(second.contains("Page 2 of 2"));
+    const QString all = pdfText(pdf), first = pdfText(pdf, 1), second = pdfText(pdf, 2);
+    const QRegularExpressionMatch count =
+        QRegularExpression("Page 1 of (\\d+)").match(first);
+    ASSERT_TRUE(count.hasMatch()) << first.toStdString();
+    const int pages = count.captured(1).toInt();
+    ASSERT_GE(pages, 2);
+    const QString last = pdfText(pdf, pages);
+    EXPECT_TRUE(last.contains(QStringLiteral("Page %1 of %1").arg(pages)));
     EXPECT_TRUE(first.contains("Period: 01/08/2026 to 31/08/2026"));
     EXPECT_TRUE(all.contains("=HYPERLINK(") && all.contains("+1 Taxi") && all.contains("<b>Stores"))
         << all.toStdString();
@@ -333,13 +338,13 @@ TEST_F(PaymentBookTest, ThePrintCarriesTheTotalFromPageToPage) {
     QString carried =
         QStringLiteral("%1.%2").arg(thousandths / 1000).arg(thousandths % 1000, 3, 10, QChar('0'));
     if (carried.endsWith('0')) carried.chop(1);
-    const QRegularExpression carriedForward("Carried forward +AED " + carried),
-        broughtForward("Brought forward +AED " + carried);
-    EXPECT_TRUE(first.contains(carriedForward)) << first.toStdString();
-    EXPECT_TRUE(second.contains(broughtForward)) << second.toStdString();
-    EXPECT_FALSE(second.contains("Carried forward"));
-    EXPECT_TRUE(second.contains("Grand total in AED") && second.contains("318.732"))
+    EXPECT_TRUE(first.contains(QRegularExpression("Carried forward +AED " + carried)))
+        << first.toStdString();
+    EXPECT_TRUE(second.contains(QRegularExpression("Brought forward +AED " + carried)))
         << second.toStdString();
+    EXPECT_FALSE(last.contains("Carried forward"));
+    EXPECT_TRUE(last.contains("Grand total in AED") && last.contains("318.732"))
+        << last.toStdString();
 }
 
 }  // namespace

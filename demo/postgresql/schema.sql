@@ -218,6 +218,61 @@ CREATE TABLE aHqPettyCashPaymentDetails (
   PRIMARY KEY (pdCompanyID, pdPaymentID, pdDetailID)
 );
 
+-- The float (imprest) of each cash account, the cash counts against it, the
+-- denominations counted, the vouchers each count covers (a voucher once at
+-- most: it is closed from then on), and the denominations of each currency.
+CREATE TABLE aPCFloat (
+  flCompanyID integer NOT NULL,
+  flAccountID integer NOT NULL,
+  flImprest numeric(18,3) NOT NULL,
+  flCustodianID integer,
+  flSetBy varchar(50),
+  flSetTime timestamp,
+  PRIMARY KEY (flCompanyID, flAccountID)
+);
+CREATE TABLE aPCCashCount (
+  ccCompanyID integer NOT NULL,
+  ccCountID integer NOT NULL,
+  ccCountNo varchar(50) COLLATE pcp_ci NOT NULL,
+  ccFinancialID integer NOT NULL,
+  ccAccountID integer NOT NULL,
+  ccCountDate timestamp NOT NULL,
+  ccUserName varchar(50),
+  ccFloat numeric(18,3) NOT NULL,
+  ccCounted numeric(18,3) NOT NULL,
+  ccVouchersTotal numeric(18,3) NOT NULL,
+  ccExpected numeric(18,3) NOT NULL,
+  ccDifference numeric(18,3) NOT NULL,
+  ccReplenishment numeric(18,3) NOT NULL,
+  ccExplanation varchar(250),
+  PRIMARY KEY (ccCompanyID, ccCountID)
+);
+CREATE UNIQUE INDEX uxCashCountNo ON aPCCashCount (ccCompanyID, ccCountNo);
+CREATE INDEX ixCashCountAccount ON aPCCashCount (ccCompanyID, ccAccountID, ccCountID);
+CREATE TABLE aPCCashCountDenominations (
+  cdCompanyID integer NOT NULL,
+  cdCountID integer NOT NULL,
+  cdLine integer NOT NULL,
+  cdValue numeric(18,3) NOT NULL,
+  cdQuantity integer NOT NULL,
+  cdAmount numeric(18,3) NOT NULL,
+  PRIMARY KEY (cdCompanyID, cdCountID, cdLine)
+);
+CREATE TABLE aPCCashCountVouchers (
+  cvCompanyID integer NOT NULL,
+  cvCountID integer NOT NULL,
+  cvPaymentID integer NOT NULL,
+  PRIMARY KEY (cvCompanyID, cvPaymentID)
+);
+CREATE INDEX ixCashCountVouchers ON aPCCashCountVouchers (cvCompanyID, cvCountID);
+CREATE TABLE aCurrencyDenominations (
+  dnCurrencyID integer NOT NULL,
+  dnValue numeric(18,3) NOT NULL,
+  dnKind varchar(4) NOT NULL,
+  dnOrder integer NOT NULL,
+  PRIMARY KEY (dnCurrencyID, dnValue)
+);
+
 -- The print-out's data source: one row per line of a voucher. The report
 -- definition (reports/rptPCPayment.rpt) names the columns it prints.
 CREATE VIEW vwPCPaymentCheckList AS

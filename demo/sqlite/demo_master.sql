@@ -150,3 +150,49 @@ INSERT INTO atablecolumns VALUES (1, 5, 'Cancelled', 'phcancel');
 INSERT INTO atablecolumns VALUES (1, 6, 'Posted', 'phposted');
 INSERT INTO atablecolumns VALUES (2, 0, 'ReceiptID', 'prReceiptID');
 INSERT INTO atablecolumns VALUES (2, 1, 'ReceiptNo', 'prReceiptNo');
+
+-- The notes and coins of each currency, largest first, for the cash count.
+INSERT INTO aCurrencyDenominations VALUES (1, 1000, 'Note', 1);
+INSERT INTO aCurrencyDenominations VALUES (1, 500, 'Note', 2);
+INSERT INTO aCurrencyDenominations VALUES (1, 200, 'Note', 3);
+INSERT INTO aCurrencyDenominations VALUES (1, 100, 'Note', 4);
+INSERT INTO aCurrencyDenominations VALUES (1, 50, 'Note', 5);
+INSERT INTO aCurrencyDenominations VALUES (1, 20, 'Note', 6);
+INSERT INTO aCurrencyDenominations VALUES (1, 10, 'Note', 7);
+INSERT INTO aCurrencyDenominations VALUES (1, 5, 'Note', 8);
+INSERT INTO aCurrencyDenominations VALUES (1, 1, 'Coin', 9);
+INSERT INTO aCurrencyDenominations VALUES (1, 0.50, 'Coin', 10);
+INSERT INTO aCurrencyDenominations VALUES (1, 0.25, 'Coin', 11);
+INSERT INTO aCurrencyDenominations VALUES (2, 100, 'Note', 1);
+INSERT INTO aCurrencyDenominations VALUES (2, 50, 'Note', 2);
+INSERT INTO aCurrencyDenominations VALUES (2, 20, 'Note', 3);
+INSERT INTO aCurrencyDenominations VALUES (2, 10, 'Note', 4);
+INSERT INTO aCurrencyDenominations VALUES (2, 5, 'Note', 5);
+INSERT INTO aCurrencyDenominations VALUES (2, 2, 'Note', 6);
+INSERT INTO aCurrencyDenominations VALUES (2, 1, 'Note', 7);
+INSERT INTO aCurrencyDenominations VALUES (2, 0.50, 'Coin', 8);
+INSERT INTO aCurrencyDenominations VALUES (2, 0.25, 'Coin', 9);
+INSERT INTO aCurrencyDenominations VALUES (2, 0.10, 'Coin', 10);
+INSERT INTO aCurrencyDenominations VALUES (2, 0.05, 'Coin', 11);
+INSERT INTO aCurrencyDenominations VALUES (2, 0.01, 'Coin', 12);
+INSERT INTO aCurrencyDenominations VALUES (3, 500, 'Note', 1);
+INSERT INTO aCurrencyDenominations VALUES (3, 200, 'Note', 2);
+INSERT INTO aCurrencyDenominations VALUES (3, 100, 'Note', 3);
+INSERT INTO aCurrencyDenominations VALUES (3, 50, 'Note', 4);
+INSERT INTO aCurrencyDenominations VALUES (3, 20, 'Note', 5);
+INSERT INTO aCurrencyDenominations VALUES (3, 10, 'Note', 6);
+INSERT INTO aCurrencyDenominations VALUES (3, 5, 'Note', 7);
+INSERT INTO aCurrencyDenominations VALUES (3, 2, 'Coin', 8);
+INSERT INTO aCurrencyDenominations VALUES (3, 1, 'Coin', 9);
+INSERT INTO aCurrencyDenominations VALUES (3, 0.50, 'Coin', 10);
+INSERT INTO aCurrencyDenominations VALUES (3, 0.20, 'Coin', 11);
+INSERT INTO aCurrencyDenominations VALUES (3, 0.10, 'Coin', 12);
+INSERT INTO aCurrencyDenominations VALUES (3, 0.05, 'Coin', 13);
+INSERT INTO aCurrencyDenominations VALUES (3, 0.02, 'Coin', 14);
+INSERT INTO aCurrencyDenominations VALUES (3, 0.01, 'Coin', 15);
+
+-- The floats of the petty cash boxes (the bank account has none): the
+-- clerk keeps the dirham boxes, the administrator the dollar float.
+INSERT INTO aPCFloat VALUES (1, 101, 5000, 2, 'admin', NULL);
+INSERT INTO aPCFloat VALUES (1, 102, 3000, 2, 'admin', NULL);
+INSERT INTO aPCFloat VALUES (1, 103, 1500, 1, 'admin', NULL);

@@ -232,6 +232,61 @@ CREATE VIEW vwPCPaymentCheckList AS
 -- Storage of the local suite components. The embedded driver creates these
 -- in a petty cash database that lacks them (core/SqliteFile.cpp holds the
 -- same definitions; tests/test_database_files.cpp compares the two).
+-- The float (imprest) of each cash account, the cash counts against it, the
+-- denominations counted, the vouchers each count covers (a voucher once at
+-- most: it is closed from then on), and the denominations of each currency.
+CREATE TABLE aPCFloat (
+  flCompanyID integer NOT NULL,
+  flAccountID integer NOT NULL,
+  flImprest NUMERIC(18,3) NOT NULL,
+  flCustodianID integer,
+  flSetBy varchar(50),
+  flSetTime DATETEXT,
+  PRIMARY KEY (flCompanyID, flAccountID)
+);
+CREATE TABLE aPCCashCount (
+  ccCompanyID integer NOT NULL,
+  ccCountID integer NOT NULL,
+  ccCountNo varchar(50) COLLATE NOCASE NOT NULL,
+  ccFinancialID integer NOT NULL,
+  ccAccountID integer NOT NULL,
+  ccCountDate DATETEXT NOT NULL,
+  ccUserName varchar(50),
+  ccFloat NUMERIC(18,3) NOT NULL,
+  ccCounted NUMERIC(18,3) NOT NULL,
+  ccVouchersTotal NUMERIC(18,3) NOT NULL,
+  ccExpected NUMERIC(18,3) NOT NULL,
+  ccDifference NUMERIC(18,3) NOT NULL,
+  ccReplenishment NUMERIC(18,3) NOT NULL,
+  ccExplanation varchar(250),
+  PRIMARY KEY (ccCompanyID, ccCountID)
+);
+CREATE UNIQUE INDEX uxCashCountNo ON aPCCashCount (ccCompanyID, ccCountNo);
+CREATE INDEX ixCashCountAccount ON aPCCashCount (ccCompanyID, ccAccountID, ccCountID);
+CREATE TABLE aPCCashCountDenominations (
+  cdCompanyID integer NOT NULL,
+  cdCountID integer NOT NULL,
+  cdLine integer NOT NULL,
+  cdValue NUMERIC(18,3) NOT NULL,
+  cdQuantity integer NOT NULL,
+  cdAmount NUMERIC(18,3) NOT NULL,
+  PRIMARY KEY (cdCompanyID, cdCountID, cdLine)
+);
+CREATE TABLE aPCCashCountVouchers (
+  cvCompanyID integer NOT NULL,
+  cvCountID integer NOT NULL,
+  cvPaymentID integer NOT NULL,
+  PRIMARY KEY (cvCompanyID, cvPaymentID)
+);
+CREATE INDEX ixCashCountVouchers ON aPCCashCountVouchers (cvCompanyID, cvCountID);
+CREATE TABLE aCurrencyDenominations (
+  dnCurrencyID integer NOT NULL,
+  dnValue NUMERIC(18,3) NOT NULL,
+  dnKind varchar(4) NOT NULL,
+  dnOrder integer NOT NULL,
+  PRIMARY KEY (dnCurrencyID, dnValue)
+);
+
 CREATE TABLE aErrorLog (
   ErrorID INTEGER PRIMARY KEY AUTOINCREMENT,
   LoggedAt DATETEXT,

@@ -123,9 +123,9 @@ int DatedRows(const QString& path) {
 }
 
 // The book read once; then its Lines view exported again and again to a file
-// the chooser names, as the clerk's Export does it. The file dialog asks
-// before it replaces a file; the export itself replaces it unasked, so the
-// file of the last run is removed, untimed, as if the clerk named a new one.
+// the chooser names, as the clerk's Export does it. The window asks before
+// it replaces a file (a question that would fail the run here), so the file
+// of the last run is removed, untimed, as if the clerk named a new one.
 void Export(benchmark::State& state, bool xlsx) {
     SetContext();
     frmPaymentBook book;

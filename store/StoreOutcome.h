@@ -21,6 +21,7 @@ enum class RefusalKind {
     Frozen,          // the stored voucher is dated on or before the accounts freeze date
     DateFrozen,      // the date keyed is on or before it (frozen meanwhile): another date may do
     JournalUnclear,  // the journal entry of a posting could not be identified
+    Closed,          // covered by a cash count: closed for good
 };
 
 struct Refusal {

@@ -4,6 +4,7 @@
 #include "data/AdoRecordset.h"
 #include "data/SqlText.h"
 #include "data/Values.h"
+#include "store/CashCount.h"
 #include "store/VoucherStore.h"
 #include "suite/BasModule.h"
 
@@ -104,7 +105,8 @@ QStringList storedRow(const QString& key) {
 }
 
 // Why the stored voucher may not be cancelled; empty when it may.
-std::optional<Refusal> deleteRefusal(const StoredVoucher& stored, const QString& number) {
+std::optional<Refusal> deleteRefusal(const StoredVoucher& stored, const QString& number,
+                                     const QString& key) {
     const QString notDeleted = QStringLiteral(": it was not deleted.");
     if (!stored.found)
         return Refusal{RefusalKind::Removed,
@@ -128,6 +130,8 @@ std::optional<Refusal> deleteRefusal(const StoredVoucher& stored, const QString&
                            QStringLiteral(" is dated on or before the accounts freeze date") +
                            notDeleted,
                        {}};
+    if (const std::optional<CashCount::Covering> count = CashCount::CoveringCount(CLng(QVariant(key))))
+        return Refusal{RefusalKind::Closed, CashCount::ClosedMessage(number, *count), {}};
     return std::nullopt;
 }
 
@@ -145,7 +149,7 @@ Outcome<QStringList> CancelWithReason(const QString& paymentId, const QString& n
                                       const QString& reason) {
     const QString key = keyText(paymentId);  // before anything is sent
     TransactionScope transaction(GAdoCon);
-    if (std::optional<Refusal> refusal = deleteRefusal(Read(key), number))
+    if (std::optional<Refusal> refusal = deleteRefusal(Read(key), number, key))
         return asStored(*refusal, key, transaction);
     if (!CancelVoucher(key, reason))
         return asStored({RefusalKind::Changed,

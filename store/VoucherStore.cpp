@@ -5,6 +5,7 @@
 #include "data/ModuleError.h"
 #include "data/SqlText.h"
 #include "data/Values.h"
+#include "store/CashCount.h"
 #include "suite/BasModule.h"
 
 namespace pcp::VoucherStore {
@@ -314,13 +315,15 @@ QString DateFrozen(const QDateTime& date, const QString& action) {
 
 std::optional<Refusal> EditRefusal(qint32 paymentId) {
     AdoRecordset rs;
-    rs.Open(QStringLiteral("select phCancel, phPosted, phPaymentdate from ") + numberingTable() +
+    rs.Open(QStringLiteral("select phCancel, phPosted, phPaymentdate, phPaymentNo from ") +
+                numberingTable() +
                 QStringLiteral(" where phPaymentID=") + number(paymentId) +
                 QStringLiteral(" and phCompanyID=") + number(GIntCompanyID),
             GAdoCon, adOpenStatic, adLockReadOnly);
     const bool stored = !rs.Eof();
     const bool cancelled = stored && CBool(rs.Fields(0)), posted = stored && CBool(rs.Fields(1));
     const QDateTime date = stored ? CDate(rs.Fields(2)) : QDateTime();
+    const QString storedNo = stored ? Text(rs.Fields(3)).trimmed() : QString();
     rs.Close();
     if (!stored)
         return Refusal{
@@ -340,6 +343,8 @@ std::optional<Refusal> EditRefusal(qint32 paymentId) {
                        {}};
     const QString frozen = DateFrozen(date, QStringLiteral("changed"));
     if (!frozen.isEmpty()) return Refusal{RefusalKind::Frozen, frozen, {}};
+    if (const std::optional<CashCount::Covering> count = CashCount::CoveringCount(paymentId))
+        return Refusal{RefusalKind::Closed, CashCount::ClosedMessage(storedNo, *count), {}};
     return std::nullopt;
 }
 

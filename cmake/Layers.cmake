@@ -8,8 +8,9 @@
 #   5 pcp_store    store/    the vouchers as stored: save, cancellation, reversal (no widgets)
 #   6 pcp_voucher  voucher/  the voucher window and the line dialog
 #   7 pcp_book     book/     the payments book window
-#   8 pcp_register register/ the register, its commands and the reason dialog
-#   9 PettyCashPayments  module/  the module entry (the shared library)
+#   8 pcp_count    count/    the cash count and float windows, the replenishment request
+#   9 pcp_register register/ the register, its commands and the reason dialog
+#  10 PettyCashPayments  module/  the module entry (the shared library)
 #
 # pcp_layer() records which layer each source belongs to; pcp_check_layers()
 # reads every #include of every layer's sources at configure time and stops

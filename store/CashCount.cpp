@@ -6,6 +6,7 @@
 
 #include "data/AdoConnection.h"
 #include "data/AdoRecordset.h"
+#include "data/EnteredAmount.h"
 #include "data/ModuleError.h"
 #include "data/RowSet.h"
 #include "data/SqlText.h"
@@ -19,10 +20,10 @@ using namespace BasModule;
 namespace {
 
 const QStringList& tableNames() {
-    static const QStringList names{
-        QStringLiteral("aPCFloat"), QStringLiteral("aPCCashCount"),
-        QStringLiteral("aPCCashCountDenominations"), QStringLiteral("aPCCashCountVouchers"),
-        QStringLiteral("aCurrencyDenominations")};
+    static const QStringList names{QStringLiteral("aPCFloat"), QStringLiteral("aPCCashCount"),
+                                   QStringLiteral("aPCCashCountDenominations"),
+                                   QStringLiteral("aPCCashCountVouchers"),
+                                   QStringLiteral("aCurrencyDenominations")};
     return names;
 }
 
@@ -77,14 +78,15 @@ std::vector<UncoveredVoucher> vouchersOf(const RowSet& rows) {
     std::vector<UncoveredVoucher> out;
     out.reserve(size_t(rows.rowCount()));
     for (int r = 0; r < rows.rowCount(); ++r)
-        out.push_back({idAt(rows, r, 0), textAt(rows, r, 1), dateAt(rows, r, 2),
-                       textAt(rows, r, 3), decimalAt(rows, r, 4)});
+        out.push_back({idAt(rows, r, 0), textAt(rows, r, 1), dateAt(rows, r, 2), textAt(rows, r, 3),
+                       decimalAt(rows, r, 4)});
     return out;
 }
 
 QString voucherColumns() {
-    return QStringLiteral("select h.phPaymentID, h.phPaymentNo, h.phPaymentdate, h.phPayee, "
-                          "h.phAmount from ");
+    return QStringLiteral(
+        "select h.phPaymentID, h.phPaymentNo, h.phPaymentdate, h.phPayee, "
+        "h.phAmount from ");
 }
 
 std::vector<UncoveredVoucher> uncoveredVouchers(qint32 accountId) {
@@ -142,8 +144,9 @@ QString changedMessage(const QStringList& changes) {
         named << QStringLiteral("%1 more changes").arg(changes.size() - kNamed);
     return QStringLiteral("Since this count was opened, on another workstation: ") +
            named.join(QStringLiteral("; ")) +
-           QStringLiteral(".\r\nNothing was saved. The figures shown are now the stored ones: "
-                          "check the count and save again.");
+           QStringLiteral(
+               ".\r\nNothing was saved. The figures shown are now the stored ones: "
+               "check the count and save again.");
 }
 
 // "CNT/2026/PC01-0003": the account's next running number in the year.
@@ -153,11 +156,11 @@ QString nextCountNo(const CashAccount& account) {
         "fnReturnField",
         {QStringLiteral("StartYear"), QStringLiteral("FinancialId=") + number(GIntFinancialID)}));
     const QString prefix = QStringLiteral("CNT/") + startYear + u'/' + account.code + u'-';
-    const RowSet rows = read(QStringLiteral("select ccCountNo from ") +
-                             locked(QStringLiteral("aPCCashCount")) +
-                             QStringLiteral(" where ccCompanyID=") + company() +
-                             QStringLiteral(" and ccAccountID=") + number(account.accountId) +
-                             QStringLiteral(" and ccFinancialID=") + number(GIntFinancialID));
+    const RowSet rows =
+        read(QStringLiteral("select ccCountNo from ") + locked(QStringLiteral("aPCCashCount")) +
+             QStringLiteral(" where ccCompanyID=") + company() +
+             QStringLiteral(" and ccAccountID=") + number(account.accountId) +
+             QStringLiteral(" and ccFinancialID=") + number(GIntFinancialID));
     qint64 highest = 0;
     for (int r = 0; r < rows.rowCount(); ++r) {
         const QString no = textAt(rows, r, 0);
@@ -273,9 +276,10 @@ QStringList MissingTables() {
 }
 
 QString MissingTablesMessage(const QStringList& missing) {
-    return QStringLiteral("The float and the cash count need the tables %1, which this database "
-                          "does not have. They are installed by demo/mssql/cash_float.sql (on "
-                          "SQL Server) or with the module's schema. Nothing was changed.")
+    return QStringLiteral(
+               "The float and the cash count need the tables %1, which this database "
+               "does not have. They are installed by demo/mssql/cash_float.sql (on "
+               "SQL Server) or with the module's schema. Nothing was changed.")
         .arg(missing.join(QStringLiteral(", ")));
 }
 
@@ -313,10 +317,10 @@ std::vector<User> Users() {
 }
 
 std::optional<FloatSetting> ReadFloat(qint32 accountId) {
-    const RowSet rows = read(
-        QStringLiteral("select f.flImprest, f.flCustodianID, f.flSetBy, f.flSetTime from ") +
-        locked(QStringLiteral("aPCFloat")) + QStringLiteral(" f where f.flCompanyID=") + company() +
-        QStringLiteral(" and f.flAccountID=") + number(accountId));
+    const RowSet rows =
+        read(QStringLiteral("select f.flImprest, f.flCustodianID, f.flSetBy, f.flSetTime from ") +
+             locked(QStringLiteral("aPCFloat")) + QStringLiteral(" f where f.flCompanyID=") +
+             company() + QStringLiteral(" and f.flAccountID=") + number(accountId));
     if (rows.rowCount() == 0) return std::nullopt;
     FloatSetting f;
     f.imprest = decimalAt(rows, 0, 0);
@@ -329,11 +333,9 @@ std::optional<FloatSetting> ReadFloat(qint32 accountId) {
 }
 
 QString ImprestProblem(const Decimal& imprest) {
-    const Decimal most = Decimal(qint64(999999999999));
-    if (imprest <= Decimal() || imprest.round(2) != imprest || imprest >= most + Decimal(1))
-        return QStringLiteral("The float must be an amount greater than 0, with at most 12 "
-                              "digits before the decimal point and 2 after it.");
-    return QString();
+    const bool fits = imprest > Decimal() && imprest.round(kEnteredDecimals) == imprest &&
+                      imprest < Decimal(qint64(1000000000000));
+    return fits ? QString() : EnteredAmountRule();
 }
 
 Outcome<FloatSetting> SaveFloat(qint32 accountId, const Decimal& imprest, qint32 custodianId) {
@@ -418,11 +420,11 @@ Outcome<SavedCount> SaveCount(const CountDraft& draft) {
 
 std::optional<Covering> CoveringCount(qint32 paymentId) {
     if (!MissingTables().isEmpty()) return std::nullopt;
-    const RowSet rows = read(
-        QStringLiteral("select c.ccCountNo, c.ccCountDate from aPCCashCountVouchers v join "
-                       "aPCCashCount c on c.ccCompanyID = v.cvCompanyID and c.ccCountID = "
-                       "v.cvCountID where v.cvCompanyID=") +
-        company() + QStringLiteral(" and v.cvPaymentID=") + number(paymentId));
+    const RowSet rows =
+        read(QStringLiteral("select c.ccCountNo, c.ccCountDate from aPCCashCountVouchers v join "
+                            "aPCCashCount c on c.ccCompanyID = v.cvCompanyID and c.ccCountID = "
+                            "v.cvCountID where v.cvCompanyID=") +
+             company() + QStringLiteral(" and v.cvPaymentID=") + number(paymentId));
     if (rows.rowCount() == 0) return std::nullopt;
     return Covering{textAt(rows, 0, 0), dateAt(rows, 0, 1)};
 }
@@ -441,9 +443,8 @@ std::vector<CountSummary> summaries(const QString& where) {
              company() + where + QStringLiteral(" order by ccCountID desc"));
     std::vector<CountSummary> out;
     for (int r = 0; r < rows.rowCount(); ++r)
-        out.push_back({idAt(rows, r, 0), textAt(rows, r, 1), dateAt(rows, r, 2),
-                       textAt(rows, r, 3), decimalAt(rows, r, 4), decimalAt(rows, r, 5),
-                       decimalAt(rows, r, 6)});
+        out.push_back({idAt(rows, r, 0), textAt(rows, r, 1), dateAt(rows, r, 2), textAt(rows, r, 3),
+                       decimalAt(rows, r, 4), decimalAt(rows, r, 5), decimalAt(rows, r, 6)});
     return out;
 }
 
@@ -460,6 +461,9 @@ std::optional<CountRecord> ReadCount(qint32 countId) {
     if (found.empty()) return std::nullopt;
     CountRecord c;
     c.summary = found.front();
+    const RowSet name =
+        read(QStringLiteral("select CompanyName from aCompanyMaster where CompanyID=") + company());
+    c.companyName = name.rowCount() ? textAt(name, 0, 0) : QString();
     const RowSet head = read(QStringLiteral("select ccAccountID, ccFloat, ccVouchersTotal, "
                                             "ccExpected, ccExplanation from aPCCashCount where "
                                             "ccCompanyID=") +
@@ -483,6 +487,24 @@ std::optional<CountRecord> ReadCount(qint32 countId) {
                             "where v.cvCompanyID=") +
              company() + QStringLiteral(" and v.cvCountID=") + number(countId) +
              QStringLiteral(" order by h.phPaymentdate, h.phPaymentID")));
+    const RowSet lines = read(
+        QStringLiteral("select a.AccountCode, a.AccountDesc, d.pdAmount, d.pdExRate, h.phExRate "
+                       "from aPCCashCountVouchers v join aHqPettyCashPaymentHeader h on "
+                       "h.phCompanyID = v.cvCompanyID and h.phPaymentID = v.cvPaymentID join "
+                       "aHqPettyCashPaymentDetails d on d.pdCompanyID = h.phCompanyID and "
+                       "d.pdPaymentID = h.phPaymentID left join aAccountMaster a on a.AccountID "
+                       "= d.pdDebitAccountID where v.cvCompanyID=") +
+        company() + QStringLiteral(" and v.cvCountID=") + number(countId));
+    std::map<QString, CountRecord::AccountTotal> byCode;
+    for (int r = 0; r < lines.rowCount(); ++r) {
+        CountRecord::AccountTotal& t = byCode[textAt(lines, r, 0)];
+        t.code = textAt(lines, r, 0);
+        t.name = textAt(lines, r, 1);
+        ++t.lines;
+        t.amount +=
+            ConvertAmount(decimalAt(lines, r, 2), decimalAt(lines, r, 3), decimalAt(lines, r, 4));
+    }
+    for (auto& [code, total] : byCode) c.byAccount.push_back(total);
     return c;
 }
 

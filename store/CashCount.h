@@ -53,8 +53,8 @@ struct FloatSetting {
 };
 std::optional<FloatSetting> ReadFloat(qint32 accountId);
 
-// The refusal of an imprest: it must be positive, with at most 12 whole
-// digits and 2 decimals. Empty when it may be saved.
+// The refusal of an imprest, the module's amount rule: positive, at most 12
+// whole digits and 2 decimals. Empty when it may be saved.
 QString ImprestProblem(const Decimal& imprest);
 
 // Sets the account's float in one transaction with its audit record ("F").
@@ -157,12 +157,19 @@ std::vector<CountSummary> History(qint32 accountId);
 
 // A saved count whole, as the replenishment request prints it.
 struct CountRecord {
+    QString companyName;
     CountSummary summary;
     CashAccount account;
     Decimal imprest, vouchersTotal, expected;
     QString explanation;
     std::vector<CountedPieces> pieces;
     std::vector<UncoveredVoucher> vouchers;  // the vouchers it covers
+    struct AccountTotal {
+        QString code, name;
+        int lines = 0;
+        Decimal amount;  // the lines in the cash account's currency, as their vouchers converted
+    };
+    std::vector<AccountTotal> byAccount;  // by debit account code
 };
 std::optional<CountRecord> ReadCount(qint32 countId);
 

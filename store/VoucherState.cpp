@@ -130,7 +130,8 @@ std::optional<Refusal> deleteRefusal(const StoredVoucher& stored, const QString&
                            QStringLiteral(" is dated on or before the accounts freeze date") +
                            notDeleted,
                        {}};
-    if (const std::optional<CashCount::Covering> count = CashCount::CoveringCount(CLng(QVariant(key))))
+    if (const std::optional<CashCount::Covering> count =
+            CashCount::CoveringCount(CLng(QVariant(key))))
         return Refusal{RefusalKind::Closed, CashCount::ClosedMessage(number, *count), {}};
     return std::nullopt;
 }

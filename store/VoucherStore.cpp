@@ -316,8 +316,7 @@ QString DateFrozen(const QDateTime& date, const QString& action) {
 std::optional<Refusal> EditRefusal(qint32 paymentId) {
     AdoRecordset rs;
     rs.Open(QStringLiteral("select phCancel, phPosted, phPaymentdate, phPaymentNo from ") +
-                numberingTable() +
-                QStringLiteral(" where phPaymentID=") + number(paymentId) +
+                numberingTable() + QStringLiteral(" where phPaymentID=") + number(paymentId) +
                 QStringLiteral(" and phCompanyID=") + number(GIntCompanyID),
             GAdoCon, adOpenStatic, adLockReadOnly);
     const bool stored = !rs.Eof();

@@ -140,6 +140,28 @@ TEST_F(CashCountTest, ABalancedCountThenAShortageExplainedCloseTheirVouchers) {
     EXPECT_EQ(w->lblVouchers->text(), "0 vouchers not yet counted, in all AED 0.00");
     EXPECT_EQ(w->gridHistory->textMatrix(1, 0), "CNT/2026/PC02-0001");
 
+    // The request prints from the history.
+    w->cmdPrint->click();
+    auto* preview = w->findChild<ReportPreview*>("rptReplenishment");
+    ASSERT_TRUE(preview);
+    const QString pdf = dir_.filePath("request.pdf");
+    preview->exportPdf(pdf);
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    for (const char* expected :
+         {"PETTY CASH REPLENISHMENT REQUEST", "CNT/2026/PC02-0001", "Float (imprest) AED 3,000.00",
+          "Cash counted AED 2,800.25", "Balanced AED 0.00", "AED 1,000.00 ×2 2,000.00",
+          "OPS/901 18/11/2026 Metro Fuel 120.50", "EX02 Travel and Conveyance (2 lines) AED 199.75",
+          "Amount to replenish AED 199.75", "AED One Hundred Ninety-Nine and 75/100 only",
+          "Custodian", "Approved by", "Cashier"})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                   << printed.toStdString();
+    preview->close();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+
     // The covered vouchers are closed: Delete, an edit's save and its state check refuse.
     const QString closed =
         "'OPS/901' is in the cash count CNT/2026/PC02-0001 of 20/11/2026: it cannot be changed.";

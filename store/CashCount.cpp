@@ -317,18 +317,20 @@ std::vector<User> Users() {
 }
 
 std::optional<FloatSetting> ReadFloat(qint32 accountId) {
-    const RowSet rows =
-        read(QStringLiteral("select f.flImprest, f.flCustodianID, f.flSetBy, f.flSetTime from ") +
-             locked(QStringLiteral("aPCFloat")) + QStringLiteral(" f where f.flCompanyID=") +
-             company() + QStringLiteral(" and f.flAccountID=") + number(accountId));
+    const RowSet rows = read(
+        QStringLiteral("select f.flImprest, f.flCustodianID, f.flSetBy, f.flSetTime, u.username, "
+                       "l.username from ") +
+        locked(QStringLiteral("aPCFloat")) +
+        QStringLiteral(" f left join ausers u on u.userid = f.flCustodianID left join lousers l "
+                       "on l.userid = f.flCustodianID where f.flCompanyID=") +
+        company() + QStringLiteral(" and f.flAccountID=") + number(accountId));
     if (rows.rowCount() == 0) return std::nullopt;
     FloatSetting f;
     f.imprest = decimalAt(rows, 0, 0);
     f.custodianId = idAt(rows, 0, 1);
     f.setBy = textAt(rows, 0, 2);
     if (!rows.isNull(0, 3)) f.setTime = CDate(rows.value(0, 3));
-    for (const User& u : Users())
-        if (u.userId == f.custodianId) f.custodian = u.name;
+    f.custodian = textAt(rows, 0, 5).isEmpty() ? textAt(rows, 0, 4) : textAt(rows, 0, 5);
     return f;
 }
 
@@ -432,6 +434,46 @@ std::optional<Covering> CoveringCount(qint32 paymentId) {
 QString ClosedMessage(const QString& paymentNo, const Covering& covering) {
     return QStringLiteral("'%1' is in the cash count %2 of %3: it cannot be changed.")
         .arg(paymentNo, covering.countNo, dateText(covering.date));
+}
+
+std::optional<FloatLeft> FloatLeftOf(qint32 accountId, qint32 excluding) {
+    if (!MissingTables().isEmpty()) return std::nullopt;
+    const std::optional<FloatSetting> f = ReadFloat(accountId);
+    if (!f) return std::nullopt;
+    const RowSet spent = read(
+        QStringLiteral("select sum(h.phAmount) from ") +
+        locked(QStringLiteral("aHqPettyCashPaymentHeader")) +
+        QStringLiteral(" h where h.phCompanyID=") + company() +
+        QStringLiteral(" and h.phAccountID=") + number(accountId) +
+        QStringLiteral(" and h.phCancel=0 and h.phPaymentID<>") + number(excluding) +
+        QStringLiteral(" and not exists (select 1 from aPCCashCountVouchers v where "
+                       "v.cvCompanyID=h.phCompanyID and v.cvPaymentID=h.phPaymentID)"));
+    const RowSet account = read(
+        QStringLiteral("select a.AccountCode, c.Symbol from aAccountMaster a left join "
+                       "aCurrencyMaster c on c.CurrencyID = a.CurrencyID where a.AccountID=") +
+        number(accountId));
+    FloatLeft left;
+    left.accountCode = account.rowCount() ? textAt(account, 0, 0) : QString();
+    left.currency = account.rowCount() ? textAt(account, 0, 1) : QString();
+    left.imprest = f->imprest;
+    left.left = f->imprest - (spent.rowCount() ? decimalAt(spent, 0, 0) : Decimal());
+    return left;
+}
+
+QString FloatLeftText(const FloatLeft& f) {
+    return QStringLiteral("Left in the float: %1 %2 of %3")
+        .arg(f.currency, Format(f.left, QStringLiteral("#,##0.00")),
+             Format(f.imprest, QStringLiteral("#,##0.00")));
+}
+
+QString FloatRefusal(qint32 accountId, qint32 excluding, const Decimal& amount) {
+    const std::optional<FloatLeft> f = FloatLeftOf(accountId, excluding);
+    if (!f || amount <= f->left) return QString();
+    return QStringLiteral("This voucher of %1 %2 is more than is left in the float of %3: %1 %4 "
+                          "of %5. Nothing was saved; the voucher is still on screen.")
+        .arg(f->currency, Format(amount, QStringLiteral("#,##0.00#")), f->accountCode,
+             Format(f->left, QStringLiteral("#,##0.00")),
+             Format(f->imprest, QStringLiteral("#,##0.00")));
 }
 
 namespace {

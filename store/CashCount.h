@@ -145,6 +145,20 @@ std::optional<Covering> CoveringCount(qint32 paymentId);
 // "'OPS/24' is in the cash count CNT/2026/PC01-0003 of 12/12/2026: it cannot be changed."
 QString ClosedMessage(const QString& paymentNo, const Covering& covering);
 
+// What is left of an account's float: the imprest less its standing
+// vouchers that no count covers, the voucher `excluding` (an edit's own) left
+// out. None when the account has no float or the tables are missing.
+struct FloatLeft {
+    QString currency, accountCode;
+    Decimal imprest, left;
+};
+std::optional<FloatLeft> FloatLeftOf(qint32 accountId, qint32 excluding = 0);
+// "Left in the float: AED 1,234.50 of 5,000.00"
+QString FloatLeftText(const FloatLeft& f);
+// The refusal of a voucher of `amount` that would take the float below zero;
+// empty when it fits or the account keeps no float.
+QString FloatRefusal(qint32 accountId, qint32 excluding, const Decimal& amount);
+
 // The account's counts, newest first.
 struct CountSummary {
     qint32 countId = 0;

@@ -22,6 +22,7 @@ enum class RefusalKind {
     DateFrozen,      // the date keyed is on or before it (frozen meanwhile): another date may do
     JournalUnclear,  // the journal entry of a posting could not be identified
     Closed,          // covered by a cash count: closed for good
+    FloatExceeded,   // more than is left in the cash account's float: another amount may do
 };
 
 struct Refusal {

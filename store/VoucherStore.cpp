@@ -190,6 +190,9 @@ std::optional<Refusal> storedStateRefusal(const VoucherDraft& d) {
     const QString frozen =
         DateFrozen(QDateTime(d.paymentDate, QTime(0, 0), Qt::UTC), QStringLiteral("saved"));
     if (!frozen.isEmpty()) return Refusal{RefusalKind::DateFrozen, frozen, {}};
+    // The float as stored now: another workstation may have paid from it meanwhile.
+    const QString overFloat = CashCount::FloatRefusal(d.accountId, d.paymentId, d.amount());
+    if (!overFloat.isEmpty()) return Refusal{RefusalKind::FloatExceeded, overFloat, {}};
     return std::nullopt;
 }
 

@@ -204,9 +204,14 @@ QWidget* frmpayments::buildFooter() {
     lblTotalAmt = caption(QStringLiteral("Pmt Amount:"), txtTotal, footer);
     lblTotalAmt->setObjectName(QStringLiteral("lblTotalAmt"));
     MakePlain(lblTotalAmt);  // it carries a currency symbol from the database
+    lblFloatLeft = new QLabel(footer);
+    lblFloatLeft->setObjectName(QStringLiteral("lblFloatLeft"));
+    MakePlain(lblFloatLeft);
     row->addWidget(cmdOk);
     row->addWidget(cmdClose);
     row->addStretch(1);
+    row->addWidget(lblFloatLeft);
+    row->addSpacing(TwipsToPx(240));
     row->addWidget(lblTotalAmt);
     row->addWidget(txtTotal);
     return footer;

@@ -54,6 +54,7 @@ class frmpayments : public VbForm {
     QGroupBox* fraDetails = nullptr;
     ListView* lvwAccounts = nullptr;
     QLabel* lblTotalAmt = nullptr;
+    QLabel* lblFloatLeft = nullptr;  // what is left of the cash account's float, if it keeps one
     QLineEdit* txtTotal = nullptr;
     QLineEdit* txtAccExRates = nullptr;
     QLineEdit* txtDepExRates = nullptr;
@@ -98,6 +99,7 @@ class frmpayments : public VbForm {
     // an edit that another workstation has since cancelled, posted or removed
     // ends this way.
     void ShowReadOnly();
+    void ShowFloatLeft();
 
   protected:
     void formActivate() override;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "store/CashCount.h"
 #include "suite/BasModule.h"
 #include "voucher/VoucherLines.h"
 #include "voucher/frmpayments.h"
@@ -71,6 +72,7 @@ void frmpayments::cboAccName_Click() {
         txtAccExRates->setText(rate);
         if (hasTotal) txtTotal->setText(total);
         chosenAccount_ = cboAccName->currentIndex();
+        ShowFloatLeft();
     });
     if (!taken) restoreChoice(cboAccName, chosenAccount_);
 }
@@ -90,6 +92,20 @@ void frmpayments::showStoredChoices(const QVariant& departmentId, const QVariant
     chosenAccount_ = cboAccName->currentIndex();
     if (accountChosen()) lblTotalAmt->setText(amountCaption(selectedId(cboAccName)));
     txtAccExRates->setText(accountRate);
+    ShowFloatLeft();
+}
+
+}  // namespace pcp
+
+namespace pcp {
+
+void frmpayments::ShowFloatLeft() {
+    const qint32 account = cboAccName->currentData().toInt();
+    const qint32 editing = GStrMasterNewEditFlag == u"E" ? GIntPaymentID : 0;
+    const std::optional<CashCount::FloatLeft> left =
+        account ? CashCount::FloatLeftOf(account, editing) : std::nullopt;
+    lblFloatLeft->setText(left ? CashCount::FloatLeftText(*left) : QString());
+    lblFloatLeft->setVisible(left.has_value());
 }
 
 }  // namespace pcp

@@ -61,7 +61,8 @@ QVector<VoucherLineDraft> linesOf(const ListView* list) {
 int styleOf(RefusalKind kind) {
     switch (kind) {
         case RefusalKind::Posted: return vbCritical;
-        case RefusalKind::DateFrozen: return vbInformation;
+        case RefusalKind::DateFrozen:
+        case RefusalKind::FloatExceeded: return vbInformation;
         default: return vbExclamation;
     }
 }
@@ -121,6 +122,8 @@ void frmpayments::showRefusal(const Refusal& refusal) {
     ModuleMsgBox(refusal.message, styleOf(refusal.kind));
     if (refusal.kind == RefusalKind::DateFrozen)
         dtpDate->setFocus();
+    else if (refusal.kind == RefusalKind::FloatExceeded)
+        ShowFloatLeft();  // as stored now; the entry stays to be changed
     else
         ShowReadOnly();
 }

@@ -192,7 +192,9 @@ INSERT INTO aCurrencyDenominations VALUES (3, 0.02, 'Coin', 14);
 INSERT INTO aCurrencyDenominations VALUES (3, 0.01, 'Coin', 15);
 
 -- The floats of the petty cash boxes (the bank account has none): the
--- clerk keeps the dirham boxes, the administrator the dollar float.
-INSERT INTO aPCFloat VALUES (1, 101, 5000, 2, 'admin', NULL);
-INSERT INTO aPCFloat VALUES (1, 102, 3000, 2, 'admin', NULL);
-INSERT INTO aPCFloat VALUES (1, 103, 1500, 1, 'admin', NULL);
+-- clerk keeps the dirham boxes, the administrator the dollar float. No box
+-- has been counted yet, so each float is large enough for the demo's weeks
+-- of vouchers and more.
+INSERT INTO aPCFloat VALUES (1, 101, 60000, 2, 'admin', NULL);
+INSERT INTO aPCFloat VALUES (1, 102, 20000, 2, 'admin', NULL);
+INSERT INTO aPCFloat VALUES (1, 103, 6000, 1, 'admin', NULL);

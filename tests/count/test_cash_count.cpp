@@ -36,6 +36,8 @@ class CashCountTest : public DemoDatabaseTest {
             "from aHqPettyCashPaymentHeader where phAccountID=102 and phCompanyID=1) and "
             "pdCompanyID=1");
         exec("delete from aHqPettyCashPaymentHeader where phAccountID=102 and phCompanyID=1");
+        exec("update aPCFloat set flImprest=3000 where flAccountID=102");
+        exec("update aPCFloat set flImprest=1500 where flAccountID=103");
         addVoucher(901, "OPS/901", "120.50");
         addVoucher(902, "OPS/902", "79.25");
     }

@@ -440,18 +440,18 @@ std::optional<FloatLeft> FloatLeftOf(qint32 accountId, qint32 excluding) {
     if (!MissingTables().isEmpty()) return std::nullopt;
     const std::optional<FloatSetting> f = ReadFloat(accountId);
     if (!f) return std::nullopt;
-    const RowSet spent = read(
-        QStringLiteral("select sum(h.phAmount) from ") +
-        locked(QStringLiteral("aHqPettyCashPaymentHeader")) +
-        QStringLiteral(" h where h.phCompanyID=") + company() +
-        QStringLiteral(" and h.phAccountID=") + number(accountId) +
-        QStringLiteral(" and h.phCancel=0 and h.phPaymentID<>") + number(excluding) +
-        QStringLiteral(" and not exists (select 1 from aPCCashCountVouchers v where "
-                       "v.cvCompanyID=h.phCompanyID and v.cvPaymentID=h.phPaymentID)"));
-    const RowSet account = read(
-        QStringLiteral("select a.AccountCode, c.Symbol from aAccountMaster a left join "
-                       "aCurrencyMaster c on c.CurrencyID = a.CurrencyID where a.AccountID=") +
-        number(accountId));
+    const RowSet spent =
+        read(QStringLiteral("select sum(h.phAmount) from ") +
+             locked(QStringLiteral("aHqPettyCashPaymentHeader")) +
+             QStringLiteral(" h where h.phCompanyID=") + company() +
+             QStringLiteral(" and h.phAccountID=") + number(accountId) +
+             QStringLiteral(" and h.phCancel=0 and h.phPaymentID<>") + number(excluding) +
+             QStringLiteral(" and not exists (select 1 from aPCCashCountVouchers v where "
+                            "v.cvCompanyID=h.phCompanyID and v.cvPaymentID=h.phPaymentID)"));
+    const RowSet account =
+        read(QStringLiteral("select a.AccountCode, c.Symbol from aAccountMaster a left join "
+                            "aCurrencyMaster c on c.CurrencyID = a.CurrencyID where a.AccountID=") +
+             number(accountId));
     FloatLeft left;
     left.accountCode = account.rowCount() ? textAt(account, 0, 0) : QString();
     left.currency = account.rowCount() ? textAt(account, 0, 1) : QString();
@@ -469,8 +469,9 @@ QString FloatLeftText(const FloatLeft& f) {
 QString FloatRefusal(qint32 accountId, qint32 excluding, const Decimal& amount) {
     const std::optional<FloatLeft> f = FloatLeftOf(accountId, excluding);
     if (!f || amount <= f->left) return QString();
-    return QStringLiteral("This voucher of %1 %2 is more than is left in the float of %3: %1 %4 "
-                          "of %5. Nothing was saved; the voucher is still on screen.")
+    return QStringLiteral(
+               "This voucher of %1 %2 is more than is left in the float of %3: %1 %4 "
+               "of %5. Nothing was saved; the voucher is still on screen.")
         .arg(f->currency, Format(amount, QStringLiteral("#,##0.00#")), f->accountCode,
              Format(f->left, QStringLiteral("#,##0.00")),
              Format(f->imprest, QStringLiteral("#,##0.00")));

@@ -8,11 +8,13 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QFile>
+#include <QLabel>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
 
 #include "data/AdoRecordset.h"
+#include "data/Values.h"
 #include "suite/clsIncident.h"
 #include "tests/support/VoucherFixture.h"
 #include "ui/FlexGrid.h"
@@ -274,8 +276,9 @@ TEST_F(VoucherSave, AnEditOfAVoucherChangedMeanwhileIsRefusedAndKeptOnScreen) {
 // and an edit of the payee alone keeps it.
 TEST_F(VoucherSave, ASavedVoucherIsTheRegistersCurrentRowWithItsExactAmount) {
     exec("update MiscSettings set AccountsFreezeDate=null");
-    exec("update aHqPettyCashPaymentHeader set phPayee='Parking order by where' where "
-         "phPayee='Harbour Parking'");
+    exec(
+        "update aHqPettyCashPaymentHeader set phPayee='Parking order by where' where "
+        "phPayee='Harbour Parking'");
     open(1, 2);
     searchAll("Payee", "Parking order by");  // leaves the new voucher out
     for (const QDate& date : {kProcessDate, kProcessDate.addDays(-40)}) {  // then before the window
@@ -546,4 +549,41 @@ TEST_F(VoucherSave, ASaveIntoADatabaseFileDeletedMeanwhileIsRefusedNamingTheFile
         leaveUnsaved(form);
     });
     EXPECT_EQ(grid()->rows(), rows);
+}
+
+TEST_F(VoucherSave, AVoucherBeyondWhatIsLeftOfTheFloatIsRefusedAndStaysToBeChanged) {
+    // PC01's float leaves AED 100.00 after its standing vouchers.
+    exec(
+        "update aPCFloat set flImprest = 100 + (select sum(phAmount) from "
+        "aHqPettyCashPaymentHeader where phAccountID=101 and phCancel=0 and phCompanyID=1) "
+        "where flAccountID=101");
+    const QString imprest =
+        Format(CDec(scalar("select flImprest from aPCFloat where flAccountID=101")),
+               QStringLiteral("#,##0.00"));
+    open(1, 2);
+    const int vouchers = scalar("select count(*) from aHqPettyCashPaymentHeader").toInt();
+    onNewVoucher([&](frmpayments& form) {
+        typeInto(form.txtPayee, "City Taxi Service");
+        pick(form.cboAccName, "Petty Cash - Head Office");
+        EXPECT_EQ(form.lblFloatLeft->text(), "Left in the float: AED 100.00 of " + imprest);
+        typeInto(form.txtRemarks, "Airport run");
+        addLine(form, "Travel and Conveyance", "Taxi fare", "60");
+        // Meanwhile another workstation pays AED 50.00 out of the same box.
+        exec(
+            "insert into aHqPettyCashPaymentHeader (phPaymentID, phCompanyID, phFinancialID, "
+            "phDepartmentID, phPaymentNo, phPaymentdate, phAccountID, phAmount, phExRate, "
+            "phCancel, phPosted) values (990, 1, 2, 1, 'ADM/990', '20261120', 101, 50, 1, 0, 0)");
+        MessageScript refused;
+        refused.expect(
+            "This voucher of AED 60.00 is more than is left in the float of PC01: AED "
+            "50.00 of " +
+                imprest + ". Nothing was saved; the voucher is still on screen.",
+            vbInformation);
+        QTest::mouseClick(form.cmdOk, Qt::LeftButton);
+        EXPECT_TRUE(refused.allSeen());
+        EXPECT_TRUE(form.isVisible() && form.cmdOk->isEnabled());
+        EXPECT_EQ(form.lblFloatLeft->text(), "Left in the float: AED 50.00 of " + imprest);
+        leaveUnsaved(form);
+    });
+    EXPECT_EQ(scalar("select count(*) from aHqPettyCashPaymentHeader").toInt(), vouchers + 1);
 }

@@ -117,6 +117,7 @@ void FrmMaster::buildControls() {
     for (QPushButton* b : {cmdNew, CmdEdit, CmdDelete}) b->setEnabled(false);
     cmdPreview = button(this, "cmdPreview", QStringLiteral("&Preview"), 6960);
     cmdBook = button(this, "cmdBook", QStringLiteral("Payments &Book"), 8685);
+    cmdCount = button(this, "cmdCount", QStringLiteral("Cash Co&unt"), 10410);
     cmdClose = button(this, "cmdClose", QStringLiteral("&Close"), 12645);
     setCancelButton(cmdClose);
 
@@ -130,7 +131,7 @@ void FrmMaster::buildControls() {
     // Tab order as the window was designed.
     QWidget* order[] = {flexMaster, chkSearchAll, cboSearch, txtsearch, optAscend,
                         optDescend, cboColNames,  cmdNew,    CmdEdit,   CmdDelete,
-                        cmdUpdate,  cmdPreview,   cmdBook,   cmdClose};
+                        cmdUpdate,  cmdPreview,   cmdBook,   cmdCount,  cmdClose};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -152,6 +153,7 @@ void FrmMaster::connectHandlers() {
     connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     connect(cmdBook, &QPushButton::clicked, this, [this] { cmdBook_Click(); });
+    connect(cmdCount, &QPushButton::clicked, this, [this] { cmdCount_Click(); });
     new QShortcut(QKeySequence(QStringLiteral("Ctrl+B")), this, [this] { cmdBook_Click(); });
 
     connect(flexMaster, &FlexGrid::enterCell, this, [this] { flexMaster_EnterCell(); });

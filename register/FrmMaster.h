@@ -65,6 +65,7 @@ class FrmMaster : public VbForm {
     QPushButton* cmdUpdate = nullptr;
     QPushButton* cmdPreview = nullptr;
     QPushButton* cmdBook = nullptr;
+    QPushButton* cmdCount = nullptr;
     QPushButton* cmdClose = nullptr;
 
     // Grid procedures the commands call after they change a voucher.
@@ -143,6 +144,7 @@ class FrmMaster : public VbForm {
     void cmdPreview_Click();
     // The payments book of a period (any user of the module, as Preview).
     void cmdBook_Click();
+    void cmdCount_Click();
     void cmdClose_Click();
     void returnToGridAfter(QWidget* preview);
 

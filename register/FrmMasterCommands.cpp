@@ -11,11 +11,13 @@
 #include <QPushButton>
 
 #include "book/frmPaymentBook.h"
+#include "count/frmCashCount.h"
 #include "data/ModulePath.h"
 #include "data/Values.h"
 #include "register/FrmMaster.h"
 #include "register/frmcancel.h"
 #include "report/ReportControl.h"
+#include "store/CashCount.h"
 #include "store/VoucherState.h"
 #include "suite/BasModule.h"
 #include "suite/RegisterRows.h"
@@ -139,6 +141,26 @@ void FrmMaster::cmdBook_Click() {
     Handle("FrmMaster", "cmdBook_Click", [&] {
         frmPaymentBook book(this);
         ShowModal(&book, this);
+        flexMaster->setFocus();
+    });
+}
+
+// The count of a cash box; it needs the New right, and the module's own
+// tables, which a suite database may not have yet.
+void FrmMaster::cmdCount_Click() {
+    Handle("FrmMaster", "cmdCount_Click", [&] {
+        if (!HasRight(QStringLiteral("N"))) {
+            ModuleMsgBox(QStringLiteral("You may not count the cash: it needs the right to add "
+                                        "vouchers."),
+                         vbInformation);
+            return;
+        }
+        if (const QStringList missing = CashCount::MissingTables(); !missing.isEmpty()) {
+            ModuleMsgBox(CashCount::MissingTablesMessage(missing), vbExclamation);
+            return;
+        }
+        frmCashCount count(this);
+        ShowModal(&count, this);
         flexMaster->setFocus();
     });
 }

@@ -157,6 +157,7 @@ void FrmMaster::NameGrid(const QString& strTableMain, std::vector<double>& width
 void FrmMaster::GridRowColor() {
     Handle("FrmMaster", "GridRowColor", [&] {
         enableWriting(cmdNew, HasRight(QStringLiteral("N")));
+        cmdCount->setEnabled(HasRight(QStringLiteral("N")));
         enableWriting(CmdEdit, HasRight(QStringLiteral("E")));
         enableWriting(CmdDelete, HasRight(QStringLiteral("D")));
         if (flexMaster->textMatrix(flexMaster->row(), RegisterColumn::kCancelled) == u"Yes")

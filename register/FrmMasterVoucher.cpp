@@ -10,6 +10,7 @@
 
 #include "data/Values.h"
 #include "register/FrmMaster.h"
+#include "store/CashCount.h"
 #include "store/VoucherStore.h"
 #include "suite/BasModule.h"
 #include "suite/RegisterRows.h"
@@ -62,6 +63,12 @@ void FrmMaster::CmdEdit_Click() {
         } else if (flexMaster->textMatrix(row, RegisterColumn::kPosted) == u"Yes") {
             ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Modify"), vbInformation);
             form.cmdOk->setEnabled(false);
+        } else if (const auto count = CashCount::CoveringCount(GIntPaymentID)) {
+            // Counted and replenished: closed for good, shown as it stands.
+            ModuleMsgBox(CashCount::ClosedMessage(
+                             flexMaster->textMatrix(row, RegisterColumn::kNumber), *count),
+                         vbInformation);
+            form.ShowReadOnly();
         }
         const std::optional<VoucherForEdit> stored = VoucherStore::ReadForEdit(GIntPaymentID);
         if (!stored)

@@ -14,6 +14,7 @@
 
 #include "count/frmCashCount.h"
 #include "count/frmFloat.h"
+#include "register/FrmMaster.h"
 #include "report/ReportPreview.h"
 #include "store/VoucherState.h"
 #include "store/VoucherStore.h"
@@ -295,6 +296,51 @@ TEST_F(CashCountTest, TheFloatIsSetWithTheEditRightAndAudited) {
     // Without the Edit right no float is set.
     window_.reset();
     EXPECT_FALSE(open(2)->cmdFloat->isEnabled());
+}
+
+TEST_F(CashCountTest, TheRegisterOpensTheCountAndACountedVoucherOnlyForReading) {
+    setContext(1, 1, 0);
+    GStrUserName = "admin";
+    FrmMaster master;
+    master.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&master));
+    EXPECT_EQ(RepeatedShortcutLetters(&master), "");
+    ModalScript modal;
+    modal.expect("frmCashCount", [&](QDialog* d) {
+        auto* w = static_cast<frmCashCount*>(d);
+        w->cboCashAccount->setCurrentIndex(
+            w->cboCashAccount->findText("PC02 Petty Cash - Site Office (AED)"));
+        emit w->cboCashAccount->activated(w->cboCashAccount->currentIndex());
+        w->txtExplanation->setText("Not counted: the box was sealed");
+        MessageScript saved;
+        saved.expectStartingWith("The count CNT/2026/PC02-0001 is saved.");
+        w->cmdSave->click();
+        EXPECT_EQ(RepeatedShortcutLetters(w), "");
+        QTest::keyClick(w->cboCashAccount, Qt::Key_Escape);
+    });
+    EXPECT_EQ(master.cmdCount->text(), "Cash Co&unt");
+    master.cmdCount->click();
+    EXPECT_TRUE(modal.allSeen());
+    EXPECT_TRUE(modal.unexpected().isEmpty()) << modal.unexpected().join(",").toStdString();
+
+    // Edit opens a counted voucher for reading only, saying why.
+    int row = 0;
+    for (int r = 1; r < master.flexMaster->rows(); ++r)
+        if (master.flexMaster->textMatrix(r, 1) == "OPS/901") row = r;
+    ASSERT_GT(row, 0);
+    master.flexMaster->setRow(row);
+    MessageScript closed;
+    closed.expect(
+        "'OPS/901' is in the cash count CNT/2026/PC02-0001 of 20/11/2026: it cannot be "
+        "changed.",
+        vbInformation);
+    ModalScript voucher;
+    voucher.expect("frmpayments", [&](QDialog* d) {
+        EXPECT_FALSE(d->findChild<QPushButton*>("cmdOk")->isEnabled());
+        d->close();
+    });
+    master.CmdEdit->click();
+    EXPECT_TRUE(closed.allSeen() && voucher.allSeen());
 }
 
 TEST_F(CashCountTest, WithoutTheTablesTheFloatSaysWhichAreMissingAndChangesNothing) {

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +24,7 @@
 #include "report/ReportRenderer.h"
 #include "report/TableExport.h"
 #include "suite/BasModule.h"
+#include "ui/FileDialog.h"
 #include "ui/FlexGrid.h"
 #include "ui/Keys.h"
 #include "ui/MessageBox.h"
@@ -47,12 +47,11 @@ frmPaymentBook::FileChooser& fileChooser() {
     return chooser;
 }
 
-QString askForFile(const QString& suggested, const QString& filter) {
+QString askForFile(QWidget* owner, const QString& suggested, const QString& filter) {
     if (fileChooser()) return fileChooser()(suggested, filter);
     // The window itself asks before an existing file is replaced.
-    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("Export the payments book"),
-                                        suggested, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return AskFileToSave(owner, QStringLiteral("Export the payments book"), suggested, filter,
+                         QFileInfo(suggested).suffix());
 }
 
 QLabel* labelFor(QWidget* parent, const QString& caption, QWidget* buddy) {
@@ -194,6 +193,7 @@ void frmPaymentBook::buildControls() {
     for (const auto& v : views) {
         *v.grid = named(new FlexGrid(tabViews), v.name);
         (*v.grid)->horizontalHeader()->setSectionsClickable(true);
+        (*v.grid)->setTabKeyNavigation(false);  // Tab leaves the grid for Export and Close
         FlexGrid* grid = *v.grid;
         connect(grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
                 [this, grid](int column) { sortByColumn(grid, column); });
@@ -484,7 +484,7 @@ QString frmPaymentBook::suggestedFile(const QString& extension) const {
 
 void frmPaymentBook::exportTo(const QString& extension, const QString& fileFilter) {
     if (!book_.lines || working_) return;
-    const QString path = askForFile(suggestedFile(extension), fileFilter);
+    const QString path = askForFile(this, suggestedFile(extension), fileFilter);
     if (path.isEmpty() || !mayWrite(path)) return;
     const BookView view = currentView();
     const RowSet foot = BookFoot(book_, view);

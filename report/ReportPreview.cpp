@@ -13,6 +13,7 @@
 #include <QToolBar>
 
 #include "data/ModuleError.h"
+#include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 #include "ui/Modal.h"
 
@@ -182,7 +183,7 @@ void ReportPreview::pageSetup() {
 void ReportPreview::exportAsPdf() {
     QFileDialog dialog(this, QStringLiteral("Save as PDF"));
     dialog.setObjectName(QStringLiteral("rptExportDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    KeepFilesClosed(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("PDF files (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));

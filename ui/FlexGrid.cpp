@@ -1,8 +1,14 @@
 #include "ui/FlexGrid.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleFactory>
+#include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 #include <algorithm>
@@ -103,18 +109,149 @@ int compareNumbers(const NumberKey& a, const NumberKey& b) {
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
-// The handle stands out darker than its track, so the bar reads the right way
-// up whatever the window's palette (the platform style draws it lighter).
-const char* const kScrollBarStyle = R"(
-QScrollBar:vertical { background: #eef1f5; width: 14px; margin: 0; }
-QScrollBar:horizontal { background: #eef1f5; height: 14px; margin: 0; }
-QScrollBar::handle { background: #8593a8; border-radius: 4px; margin: 2px; }
-QScrollBar::handle:hover { background: #6d7c93; }
-QScrollBar::handle:vertical { min-height: 24px; }
-QScrollBar::handle:horizontal { min-width: 24px; }
-QScrollBar::add-page, QScrollBar::sub-page { background: none; }
-QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }
-)";
+// The scroll bars of every grid: a light track without arrow buttons and a
+// rounded handle that stands out darker than it (darker still under the
+// mouse), so the bar reads the right way up whatever the window's palette
+// (the platform style draws the handle lighter). One style serves every grid;
+// what it does not draw it leaves to the application's style.
+class GridScrollBarStyle : public QProxyStyle {
+  public:
+    explicit GridScrollBarStyle(QStyle* base) : QProxyStyle(base) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_ScrollBarExtent) return kExtent;
+        if (metric == PM_ScrollBarSliderMin) return kHandleMinimum;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    void polish(QWidget* widget) override {
+        QProxyStyle::polish(widget);
+        if (qobject_cast<QScrollBar*>(widget)) widget->setAttribute(Qt::WA_Hover);
+    }
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+        if (control != CC_ScrollBar || !bar)
+            return QProxyStyle::subControlRect(control, option, part, widget);
+        const QRect r = bar->rect;
+        const bool horizontal = bar->orientation == Qt::Horizontal;
+        switch (part) {
+            case SC_ScrollBarGroove: return r;
+            case SC_ScrollBarAddLine:
+            case SC_ScrollBarSubLine: {  // no arrow buttons: empty, past the end
+                const int y = part == SC_ScrollBarAddLine ? r.y() + r.height() : r.y();
+                return visualRect(bar->direction, r, QRect(r.x() + r.width(), y, 0, 0));
+            }
+            case SC_ScrollBarSlider:
+            case SC_ScrollBarAddPage:
+            case SC_ScrollBarSubPage: {
+                const int track = horizontal ? r.width() : r.height();
+                int length = track;
+                if (bar->maximum != bar->minimum) {
+                    const uint range = uint(bar->maximum - bar->minimum);
+                    length = int(qint64(bar->pageStep) * track / (qint64(range) + bar->pageStep));
+                    if (length < kHandleMinimum || range > INT_MAX / 2) length = kHandleMinimum;
+                    length = std::min(length, track);
+                }
+                const int start =
+                    (horizontal ? r.left() : r.top()) +
+                    sliderPositionFromValue(bar->minimum, bar->maximum, bar->sliderPosition,
+                                            track - length, bar->upsideDown);
+                QRect handle = horizontal ? QRect(start, r.top(), length, r.height())
+                                          : QRect(r.left(), start, r.width(), length);
+                if (part == SC_ScrollBarSubPage)
+                    handle =
+                        QRect(r.topLeft(), horizontal ? handle.bottomLeft() : handle.topRight());
+                else if (part == SC_ScrollBarAddPage)
+                    handle = QRect(horizontal ? handle.topRight() : handle.bottomLeft(),
+                                   r.bottomRight());
+                return visualRect(bar->direction, r, handle);
+            }
+            default: return visualRect(bar->direction, r, QRect(r.topLeft(), QSize(0, 0)));
+        }
+    }
+
+    SubControl hitTestComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                     const QPoint& point, const QWidget* widget) const override {
+        if (control != CC_ScrollBar)
+            return QProxyStyle::hitTestComplexControl(control, option, point, widget);
+        for (uint part = SC_ScrollBarAddLine; part <= SC_ScrollBarGroove; part <<= 1) {
+            const QRect r = subControlRect(control, option, SubControl(part), widget);
+            if (r.isValid() && r.contains(point)) return SubControl(part);
+        }
+        return SC_None;
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+        if (control != CC_ScrollBar || !bar) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        painter->fillRect(bar->rect, kTrack);
+        if (!(bar->subControls & SC_ScrollBarSlider)) return;
+        const QRect handle = subControlRect(control, bar, SC_ScrollBarSlider, widget);
+        if (!handle.isValid()) return;
+        const bool hover =
+            (bar->activeSubControls & SC_ScrollBarSlider) && (bar->state & State_MouseOver);
+        fillHandle(painter,
+                   handle.adjusted(kHandleMargin, kHandleMargin, -kHandleMargin, -kHandleMargin),
+                   hover ? kHandleHover : kHandle);
+        if (bar->state & State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(*bar);
+            focus.rect.setRect(handle.x() + 2, handle.y() + 2, handle.width() - 5,
+                               handle.height() - 5);
+            proxy()->drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
+
+  private:
+    static constexpr int kExtent = 14;
+    static constexpr int kHandleMargin = 2;
+    static constexpr int kHandleMinimum = 24 + 2 * kHandleMargin;
+    static constexpr qreal kHandleRadius = 4;
+    static inline const QColor kTrack{0xee, 0xf1, 0xf5};
+    static inline const QColor kHandle{0x85, 0x93, 0xa8};
+    static inline const QColor kHandleHover{0x6d, 0x7c, 0x93};
+
+    // A rounded box, smoothed; too small a box for its corners stays square.
+    static void fillHandle(QPainter* painter, const QRect& box, const QColor& colour) {
+        if (box.isEmpty()) return;
+        if (box.width() < 2 * kHandleRadius || box.height() < 2 * kHandleRadius) {
+            painter->fillRect(box, colour);
+            return;
+        }
+        const QRectF r(box);
+        const qreal d = 2 * kHandleRadius;
+        QPainterPath path;
+        path.moveTo(r.x() + kHandleRadius, r.y());
+        path.lineTo(r.right() - kHandleRadius, r.y());
+        path.arcTo(r.right() - d, r.y(), d, d, 90, -90);
+        path.lineTo(r.right(), r.bottom() - kHandleRadius);
+        path.arcTo(r.right() - d, r.bottom() - d, d, d, 0, -90);
+        path.lineTo(r.x() + kHandleRadius, r.bottom());
+        path.arcTo(r.x(), r.bottom() - d, d, d, 270, -90);
+        path.lineTo(r.x(), r.y() + kHandleRadius);
+        path.arcTo(r.x(), r.y(), d, d, 180, -90);
+        path.closeSubpath();
+        const bool smooth = painter->testRenderHint(QPainter::Antialiasing);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->fillPath(path, colour);
+        painter->setRenderHint(QPainter::Antialiasing, smooth);
+    }
+};
+
+// Made once, on the first grid, over the application's style; it lives as
+// long as the process, since grids may outlive one another in any order.
+QStyle* GridScrollBars() {
+    static QStyle* const style =
+        new GridScrollBarStyle(QStyleFactory::create(QApplication::style()->name()));
+    return style;
+}
 
 }  // namespace
 
@@ -170,8 +307,8 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), model_(new FlexGridMod
     horizontalHeader()->viewport()->installEventFilter(this);
     viewport()->setMouseTracking(true);
     setMouseTracking(true);
-    verticalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
-    horizontalScrollBar()->setStyleSheet(QLatin1String(kScrollBarStyle));
+    verticalScrollBar()->setStyle(GridScrollBars());
+    horizontalScrollBar()->setStyle(GridScrollBars());
     // The user scrolling away lets the view go; a program move brings it back.
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { followCurrent_ = false; });

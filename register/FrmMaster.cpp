@@ -3,11 +3,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStyleOptionGroupBox>
+#include <algorithm>
 
 #include "data/AdoRecordset.h"
 #include "data/ModulePath.h"
@@ -27,6 +31,89 @@ namespace pcp {
 using namespace BasModule;
 
 namespace {
+
+// A frame whose caption sits on its top line, as the strip was designed, not
+// above the frame as the platform style draws it: a thin rounded line in the
+// application's mid tone, half a line of the application's face below the
+// top, broken for the caption six pixels in. It is drawn here rather than by
+// a style sheet, which would restyle every control in the frame and keep the
+// window's face from them.
+class CaptionFrame : public QGroupBox {
+  public:
+    using QGroupBox::QGroupBox;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        QPainter painter(this);
+        int flags = int(Qt::AlignCenter | Qt::TextShowMnemonic);
+        if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
+            flags |= Qt::TextHideMnemonic;
+        const QFontMetrics& fm = option.fontMetrics;
+        QRect label(option.rect.x() + kCaptionLeft + kCaptionPadding, option.rect.y(),
+                    fm.horizontalAdvance(option.text), fm.height());
+        label.setWidth(
+            std::max(label.width(),
+                     fm.size(flags & ~Qt::AlignCenter, option.text + QLatin1Char(' ')).width()));
+        const bool captioned = !option.text.isEmpty();
+        const int top = qRound(0.5 * QFontMetrics(QFont()).height());
+        painter.save();
+        if (captioned)
+            painter.setClipRegion(QRegion(option.rect) -
+                                  label.adjusted(-kCaptionPadding, 0, kCaptionPadding, 0));
+        drawLine(&painter, option.rect.adjusted(0, top, 0, 0),
+                 QGuiApplication::palette().color(QPalette::Mid));
+        painter.restore();
+        if (!captioned) return;
+        QPalette palette = option.palette;
+        if (option.textColor.isValid()) palette.setColor(QPalette::WindowText, option.textColor);
+        style()->drawItemText(&painter, label, flags, palette, option.state & QStyle::State_Enabled,
+                              option.text, QPalette::WindowText);
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.rect = label;
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
+    }
+
+  private:
+    static constexpr int kCaptionLeft = 6;
+    static constexpr int kCaptionPadding = 2;
+    static constexpr qreal kRadius = 2;
+
+    // One pixel wide, smoothed, with corners of kRadius where the box has room.
+    static void drawLine(QPainter* painter, const QRect& box, const QColor& colour) {
+        const QRectF b(box);
+        const bool round = 2 * kRadius <= box.width() && 2 * kRadius <= box.height();
+        const qreal r = round ? kRadius : 0;
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(colour);
+        painter->drawRect(QRectF(b.x() + r, b.bottom() - 1, b.width() - 2 * r, 1));
+        painter->drawRect(QRectF(b.right() - 1, b.y() + r, 1, b.height() - 2 * r));
+        painter->drawRect(QRectF(b.x(), b.y() + r, 1, b.height() - 2 * r));
+        painter->drawRect(QRectF(b.x() + r, b.y(), b.width() - 2 * r, 1));
+        if (!round) return;
+        painter->setPen(QPen(colour, 1, Qt::SolidLine, Qt::SquareCap));
+        painter->setBrush(Qt::NoBrush);
+        const qreal d = 2 * r - 1;
+        const QRectF topLeft(b.x() + 0.5, b.y() + 0.5, d, d);
+        const QRectF topRight(b.right() - 2 * r + 0.5, b.y() + 0.5, d, d);
+        const QRectF bottomLeft(b.x() + 0.5, b.bottom() - 2 * r + 0.5, d, d);
+        const QRectF bottomRight(b.right() - 2 * r + 0.5, b.bottom() - 2 * r + 0.5, d, d);
+        // Each corner in two halves, one with each edge that meets there.
+        painter->drawArc(bottomLeft, -90 * 16, -45 * 16);
+        painter->drawArc(bottomRight, -90 * 16, 45 * 16);
+        painter->drawArc(topRight, 45 * 16, -45 * 16);
+        painter->drawArc(bottomRight, 315 * 16, 45 * 16);
+        painter->drawArc(topLeft, 135 * 16, 45 * 16);
+        painter->drawArc(bottomLeft, 180 * 16, 45 * 16);
+        painter->drawArc(topLeft, 135 * 16, -45 * 16);
+        painter->drawArc(topRight, 45 * 16, 45 * 16);
+    }
+};
 
 void place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(TwipsToPx(left), TwipsToPx(top), TwipsToPx(width), TwipsToPx(height));
@@ -68,9 +155,14 @@ void FrmMaster::buildControls() {
     flexMaster->setFont(gridFont);
     place(flexMaster, 0, 0, 14265, 7350);
 
-    fraBrowse = new QGroupBox(QStringLiteral("Browse"), this);
+    fraBrowse = new CaptionFrame(QStringLiteral("Browse"), this);
     fraBrowse->setObjectName(QStringLiteral("fraBrowse"));
     place(fraBrowse, 60, 7440, 14265, 660);
+    // The strip's controls have always kept the application's colours, not
+    // those the suite's palette gives the window once it is loaded.
+    QPalette applicationColours = fraBrowse->palette();
+    applicationColours.setResolveMask(~QPalette::ResolveMask(0));
+    fraBrowse->setPalette(applicationColours);
 
     chkSearchAll = new QCheckBox(QStringLiteral("&Search All"), fraBrowse);
     chkSearchAll->setObjectName(QStringLiteral("chkSearchAll"));
@@ -121,8 +213,6 @@ void FrmMaster::buildControls() {
     cmdClose = button(this, "cmdClose", QStringLiteral("&Close"), 12645);
     setCancelButton(cmdClose);
 
-    putCaptionOnFrame(fraBrowse);
-
     // Captions never clip on a platform whose face runs a little wider.
     for (QWidget* w :
          std::initializer_list<QWidget*>{chkSearchAll, lblsearch, optAscend, optDescend})
@@ -133,16 +223,6 @@ void FrmMaster::buildControls() {
                         optDescend, cboColNames,  cmdNew,    CmdEdit,   CmdDelete,
                         cmdUpdate,  cmdPreview,   cmdBook,   cmdCount,  cmdClose};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-}
-
-// The caption sits on the frame's top line, as the strip was designed, not
-// above the frame as the platform style draws it. A frame with a style sheet
-// no longer hands its face down, so its controls keep the window's face.
-void FrmMaster::putCaptionOnFrame(QGroupBox* frame) {
-    frame->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
-    for (QWidget* control : frame->findChildren<QWidget*>()) control->setFont(font());
 }
 
 void FrmMaster::connectHandlers() {
@@ -174,9 +254,11 @@ void FrmMaster::connectHandlers() {
     keys_->attach();
 }
 
-// The module's help file lies in Help/ beside the module library.
+// The module's help file lies in Help/ beside the module library, which
+// stays where it was loaded from: its path is found once.
 static QString ModuleHelpFile() {
-    return ModuleFolder() + QStringLiteral("/Help/PettyCashPayments.chm");
+    static const QString file = ModuleFolder() + QStringLiteral("/Help/PettyCashPayments.chm");
+    return file;
 }
 
 void FrmMaster::Form_Load() {

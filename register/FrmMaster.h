@@ -105,7 +105,6 @@ class FrmMaster : public VbForm {
 
   private:
     void buildControls();
-    void putCaptionOnFrame(QGroupBox* frame);
     void connectHandlers();
     void readRights();
     void afterFill();

@@ -60,12 +60,6 @@ QLabel* labelFor(QWidget* parent, const QString& caption, QWidget* buddy) {
     return label;
 }
 
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 // A list's entry by its id: all (0) first, then the rows of the statement.
 void fillList(QComboBox* box, const QString& all, const QString& sql) {
     const QSignalBlocker quiet(box);
@@ -129,27 +123,27 @@ QString frmPaymentBook::messageTitle() const {
 }
 
 void frmPaymentBook::buildFilters() {
-    dtpFrom = named(new QDateEdit(this), "dtpFrom");
-    dtpTo = named(new QDateEdit(this), "dtpTo");
+    dtpFrom = Named(new QDateEdit(this), "dtpFrom");
+    dtpTo = Named(new QDateEdit(this), "dtpTo");
     for (QDateEdit* d : {dtpFrom, dtpTo}) {
         d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
         d->setCalendarPopup(true);
     }
-    cboPeriod = named(new QComboBox(this), "cboPeriod");
+    cboPeriod = Named(new QComboBox(this), "cboPeriod");
     cboPeriod->addItems({QStringLiteral("(dates as entered)"), QStringLiteral("This month"),
                          QStringLiteral("Last month"), QStringLiteral("This financial year"),
                          QStringLiteral("The last 30 days")});
-    cboCashAccount = named(new QComboBox(this), "cboCashAccount");
-    cboDepartment = named(new QComboBox(this), "cboDepartment");
-    cboDebitAccount = named(new QComboBox(this), "cboDebitAccount");
-    cboStatus = named(new QComboBox(this), "cboStatus");
+    cboCashAccount = Named(new QComboBox(this), "cboCashAccount");
+    cboDepartment = Named(new QComboBox(this), "cboDepartment");
+    cboDebitAccount = Named(new QComboBox(this), "cboDebitAccount");
+    cboStatus = Named(new QComboBox(this), "cboStatus");
     cboStatus->addItems({QStringLiteral("Standing"), QStringLiteral("Cancelled"),
                          QStringLiteral("Posted"), QStringLiteral("Not posted"),
                          QStringLiteral("All")});
-    txtPayee = named(new QLineEdit(this), "txtPayee");
+    txtPayee = Named(new QLineEdit(this), "txtPayee");
     txtPayee->setMaxLength(150);
     KeepEntryTextPlain(txtPayee);
-    cmdShow = named(new QPushButton(QStringLiteral("&Show"), this), "cmdShow");
+    cmdShow = Named(new QPushButton(QStringLiteral("&Show"), this), "cmdShow");
 
     const struct {
         const char* caption;
@@ -180,7 +174,7 @@ void frmPaymentBook::buildFilters() {
 void frmPaymentBook::buildControls() {
     setFixedSize(TwipsToPx(14400), TwipsToPx(9000));
     buildFilters();
-    tabViews = named(new QTabWidget(this), "tabViews");
+    tabViews = Named(new QTabWidget(this), "tabViews");
     tabViews->setGeometry(TwipsToPx(60), TwipsToPx(1440), TwipsToPx(14265), TwipsToPx(6100));
     const struct {
         FlexGrid** grid;
@@ -191,7 +185,7 @@ void frmPaymentBook::buildControls() {
                  {&gridByDepartment, "gridByDepartment", "By de&partment"},
                  {&gridByPayee, "gridByPayee", "By pay&ee"}};
     for (const auto& v : views) {
-        *v.grid = named(new FlexGrid(tabViews), v.name);
+        *v.grid = Named(new FlexGrid(tabViews), v.name);
         (*v.grid)->horizontalHeader()->setSectionsClickable(true);
         (*v.grid)->setTabKeyNavigation(false);  // Tab leaves the grid for Export and Close
         FlexGrid* grid = *v.grid;
@@ -199,23 +193,23 @@ void frmPaymentBook::buildControls() {
                 [this, grid](int column) { sortByColumn(grid, column); });
         tabViews->addTab(grid, QString::fromUtf8(v.caption));
     }
-    lblEmpty = named(new QLabel(this), "lblEmpty");
+    lblEmpty = Named(new QLabel(this), "lblEmpty");
     lblEmpty->setGeometry(TwipsToPx(300), TwipsToPx(2200), TwipsToPx(8000), TwipsToPx(300));
     lblEmpty->hide();
-    lblTotals = named(new QLabel(this), "lblTotals");
+    lblTotals = Named(new QLabel(this), "lblTotals");
     lblTotals->setGeometry(TwipsToPx(60), TwipsToPx(7600), TwipsToPx(10200), TwipsToPx(900));
     lblTotals->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblTotals->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    prgWork = named(new QProgressBar(this), "prgWork");
+    prgWork = Named(new QProgressBar(this), "prgWork");
     prgWork->setGeometry(TwipsToPx(60), TwipsToPx(8520), TwipsToPx(6000), TwipsToPx(300));
     prgWork->setRange(0, 0);
     prgWork->hide();
-    cmdCancel = named(new QPushButton(QStringLiteral("Ca&ncel"), this), "cmdCancel");
+    cmdCancel = Named(new QPushButton(QStringLiteral("Ca&ncel"), this), "cmdCancel");
     cmdCancel->setGeometry(TwipsToPx(6200), TwipsToPx(8460), TwipsToPx(1200), TwipsToPx(390));
     cmdCancel->hide();
-    cmdExport = named(new QPushButton(QStringLiteral("E&xport"), this), "cmdExport");
+    cmdExport = Named(new QPushButton(QStringLiteral("E&xport"), this), "cmdExport");
     cmdExport->setGeometry(TwipsToPx(10500), TwipsToPx(8460), TwipsToPx(1700), TwipsToPx(390));
-    cmdClose = named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
+    cmdClose = Named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
     cmdClose->setGeometry(TwipsToPx(12500), TwipsToPx(8460), TwipsToPx(1700), TwipsToPx(390));
     for (QPushButton* b : {cmdShow, cmdCancel, cmdExport, cmdClose}) b->setAutoDefault(false);
     setCancelButton(cmdClose);

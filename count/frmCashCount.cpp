@@ -31,26 +31,16 @@ namespace {
 
 const QString kMoney = QStringLiteral("#,##0.00#");
 
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(TwipsToPx(left), TwipsToPx(top), TwipsToPx(width), TwipsToPx(height));
-}
-
 QLabel* label(QWidget* parent, const QString& caption, QWidget* buddy, int left, int top,
               int width) {
     auto* l = new QLabel(caption, parent);
     if (buddy) l->setBuddy(buddy);
-    place(l, left, top, width, 255);
+    PlaceTwips(l, left, top, width, 255);
     return l;
 }
 
 QLineEdit* figure(QWidget* parent, const char* name) {
-    auto* box = named(new QLineEdit(parent), name);
+    auto* box = Named(new QLineEdit(parent), name);
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::NoFocus);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -88,23 +78,23 @@ QString frmCashCount::messageTitle() const {
 
 void frmCashCount::buildControls() {
     setFixedSize(TwipsToPx(12600), TwipsToPx(8760));
-    cboCashAccount = named(new QComboBox(this), "cboCashAccount");
+    cboCashAccount = Named(new QComboBox(this), "cboCashAccount");
     label(this, QStringLiteral("Cash &account"), cboCashAccount, 120, 120, 1500);
-    place(cboCashAccount, 1680, 90, 3600, 315);
-    lblFloat = named(new QLabel(this), "lblFloat");
-    place(lblFloat, 5460, 120, 7000, 255);
-    lblLastCount = named(new QLabel(this), "lblLastCount");
-    place(lblLastCount, 5460, 400, 7000, 255);
+    PlaceTwips(cboCashAccount, 1680, 90, 3600, 315);
+    lblFloat = Named(new QLabel(this), "lblFloat");
+    PlaceTwips(lblFloat, 5460, 120, 7000, 255);
+    lblLastCount = Named(new QLabel(this), "lblLastCount");
+    PlaceTwips(lblLastCount, 5460, 400, 7000, 255);
 
-    gridVouchers = named(new FlexGrid(this), "gridVouchers");
+    gridVouchers = Named(new FlexGrid(this), "gridVouchers");
     label(this, QStringLiteral("&Vouchers not yet counted"), gridVouchers, 120, 720, 4000);
-    place(gridVouchers, 120, 990, 6000, 3600);
-    lblVouchers = named(new QLabel(this), "lblVouchers");
-    place(lblVouchers, 120, 4650, 6000, 255);
+    PlaceTwips(gridVouchers, 120, 990, 6000, 3600);
+    lblVouchers = Named(new QLabel(this), "lblVouchers");
+    PlaceTwips(lblVouchers, 120, 4650, 6000, 255);
 
-    gridDenominations = named(new QTableWidget(0, 4, this), "gridDenominations");
+    gridDenominations = Named(new QTableWidget(0, 4, this), "gridDenominations");
     label(this, QStringLiteral("&Denominations counted"), gridDenominations, 6360, 720, 4000);
-    place(gridDenominations, 6360, 990, 6120, 3600);
+    PlaceTwips(gridDenominations, 6360, 990, 6120, 3600);
     gridDenominations->setHorizontalHeaderLabels({QStringLiteral("Denomination"),
                                                   QStringLiteral("Kind"), QStringLiteral("Pieces"),
                                                   QStringLiteral("Amount")});
@@ -144,26 +134,26 @@ void frmCashCount::buildFigures() {
                    {"Replenishment", txtReplenishment, 9480}};
     for (const auto& f : figures) {
         label(this, QString::fromUtf8(f.caption), nullptr, f.left, 5000, 1400);
-        place(f.box, f.left + 1400, 4960, 1600, 315);
+        PlaceTwips(f.box, f.left + 1400, 4960, 1600, 315);
     }
-    lblDifference = named(new QLabel(this), "lblDifference");
-    place(lblDifference, 6360, 5300, 3000, 255);
-    txtExplanation = named(new QLineEdit(this), "txtExplanation");
+    lblDifference = Named(new QLabel(this), "lblDifference");
+    PlaceTwips(lblDifference, 6360, 5300, 3000, 255);
+    txtExplanation = Named(new QLineEdit(this), "txtExplanation");
     txtExplanation->setMaxLength(250);
     KeepEntryTextPlain(txtExplanation);
     label(this, QStringLiteral("E&xplanation of a difference"), txtExplanation, 120, 5640, 2600);
-    place(txtExplanation, 2760, 5600, 9720, 315);
+    PlaceTwips(txtExplanation, 2760, 5600, 9720, 315);
 
-    gridHistory = named(new FlexGrid(this), "gridHistory");
+    gridHistory = Named(new FlexGrid(this), "gridHistory");
     label(this, QStringLiteral("&History"), gridHistory, 120, 6000, 2000);
-    place(gridHistory, 120, 6270, 9300, 2310);
-    cmdSave = named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave");
-    cmdPrint = named(new QPushButton(QStringLiteral("&Print"), this), "cmdPrint");
-    cmdFloat = named(new QPushButton(QStringLiteral("&Float…"), this), "cmdFloat");
-    cmdClose = named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
+    PlaceTwips(gridHistory, 120, 6270, 9300, 2310);
+    cmdSave = Named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave");
+    cmdPrint = Named(new QPushButton(QStringLiteral("&Print"), this), "cmdPrint");
+    cmdFloat = Named(new QPushButton(QStringLiteral("&Float…"), this), "cmdFloat");
+    cmdClose = Named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
     int top = 6270;
     for (QPushButton* b : {cmdSave, cmdPrint, cmdFloat, cmdClose}) {
-        place(b, 9600, top, 2880, 390);
+        PlaceTwips(b, 9600, top, 2880, 390);
         b->setAutoDefault(false);
         top += 540;
     }

@@ -18,20 +18,6 @@ namespace pcp {
 
 using namespace BasModule;
 
-namespace {
-
-template <typename W>
-W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(TwipsToPx(left), TwipsToPx(top), TwipsToPx(width), TwipsToPx(height));
-}
-
-}  // namespace
-
 frmFloat::frmFloat(qint32 accountId, QWidget* parent) : VbForm(parent), accountId_(accountId) {
     setObjectName(QStringLiteral("frmFloat"));
     setWindowTitle(QStringLiteral("Float"));
@@ -47,25 +33,25 @@ QString frmFloat::messageTitle() const {
 
 void frmFloat::buildControls() {
     setFixedSize(TwipsToPx(5400), TwipsToPx(2700));
-    lblAccount = named(new QLabel(this), "lblAccount");
-    place(lblAccount, 120, 120, 5160, 255);
+    lblAccount = Named(new QLabel(this), "lblAccount");
+    PlaceTwips(lblAccount, 120, 120, 5160, 255);
     auto* imprestLabel = new QLabel(QStringLiteral("&Float (imprest)"), this);
-    place(imprestLabel, 120, 540, 1800, 255);
-    txtImprest = named(new QLineEdit(this), "txtImprest");
+    PlaceTwips(imprestLabel, 120, 540, 1800, 255);
+    txtImprest = Named(new QLineEdit(this), "txtImprest");
     txtImprest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(txtImprest, 1980, 500, 2000, 315);
+    PlaceTwips(txtImprest, 1980, 500, 2000, 315);
     imprestLabel->setBuddy(txtImprest);
     auto* custodianLabel = new QLabel(QStringLiteral("C&ustodian"), this);
-    place(custodianLabel, 120, 960, 1800, 255);
-    cboCustodian = named(new QComboBox(this), "cboCustodian");
-    place(cboCustodian, 1980, 920, 3180, 315);
+    PlaceTwips(custodianLabel, 120, 960, 1800, 255);
+    cboCustodian = Named(new QComboBox(this), "cboCustodian");
+    PlaceTwips(cboCustodian, 1980, 920, 3180, 315);
     custodianLabel->setBuddy(cboCustodian);
-    lblSetBy = named(new QLabel(this), "lblSetBy");
-    place(lblSetBy, 120, 1380, 5160, 255);
-    cmdSave = named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave");
-    place(cmdSave, 2400, 2040, 1300, 390);
-    cmdClose = named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
-    place(cmdClose, 3860, 2040, 1300, 390);
+    lblSetBy = Named(new QLabel(this), "lblSetBy");
+    PlaceTwips(lblSetBy, 120, 1380, 5160, 255);
+    cmdSave = Named(new QPushButton(QStringLiteral("&Save"), this), "cmdSave");
+    PlaceTwips(cmdSave, 2400, 2040, 1300, 390);
+    cmdClose = Named(new QPushButton(QStringLiteral("&Close"), this), "cmdClose");
+    PlaceTwips(cmdClose, 3860, 2040, 1300, 390);
     for (QPushButton* b : {cmdSave, cmdClose}) b->setAutoDefault(false);
     setCancelButton(cmdClose);
     setTabOrder(txtImprest, cboCustodian);

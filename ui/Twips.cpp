@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 #include <cmath>
 
 namespace pcp {
@@ -18,6 +19,10 @@ int TwipsToPx(double twips) {
 
 int PxToTwips(int px) {
     return int(std::lround(px * 1440.0 / LogicalDpi()));
+}
+
+void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(TwipsToPx(left), TwipsToPx(top), TwipsToPx(width), TwipsToPx(height));
 }
 
 }  // namespace pcp

@@ -14,8 +14,10 @@
 #include <algorithm>
 
 #include "data/AdoRecordset.h"
+#include "data/ModuleError.h"
 #include "data/ModulePath.h"
 #include "data/Values.h"
+#include "store/CashCount.h"
 #include "suite/BasModule.h"
 #include "suite/RegisterRows.h"
 #include "ui/FlexGrid.h"
@@ -378,9 +380,32 @@ void FrmMaster::flexMaster_DblClick() {
 
 void FrmMaster::flexMaster_MouseMove() {
     Handle("FrmMaster", "flexMaster_MouseMove", [&] {
+        const int row = flexMaster->mouseRow();
+        const QString cell = flexMaster->textMatrix(row, flexMaster->mouseCol());
+        const QString closed = row > 0 ? closedNoteOf(row) : QString();
         flexMaster->setToolTipText(
-            flexMaster->textMatrix(flexMaster->mouseRow(), flexMaster->mouseCol()));
+            closed.isEmpty() || cell.isEmpty() ? cell + closed : cell + QLatin1Char('\n') + closed);
     });
+}
+
+QString FrmMaster::closedNoteOf(int row) {
+    const QString id = flexMaster->textMatrix(row, 0);
+    if (id != closedNoteId_) {
+        closedNoteId_ = id;
+        closedNote_.clear();
+        bool isId = false;
+        const qint32 paymentId = id.toInt(&isId);
+        try {
+            if (isId)
+                if (const auto covering = CashCount::CoveringCount(paymentId))
+                    closedNote_ = CashCount::ClosedMessage(
+                        flexMaster->textMatrix(row, RegisterColumn::kNumber), *covering);
+        } catch (const ModuleError&) {
+            // A tooltip is no place for a database fault; the commands report it.
+            closedNoteId_.clear();
+        }
+    }
+    return closedNote_;
 }
 
 // --- cell entry -----------------------------------------------------------

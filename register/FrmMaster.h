@@ -125,6 +125,9 @@ class FrmMaster : public VbForm {
     void flexMaster_KeyPress(int& keyAscii);
     void flexMaster_DblClick();
     void flexMaster_MouseMove();
+    // "'OPS/24' is in the cash count …" for a row a count has closed, else empty;
+    // asked once per row the mouse comes to, not at every move.
+    QString closedNoteOf(int row);
 
     void txtsearch_KeyUp(int& keyCode, int shift);
     void txtsearch_KeyPress(int& keyAscii);
@@ -152,6 +155,7 @@ class FrmMaster : public VbForm {
     // and Enter, search (a key released after another window closed does not).
     bool searchTextEdited_ = false;
     QString writeRefusal_;
+    QString closedNoteId_, closedNote_;
     // The grid as the shared procedures reach it while the register is open.
     std::unique_ptr<RegisterRows> rows_;
 };

@@ -161,6 +161,7 @@ void FrmMaster::cmdCount_Click() {
         }
         frmCashCount count(this);
         ShowModal(&count, this);
+        closedNoteId_.clear();  // a count saved there closes rows shown here
         flexMaster->setFocus();
     });
 }

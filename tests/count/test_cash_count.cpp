@@ -328,12 +328,25 @@ TEST_F(CashCountTest, TheRegisterOpensTheCountAndACountedVoucherOnlyForReading) 
     for (int r = 1; r < master.flexMaster->rows(); ++r)
         if (master.flexMaster->textMatrix(r, 1) == "OPS/901") row = r;
     ASSERT_GT(row, 0);
+    const QString closedText =
+        "'OPS/901' is in the cash count CNT/2026/PC02-0001 of 20/11/2026: it cannot be "
+        "changed.";
+    // The row says so where the mouse rests on it; an uncounted row does not.
+    FlexGrid* grid = master.flexMaster;
+    const auto hover = [&](int r) {
+        grid->setRow(r);
+        grid->setTopRow(r);
+        QApplication::processEvents();  // the grid scrolls once events run
+        QTest::mouseMove(grid->viewport(),
+                         grid->visualRect(grid->model()->index(r - 1, 1)).center());
+        return grid->toolTipText();
+    };
+    EXPECT_EQ(hover(row), "OPS/901\n" + closedText);
+    const int open = row == 1 ? 2 : 1;
+    EXPECT_EQ(hover(open), grid->textMatrix(open, 1));
     master.flexMaster->setRow(row);
     MessageScript closed;
-    closed.expect(
-        "'OPS/901' is in the cash count CNT/2026/PC02-0001 of 20/11/2026: it cannot be "
-        "changed.",
-        vbInformation);
+    closed.expect(closedText, vbInformation);
     ModalScript voucher;
     voucher.expect("frmpayments", [&](QDialog* d) {
         EXPECT_FALSE(d->findChild<QPushButton*>("cmdOk")->isEnabled());

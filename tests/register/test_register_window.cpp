@@ -100,6 +100,7 @@ TEST_F(RegisterWindow, RightsLettersDecideTheCommands) {
         clickRow(r);
         EXPECT_EQ(GStrFunctionRights.isEmpty(), c.user == 3);
         EXPECT_EQ(window_->cmdNew->isEnabled(), c.add);
+        EXPECT_EQ(window_->cmdCount->isEnabled(), c.add);  // a count adds what is paid out
         EXPECT_EQ(window_->CmdEdit->isEnabled(), c.edit);
         EXPECT_EQ(window_->CmdDelete->isEnabled(), c.del);
         EXPECT_TRUE(window_->cmdPreview->isEnabled());

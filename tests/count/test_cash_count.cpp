@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -94,6 +95,14 @@ class CashCountTest : public DemoDatabaseTest {
                 return;
             }
         ADD_FAILURE() << "no denomination " << value.toStdString();
+    }
+    // Another workstation's clerk, in a process of his own: what it printed.
+    QString peer(const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(PCP_COUNT_PEER), QStringList{connectionString()} + args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
     QString figures() const {
         return QStringList{window_->txtExpected->text(), window_->txtCounted->text(),
@@ -210,13 +219,13 @@ TEST_F(CashCountTest, WhatAnotherWorkstationChangedIsRefusedAndShown) {
     typePieces("1,000.00", "3");  // an overage of 199.75 ...
     QTest::keyClicks(w->txtExplanation, "Float topped up twice");
     // ... while another workstation saves a voucher and cancels one.
-    addVoucher(903, "OPS/903", "5.00");
-    exec("update aHqPettyCashPaymentHeader set phCancel=1 where phPaymentID=902");
+    const QString paid = peer({"pay", "102", "5.00"});
+    ASSERT_TRUE(paid.startsWith("OPS/")) << paid.toStdString();
+    ASSERT_EQ(peer({"cancel", "902", "OPS/902"}), "cancelled");
     MessageScript refused;
-    refused.expect(
-        "Since this count was opened, on another workstation: OPS/903 was saved; "
-        "OPS/902 was cancelled.\r\nNothing was saved. The figures shown are now the "
-        "stored ones: check the count and save again.");
+    refused.expect("Since this count was opened, on another workstation: " + paid +
+                   " was saved; OPS/902 was cancelled.\r\nNothing was saved. The figures "
+                   "shown are now the stored ones: check the count and save again.");
     w->cmdSave->click();
     EXPECT_TRUE(refused.allSeen());
     EXPECT_EQ(scalar("select count(*) from aPCCashCount").toInt(), 0);
@@ -237,12 +246,39 @@ TEST_F(CashCountTest, WhatAnotherWorkstationChangedIsRefusedAndShown) {
     MessageScript late;
     late.expect(
         "Since this count was opened, on another workstation: OPS/901 was counted in "
-        "CNT/2026/PC02-0001; OPS/903 was counted in CNT/2026/PC02-0001.\r\nNothing was "
-        "saved. The figures shown are now the stored ones: check the count and save "
-        "again.");
+        "CNT/2026/PC02-0001; " +
+        paid +
+        " was counted in CNT/2026/PC02-0001.\r\nNothing was saved. The figures "
+        "shown are now the stored ones: check the count and save again.");
     w->cmdSave->click();
     EXPECT_TRUE(late.allSeen());
     EXPECT_EQ(scalar("select count(*) from aPCCashCountVouchers").toInt(), 2);
+}
+
+TEST_F(CashCountTest, OfTwoCountsOfOneBoxSavedAtOnceOneWinsAndNoVoucherIsCoveredTwice) {
+    const QString go = dir_.filePath("go");
+    QProcess first, second;
+    for (QProcess* p : {&first, &second}) {
+        p->start(QStringLiteral(PCP_COUNT_PEER), {connectionString(), "count", "102", go});
+        ASSERT_TRUE(p->waitForReadyRead(30000));  // "ready": both have read the box
+    }
+    QFile(go).open(QIODevice::WriteOnly);
+    QStringList results;
+    for (QProcess* p : {&first, &second}) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        results << QString::fromUtf8(p->readAllStandardOutput()).remove("ready\n").trimmed();
+    }
+    results.sort();  // "refused" before "saved"
+    EXPECT_EQ(results,
+              QStringList({"refused: Since this count was opened, on another workstation: "
+                           "OPS/901 was counted in CNT/2026/PC02-0001; OPS/902 was counted in "
+                           "CNT/2026/PC02-0001.\r\nNothing was saved. The figures shown are "
+                           "now the stored ones: check the count and save again.",
+                           "saved CNT/2026/PC02-0001"}));
+    EXPECT_EQ(scalar("select count(*) from aPCCashCount").toInt(), 1);
+    EXPECT_EQ(idsOf("select cvPaymentID from aPCCashCountVouchers order by cvPaymentID"),
+              QStringList({"901", "902"}));
 }
 
 TEST_F(CashCountTest, PiecesAreWholeNumbersAndAForeignFloatCountsInItsCurrency) {

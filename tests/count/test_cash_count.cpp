@@ -404,6 +404,16 @@ TEST_F(CashCountTest, WithoutTheTablesTheFloatSaysWhichAreMissingAndChangesNothi
               "demo/mssql/cash_float.sql (on SQL Server) or with the module's schema. Nothing "
               "was changed.");
     EXPECT_EQ(scalar("select flImprest from aPCFloat where flAccountID=102").toInt(), 3000);
+    {  // the register's Cash Count says the same and opens nothing
+        GStrUserName = "admin";
+        FrmMaster master;
+        master.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&master));
+        MessageScript told;
+        told.expect(refused.refusal().message, vbExclamation);
+        master.cmdCount->click();
+        EXPECT_TRUE(told.allSeen());
+    }
     // The vouchers are no count's: Delete goes on as before.
     EXPECT_TRUE(VoucherState::CancelWithReason("901", "OPS/901", "Duplicate").done());
 }

@@ -242,6 +242,8 @@ void frmPaymentBook::buildControls() {
                       cmdShow_Click();
                   }});
     keys_->attach();
+    KeepShortcutsFromTextBoxes(
+        this, {QKeySequence(QStringLiteral("Ctrl+E")), QKeySequence(QStringLiteral("Ctrl+P"))});
 
     QWidget* order[] = {dtpFrom,         dtpTo,     cboPeriod, cboCashAccount, cboDepartment,
                         cboDebitAccount, cboStatus, txtPayee,  cmdShow,        tabViews,

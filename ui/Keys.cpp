@@ -1,10 +1,12 @@
 #include "ui/Keys.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace pcp {
@@ -195,6 +197,36 @@ void EnterToTabKey(int& keyCode) {
         target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t")));
     QApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier,
                                                   QStringLiteral("\t")));
+}
+
+namespace {
+
+class ShortcutKeeper : public QObject {
+  public:
+    ShortcutKeeper(QObject* parent, QList<QKeySequence> keys)
+        : QObject(parent), keys_(std::move(keys)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::ShortcutOverride) return false;
+        const QKeySequence pressed(static_cast<QKeyEvent*>(e)->keyCombination());
+        if (!keys_.contains(pressed)) return false;
+        e->ignore();  // not the box's: the shortcut map takes it
+        return true;
+    }
+
+  private:
+    QList<QKeySequence> keys_;
+};
+
+}  // namespace
+
+void KeepShortcutsFromTextBoxes(QWidget* window, const QList<QKeySequence>& keys) {
+    auto* keeper = new ShortcutKeeper(window, keys);
+    for (QWidget* w : window->findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) ||
+            qobject_cast<QComboBox*>(w))
+            w->installEventFilter(keeper);
 }
 
 }  // namespace pcp

@@ -5,6 +5,8 @@
 // key before the control's own handler.
 
 #include <QHash>
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -89,5 +91,11 @@ void EnterToTabKey(int& keyCode);
 // A list-only combo box finds its entries by the text typed, spaces included:
 // a space typed while finding is part of the text instead of opening the list.
 void FindTypedTextWithSpaces(QComboBox* box);
+
+// A window's shortcut keys that its text boxes, date boxes and editable lists
+// would take for themselves (Ctrl+E moves to the line's end there): with the
+// focus in any of them, the keys go to the window's shortcut. Call after the
+// controls are built.
+void KeepShortcutsFromTextBoxes(QWidget* window, const QList<QKeySequence>& keys);
 
 }  // namespace pcp

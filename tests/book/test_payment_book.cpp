@@ -9,11 +9,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "book/frmPaymentBook.h"
 #include "data/ModulePath.h"
@@ -230,6 +232,24 @@ TEST_F(PaymentBookTest, AClerkSeesOnlyTheDepartmentsHeMayUseFromTheRegister) {
         for (int r = 1; r < w->gridLines->rows(); ++r) shown << w->gridLines->textMatrix(r, 1);
         EXPECT_EQ(shown, QStringList({"ADM/901", "ADM/901", "OPS/904"}));
         EXPECT_EQ(RepeatedShortcutLetters(w), "");
+        // Ctrl+E opens the Export menu from the payee's and a date's box too.
+        for (QWidget* box : {static_cast<QWidget*>(w->txtPayee), static_cast<QWidget*>(w->dtpTo)}) {
+            bool menuShown = false;
+            QTimer look;  // the menu runs its own loop: looked for from inside it
+            QObject::connect(&look, &QTimer::timeout, [&] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    menuShown = true;
+                    menu->close();
+                }
+            });
+            look.start(5);
+            box->setFocus();
+            // As X delivers it: with the control character the key makes.
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_E, QStringLiteral("\x05"),
+                                Qt::ControlModifier);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return menuShown; }, 1000))
+                << box->objectName().toStdString();
+        }
         // Ctrl+Tab from the grid moves through the views; Esc closes.
         w->gridLines->setFocus();
         QTest::keyClick(w->gridLines, Qt::Key_Tab, Qt::ControlModifier);
@@ -319,8 +339,7 @@ TEST_F(PaymentBookTest, ThePrintCarriesTheTotalFromPageToPage) {
     const QString pdf = dir_.filePath("book.pdf");
     preview->exportPdf(pdf);
     const QString all = pdfText(pdf), first = pdfText(pdf, 1), second = pdfText(pdf, 2);
-    const QRegularExpressionMatch count =
-        QRegularExpression("Page 1 of (\\d+)").match(first);
+    const QRegularExpressionMatch count = QRegularExpression("Page 1 of (\\d+)").match(first);
     ASSERT_TRUE(count.hasMatch()) << first.toStdString();
     const int pages = count.captured(1).toInt();
     ASSERT_GE(pages, 2);

@@ -1,16 +1,18 @@
 #include "suite/ComRegistry.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QLibrary>
 #include <QMetaMethod>
+#include <QMutex>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include "data/ModuleError.h"
 #include "data/ModulePath.h"
 #include "data/Values.h"
-
-#include <QFileInfo>
 
 namespace pcp {
 
@@ -55,6 +57,43 @@ QByteArray findProperty(QObject* object, const char* name) {
     for (int i = 0; i < mo->propertyCount(); ++i)
         if (qstricmp(mo->property(i).name(), name) == 0) return mo->property(i).name();
     return QByteArray(name);
+}
+
+// The [classes] section of a registry file as last read, with what the file
+// was then. Every object created asks for its ProgID, and reading the file
+// each time cost more than making most objects; a file written since (by a
+// host or an installer) differs in its times or size and is read again.
+struct RegistrySnapshot {
+    bool read = false;
+    QString path;
+    bool exists = false;
+    qint64 size = 0;
+    QDateTime modified, changed;
+    QHash<QString, QString> classes;
+
+    bool describes(const QString& file, const QFileInfo& info) const {
+        return read && path == file && exists == info.exists() && size == info.size() &&
+               modified == info.lastModified() && changed == info.metadataChangeTime();
+    }
+};
+
+QMutex g_registryLock;
+RegistrySnapshot g_registry;
+
+RegistrySnapshot readRegistry(const QString& file, const QFileInfo& info) {
+    RegistrySnapshot s;
+    s.read = true;
+    s.path = file;
+    s.exists = info.exists();
+    s.size = info.size();
+    s.modified = info.lastModified();
+    s.changed = info.metadataChangeTime();
+    if (!s.exists) return s;
+    QSettings settings(file, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("classes"));
+    for (const QString& key : settings.childKeys())
+        s.classes.insert(key, settings.value(key).toString());
+    return s;
 }
 
 [[noreturn]] void memberNotFound(const char* member) {
@@ -109,18 +148,37 @@ QString ComRegistry::registryFile() {
 
 void ComRegistry::writeRegistration(const QString& progId, const QString& libraryPath) {
     QDir().mkpath(QFileInfo(registryFile()).absolutePath());
-    QSettings s(registryFile(), QSettings::IniFormat);
-    s.setValue(QStringLiteral("classes/") + progId, libraryPath);
+    {
+        QSettings s(registryFile(), QSettings::IniFormat);
+        s.setValue(QStringLiteral("classes/") + progId, libraryPath);
+    }
+    resetRegistryCache();
 }
 
 void ComRegistry::removeRegistration(const QString& progId) {
-    QSettings s(registryFile(), QSettings::IniFormat);
-    s.remove(QStringLiteral("classes/") + progId);
+    {
+        QSettings s(registryFile(), QSettings::IniFormat);
+        s.remove(QStringLiteral("classes/") + progId);
+    }
+    resetRegistryCache();
 }
 
 QString ComRegistry::registeredLibrary(const QString& progId) {
-    QSettings s(registryFile(), QSettings::IniFormat);
-    return s.value(QStringLiteral("classes/") + progId).toString();
+    const QString file = registryFile();
+    // A ProgID with a slash names a key below the section: QSettings finds that.
+    if (progId.contains(u'/') || progId.contains(u'\\')) {
+        QSettings s(file, QSettings::IniFormat);
+        return s.value(QStringLiteral("classes/") + progId).toString();
+    }
+    const QFileInfo info(file);
+    const QMutexLocker lock(&g_registryLock);
+    if (!g_registry.describes(file, info)) g_registry = readRegistry(file, info);
+    return g_registry.classes.value(progId);
+}
+
+void ComRegistry::resetRegistryCache() {
+    const QMutexLocker lock(&g_registryLock);
+    g_registry = RegistrySnapshot();
 }
 
 LateObject::LateObject(QObject* owned) : object_(owned) {}

@@ -37,6 +37,9 @@ class ComRegistry {
     static void writeRegistration(const QString& progId, const QString& libraryPath);
     static void removeRegistration(const QString& progId);
     static QString registeredLibrary(const QString& progId);
+    // Forgets the registry file as last read, so that the next look-up reads
+    // it again (a write through this class does so itself).
+    static void resetRegistryCache();
 
   private:
     std::map<QString, ObjectFactory> builtIn_;

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -220,4 +222,54 @@ TEST_F(Components, RegistryServesReplacementsAndRefusesUnknownClasses) {
     LateObject o = CreateObject("heron.clspalette");
     EXPECT_EQ(made, 1);
     EXPECT_EQ(errorOf([&] { o.call("ApplyPalette", {ObjectArg(nullptr)}); }), kErrMemberNotFound);
+}
+
+// A host or an installer changes the registry file while the module runs:
+// the next object created follows the file as it is now, a change of the
+// same length included.
+TEST_F(Components, RegistryFollowsItsFileAsItChangesOnDisk) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("registry.ini");
+    const QByteArray usual = qgetenv("PCP_REGISTRY");
+    qputenv("PCP_REGISTRY", file.toLocal8Bit());
+    ComRegistry::resetRegistryCache();
+    int step = 0;
+    const auto write = [&](const QByteArray& text) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+        f.flush();
+        // Each change lands on the disk's clock a second after the last.
+        f.setFileTime(QDateTime::currentDateTime().addSecs(++step),
+                      QFileDevice::FileModificationTime);
+    };
+    const auto palette = [] {
+        try {
+            CreateObject("Heron.clsPalette");
+            return QString("made");
+        } catch (const ModuleError& e) {
+            return e.description();
+        }
+    };
+    const QString refused = "ActiveX component can't create object: Heron.clsPalette";
+
+    EXPECT_EQ(palette(), "made");  // no file yet: the class built in
+    write("[classes]\nHeron.clsPalette=/nonexistent/libOtherPalette.so\n");
+    EXPECT_TRUE(palette().startsWith(refused)) << palette().toStdString();
+    EXPECT_EQ(ComRegistry::registeredLibrary("Heron.clsPalette"),
+              "/nonexistent/libOtherPalette.so");
+    write("[classes]\nHeron.clsPalettX=/nonexistent/libOtherPalette.so\n");
+    EXPECT_EQ(palette(), "made");
+    write("[classes]\nHeron.clsPalette=/nonexistent/libOtherPalette.so\n");
+    EXPECT_TRUE(palette().startsWith(refused)) << palette().toStdString();
+    ASSERT_TRUE(QFile::remove(file));
+    EXPECT_EQ(palette(), "made");
+    // A registration written through the registry counts at once.
+    ComRegistry::writeRegistration("Heron.clsPalette", "/nonexistent/libOtherPalette.so");
+    EXPECT_TRUE(palette().startsWith(refused)) << palette().toStdString();
+    ComRegistry::removeRegistration("Heron.clsPalette");
+    EXPECT_EQ(palette(), "made");
+
+    qputenv("PCP_REGISTRY", usual);
+    ComRegistry::resetRegistryCache();
 }

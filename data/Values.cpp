@@ -428,12 +428,46 @@ QString Format(const Decimal& value, const QString& pattern) {
     return layOut(p, value.round(std::min(p.maxDec, Decimal::kScale)));
 }
 
-QString FormatDate(const QDateTime& value, const QString& pattern) {
+namespace {
+
+// A date pattern as the suite writes it ("dd/mm/yyyy hh:nn") in Qt's terms:
+// letters in any case, "n" and an "m" straight after the hours are minutes,
+// any other "m" the month; everything else is copied as written.
+QString QtDatePattern(const QString& pattern) {
     const QString p = pattern.toLower();
-    if (p == u"yyyymmdd") return value.toString(QStringLiteral("yyyyMMdd"));
-    if (p == u"yyyy mm dd hh:mm:ss") return value.toString(QStringLiteral("yyyy MM dd HH:mm:ss"));
-    if (p == u"dd/mm/yyyy") return value.toString(QStringLiteral("dd/MM/yyyy"));
-    return value.toString(pattern);
+    QString out;
+    bool afterHours = false;
+    for (qsizetype i = 0; i < p.size();) {
+        const QChar c = p[i];
+        qsizetype run = 1;
+        while (i + run < p.size() && p[i + run] == c) ++run;
+        const QString letters(run, c);
+        if (c == u'y' || c == u'd' || c == u's') {
+            out += letters;
+        } else if (c == u'h') {
+            out += QString(run, u'H');
+        } else if (c == u'n' || (c == u'm' && afterHours)) {
+            out += QString(std::min<qsizetype>(run, 2), u'm');
+        } else if (c == u'm') {
+            out += QString(run, u'M');
+        } else if (c.isLetter()) {
+            out += u'\'' + pattern.mid(i, run) + u'\'';  // literal, as written
+        } else {
+            out += letters;
+        }
+        if (c == u'h')
+            afterHours = true;
+        else if (c.isLetter())
+            afterHours = false;
+        i += run;
+    }
+    return out;
+}
+
+}  // namespace
+
+QString FormatDate(const QDateTime& value, const QString& pattern) {
+    return value.toString(QtDatePattern(pattern));
 }
 
 namespace {

@@ -42,6 +42,8 @@ TEST(Values, DatesByPatternAndShortDate) {
     EXPECT_EQ(FormatDate(d, "yyyymmdd"), "20260312");
     EXPECT_EQ(FormatDate(d, "YYYY MM DD hh:mm:ss"), "2026 03 12 14:05:09");
     EXPECT_EQ(FormatDate(d, "dd/mm/yyyy"), "12/03/2026");
+    EXPECT_EQ(FormatDate(d, "dd/mm/yyyy hh:nn"), "12/03/2026 14:05");
+    EXPECT_EQ(FormatDate(d, "d/m/yy h:mm"), "12/3/26 14:05");
     EXPECT_EQ(ShortDate(MakeDate(2026, 3, 12)), "12/03/2026");
     EXPECT_EQ(ParseDate("12/03/2026"), MakeDate(2026, 3, 12));
     EXPECT_EQ(ParseDate("12-03-2026 14:05:09"), d);

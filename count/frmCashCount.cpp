@@ -6,9 +6,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "count/CountPrint.h"
 #include "count/frmFloat.h"
@@ -55,6 +57,15 @@ void setCaptions(FlexGrid* grid, const QStringList& captions, const QList<int>& 
         grid->setTextMatrix(0, c, captions[c]);
         grid->setColWidth(c, widths[c]);
     }
+}
+
+// The same vouchers, amounts and float: nothing to show again.
+bool sameBox(const CountState& a, const CountState& b) {
+    const auto same = [](const UncoveredVoucher& x, const UncoveredVoucher& y) {
+        return x.paymentId == y.paymentId && x.amount == y.amount;
+    };
+    return a.imprest() == b.imprest() && std::equal(a.vouchers.begin(), a.vouchers.end(),
+                                                    b.vouchers.begin(), b.vouchers.end(), same);
 }
 
 QString dateText(const QDate& d) {
@@ -137,7 +148,7 @@ void frmCashCount::buildFigures() {
         PlaceTwips(f.box, f.left + 1400, 4960, 1600, 315);
     }
     lblDifference = Named(new QLabel(this), "lblDifference");
-    PlaceTwips(lblDifference, 6360, 5300, 3000, 255);
+    PlaceTwips(lblDifference, 6360, 5300, 6120, 255);
     txtExplanation = Named(new QLineEdit(this), "txtExplanation");
     txtExplanation->setMaxLength(250);
     KeepEntryTextPlain(txtExplanation);
@@ -163,6 +174,11 @@ void frmCashCount::buildFigures() {
     connect(cmdFloat, &QPushButton::clicked, this, [this] { cmdFloat_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { Unload(); });
     connect(cboCashAccount, &QComboBox::activated, this, [this] { cboCashAccount_Click(); });
+
+    // Tab leaves each grid for the next control; arrows and Enter move inside.
+    for (QAbstractItemView* grid :
+         std::initializer_list<QAbstractItemView*>{gridVouchers, gridDenominations, gridHistory})
+        grid->setTabKeyNavigation(false);
 
     keys_ = new KeyRouter(this);
     for (QWidget* w : std::initializer_list<QWidget*>{cboCashAccount, txtExplanation})
@@ -225,7 +241,7 @@ void frmCashCount::showState() {
     setCaptions(gridVouchers,
                 {QStringLiteral("Voucher No"), QStringLiteral("Date"), QStringLiteral("Payee"),
                  QStringLiteral("Amount")},
-                {1300, 1100, 2300, 1300});
+                {1200, 1050, 2000, 1450});  // room for the scroll bar
     gridVouchers->setColAlignment(3, Qt::AlignRight);
     if (!state_.vouchers.empty()) gridVouchers->setRows(int(state_.vouchers.size()) + 1);
     for (size_t i = 0; i < state_.vouchers.size(); ++i) {
@@ -338,9 +354,28 @@ void frmCashCount::showFigures() {
                            : difference < Decimal()
                                ? QStringLiteral("Shortage: less cash than expected.")
                                : QStringLiteral("Overage: more cash than expected."));
-    lblDifference->setStyleSheet(difference.isZero() ? QString()
-                                                     : QStringLiteral("color: #c00000;"));
+    // A colour, not a style sheet: the label keeps the window's font.
+    QPalette red = palette();
+    if (!difference.isZero()) red.setColor(QPalette::WindowText, QColor(0xc0, 0, 0));
+    lblDifference->setPalette(red);
     txtReplenishment->setText(money(d.replenishment()));
+}
+
+bool frmCashCount::queryUnload(int) {
+    bool allow = true;
+    const bool asked = Handle("frmCashCount", "Form_QueryUnload", [&] {
+        if (pieces().empty() && txtExplanation->text().trimmed().isEmpty()) return;
+        const int answer =
+            ModuleMsgBox(QStringLiteral("Save Changes?"), vbYesNoCancel + vbQuestion);
+        if (answer == vbCancel) {
+            allow = false;
+        } else if (answer == vbYes) {
+            cmdSave_Click();
+            // A refused save keeps the window and the count typed.
+            allow = pieces().empty() && txtExplanation->text().isEmpty();
+        }
+    });
+    return asked && allow;
 }
 
 void frmCashCount::nextLine() {
@@ -376,17 +411,14 @@ void frmCashCount::cmdSave_Click() {
         const Outcome<SavedCount> outcome = SaveCount(d);
         hourglass.release();
         if (!outcome.done()) {
-            // What another workstation changed is shown; the count typed stays.
+            // The stored state is shown, whatever changed, so that the next save
+            // starts from it; the pieces and the explanation typed stay.
             const CountState now = ReadCountState(accountId());
-            const bool changed = now.vouchers.size() != state_.vouchers.size() ||
-                                 now.vouchersTotal != state_.vouchersTotal ||
-                                 now.imprest() != state_.imprest();
-            if (changed) {
-                state_ = now;
-                showState();
-                showHistory();
-                showFigures();
-            }
+            const bool changed = !sameBox(now, state_);
+            state_ = now;
+            showState();
+            showHistory();
+            showFigures();
             ModuleMsgBox(outcome.refusal().message, vbExclamation);
             (changed ? static_cast<QWidget*>(gridDenominations) : txtExplanation)->setFocus();
             return;

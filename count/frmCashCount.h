@@ -60,6 +60,8 @@ class frmCashCount : public VbForm {
     QString messageTitle() const override;
     QString helpTopic() const override { return QStringLiteral("count.html"); }
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A count typed and not saved: "Save Changes?" as the voucher window asks.
+    bool queryUnload(int unloadMode) override;
 
   private:
     void buildControls();

@@ -83,6 +83,16 @@ void FrmMaster::CmdDelete_Click() {
             ModuleMsgBox(QStringLiteral("Entry Posted,Cannot Delete ."), vbInformation);
             return;
         }
+        // A counted voucher is refused before the question and the reason; the
+        // cancellation checks again in its transaction.
+        if (const auto covering = CashCount::CoveringCount(
+                flexMaster->textMatrix(row, RegisterColumn::kKey).toInt())) {
+            ModuleMsgBox(CashCount::ClosedMessage(
+                             flexMaster->textMatrix(row, RegisterColumn::kNumber), *covering),
+                         vbExclamation);
+            focusAfterCommand(*this);
+            return;
+        }
         const QString question = QStringLiteral("Are You Sure Want To Delete The Entry - '") +
                                  flexMaster->textMatrix(row, RegisterColumn::kNumber) +
                                  QStringLiteral("'?");

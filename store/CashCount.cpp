@@ -462,7 +462,7 @@ std::optional<FloatLeft> FloatLeftOf(qint32 accountId, qint32 excluding) {
 
 QString FloatLeftText(const FloatLeft& f) {
     return QStringLiteral("Left in the float: %1 %2 of %3")
-        .arg(f.currency, Format(f.left, QStringLiteral("#,##0.00")),
+        .arg(f.currency, Format(f.left, QStringLiteral("#,##0.00#")),
              Format(f.imprest, QStringLiteral("#,##0.00")));
 }
 
@@ -473,7 +473,7 @@ QString FloatRefusal(qint32 accountId, qint32 excluding, const Decimal& amount) 
                "This voucher of %1 %2 is more than is left in the float of %3: %1 %4 "
                "of %5. Nothing was saved; the voucher is still on screen.")
         .arg(f->currency, Format(amount, QStringLiteral("#,##0.00#")), f->accountCode,
-             Format(f->left, QStringLiteral("#,##0.00")),
+             Format(f->left, QStringLiteral("#,##0.00#")),
              Format(f->imprest, QStringLiteral("#,##0.00")));
 }
 

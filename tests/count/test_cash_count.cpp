@@ -194,6 +194,7 @@ TEST_F(CashCountTest, ABalancedCountThenAShortageExplainedCloseTheirVouchers) {
     typePieces("10.00", "9");
     EXPECT_EQ(figures(), "AED 2,990.00 | AED 2,790.00 | AED -200.00 | AED 210.00");
     EXPECT_EQ(w->lblDifference->text(), "Shortage: less cash than expected.");
+    EXPECT_LE(w->lblDifference->sizeHint().width(), w->lblDifference->width());  // not cut
     {
         MessageScript refused;
         refused.expect(
@@ -218,8 +219,9 @@ TEST_F(CashCountTest, WhatAnotherWorkstationChangedIsRefusedAndShown) {
     frmCashCount* w = open();
     typePieces("1,000.00", "3");  // an overage of 199.75 ...
     QTest::keyClicks(w->txtExplanation, "Float topped up twice");
-    // ... while another workstation saves a voucher and cancels one.
-    const QString paid = peer({"pay", "102", "5.00"});
+    // ... while another workstation saves a voucher and cancels one of the same
+    // amount: as many vouchers, the same total, yet not the same box.
+    const QString paid = peer({"pay", "102", "79.25"});
     ASSERT_TRUE(paid.startsWith("OPS/")) << paid.toStdString();
     ASSERT_EQ(peer({"cancel", "902", "OPS/902"}), "cancelled");
     MessageScript refused;
@@ -229,8 +231,9 @@ TEST_F(CashCountTest, WhatAnotherWorkstationChangedIsRefusedAndShown) {
     w->cmdSave->click();
     EXPECT_TRUE(refused.allSeen());
     EXPECT_EQ(scalar("select count(*) from aPCCashCount").toInt(), 0);
-    // 3,000 less 120.50 and 5.00; the pieces typed stay.
-    EXPECT_EQ(figures(), "AED 2,874.50 | AED 3,000.00 | AED 125.50 | AED 0.00");
+    // The stored vouchers are shown; the pieces typed stay.
+    EXPECT_EQ(w->gridVouchers->textMatrix(2, 0), paid);
+    EXPECT_EQ(figures(), "AED 2,800.25 | AED 3,000.00 | AED 199.75 | AED 0.00");
     EXPECT_EQ(w->txtExplanation->text(), "Float topped up twice");
 
     // A second window counts the box first; the first is told which count took them.
@@ -302,6 +305,24 @@ TEST_F(CashCountTest, PiecesAreWholeNumbersAndAForeignFloatCountsInItsCurrency) 
     typePieces("100.00", "15");
     typePieces("0.01", "7");
     EXPECT_TRUE(w->txtCounted->text() == "USD 1,500.07") << w->txtCounted->text().toStdString();
+
+    // Tab leaves each grid for the next control.
+    w->cboCashAccount->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(visited,
+              QStringList({"gridVouchers", "gridDenominations", "txtExplanation", "cmdSave"}));
+    // Esc with a count typed asks first; Cancel keeps it, No drops it.
+    MessageScript asked;
+    asked.expect("Save Changes?", vbCancel).expect("Save Changes?", vbNo);
+    QTest::keyClick(w->cmdSave, Qt::Key_Escape);
+    EXPECT_TRUE(w->isVisible());
+    QTest::keyClick(w->cmdSave, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(asked.allSeen());
 }
 
 TEST_F(CashCountTest, TheFloatIsSetWithTheEditRightAndAudited) {
@@ -392,6 +413,12 @@ TEST_F(CashCountTest, TheRegisterOpensTheCountAndACountedVoucherOnlyForReading) 
     });
     master.CmdEdit->click();
     EXPECT_TRUE(closed.allSeen() && voucher.allSeen());
+    // Delete says so at once, before asking whether and why.
+    master.flexMaster->setRow(row);
+    MessageScript refused;
+    refused.expect(closedText, vbExclamation);
+    master.CmdDelete->click();
+    EXPECT_TRUE(refused.allSeen());
 }
 
 TEST_F(CashCountTest, WithoutTheTablesTheFloatSaysWhichAreMissingAndChangesNothing) {

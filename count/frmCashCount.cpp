@@ -395,6 +395,12 @@ bool frmCashCount::eventFilter(QObject* watched, QEvent* event) {
             nextLine();
             return true;
         }
+        // Delete clears a line's pieces, as in any list of figures.
+        if (e->key() == Qt::Key_Delete && QApplication::focusWidget() == gridDenominations &&
+            gridDenominations->currentColumn() == kQuantity) {
+            if (QTableWidgetItem* item = gridDenominations->currentItem()) item->setText(QString());
+            return true;
+        }
     }
     return VbForm::eventFilter(watched, event);
 }

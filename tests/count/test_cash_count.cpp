@@ -305,6 +305,12 @@ TEST_F(CashCountTest, PiecesAreWholeNumbersAndAForeignFloatCountsInItsCurrency) 
     typePieces("100.00", "15");
     typePieces("0.01", "7");
     EXPECT_TRUE(w->txtCounted->text() == "USD 1,500.07") << w->txtCounted->text().toStdString();
+    // Delete clears a line.
+    w->gridDenominations->setFocus();
+    w->gridDenominations->setCurrentCell(0, frmCashCount::kQuantity);
+    QTest::keyClick(w->gridDenominations, Qt::Key_Delete);
+    EXPECT_EQ(w->gridDenominations->item(0, frmCashCount::kQuantity)->text(), "");
+    EXPECT_EQ(w->txtCounted->text(), "USD 0.07");
 
     // Tab leaves each grid for the next control.
     w->cboCashAccount->setFocus();

@@ -1,7 +1,9 @@
 #include "suite/ComRegistry.h"
 
-#include <QDateTime>
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLibrary>
@@ -59,36 +61,54 @@ QByteArray findProperty(QObject* object, const char* name) {
     return QByteArray(name);
 }
 
+// What a file is on disk now: its identity, size and times to the nanosecond
+// (one stat, and no time zone to look up as QFileInfo's times would).
+struct FileState {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{}, changed{};
+
+    static FileState of(const QString& file) {
+        FileState f;
+        struct stat st {};
+        if (::stat(QFile::encodeName(file).constData(), &st) != 0) return f;
+        f.exists = true;
+        f.device = st.st_dev;
+        f.inode = st.st_ino;
+        f.size = st.st_size;
+        f.modified = st.st_mtim;
+        f.changed = st.st_ctim;
+        return f;
+    }
+    bool operator==(const FileState& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
 // The [classes] section of a registry file as last read, with what the file
 // was then. Every object created asks for its ProgID, and reading the file
 // each time cost more than making most objects; a file written since (by a
-// host or an installer) differs in its times or size and is read again.
+// host or an installer) differs in its identity, times or size and is read again.
 struct RegistrySnapshot {
     bool read = false;
     QString path;
-    bool exists = false;
-    qint64 size = 0;
-    QDateTime modified, changed;
+    FileState state;
     QHash<QString, QString> classes;
-
-    bool describes(const QString& file, const QFileInfo& info) const {
-        return read && path == file && exists == info.exists() && size == info.size() &&
-               modified == info.lastModified() && changed == info.metadataChangeTime();
-    }
 };
 
 QMutex g_registryLock;
 RegistrySnapshot g_registry;
 
-RegistrySnapshot readRegistry(const QString& file, const QFileInfo& info) {
+RegistrySnapshot readRegistry(const QString& file, const FileState& state) {
     RegistrySnapshot s;
     s.read = true;
     s.path = file;
-    s.exists = info.exists();
-    s.size = info.size();
-    s.modified = info.lastModified();
-    s.changed = info.metadataChangeTime();
-    if (!s.exists) return s;
+    s.state = state;
+    if (!state.exists) return s;
     QSettings settings(file, QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("classes"));
     for (const QString& key : settings.childKeys())
@@ -170,9 +190,10 @@ QString ComRegistry::registeredLibrary(const QString& progId) {
         QSettings s(file, QSettings::IniFormat);
         return s.value(QStringLiteral("classes/") + progId).toString();
     }
-    const QFileInfo info(file);
+    const FileState state = FileState::of(file);
     const QMutexLocker lock(&g_registryLock);
-    if (!g_registry.describes(file, info)) g_registry = readRegistry(file, info);
+    if (!g_registry.read || g_registry.path != file || !(g_registry.state == state))
+        g_registry = readRegistry(file, state);
     return g_registry.classes.value(progId);
 }
 

@@ -47,11 +47,32 @@ void RowSet::setColumns(const QStringList& names) {
     columns_.assign(size_t(names.size()), Column());
     for (int i = 0; i < names.size(); ++i) columns_[size_t(i)].name = names[i];
     rows_ = 0;
+    capacity_ = 0;
     cancelled_ = false;
 }
 
 void RowSet::reserve(int rows) {
-    for (Column& c : columns_) c.nulls.reserve(size_t(rows));
+    if (rows <= capacity_) return;
+    for (Column& c : columns_) {
+        c.nulls.reserve(size_t(rows));
+        switch (c.type) {
+            case ColumnType::Integer:
+            case ColumnType::Decimal:
+            case ColumnType::Date: c.numbers.reserve(size_t(rows)); break;
+            case ColumnType::Real: c.reals.reserve(size_t(rows)); break;
+            case ColumnType::Text: c.texts.reserve(size_t(rows)); break;
+            case ColumnType::Variant: c.variants.reserve(size_t(rows)); break;
+            case ColumnType::Unknown: break;
+        }
+    }
+    capacity_ = rows;
+}
+
+// Every column makes room for twice the rows at once, from a few dozen up,
+// instead of each vector growing from one value on its own.
+void RowSet::grow() {
+    constexpr int kFirstRows = 64;
+    reserve(capacity_ < kFirstRows ? kFirstRows : capacity_ * 2);
 }
 
 // The column ready to take a value of `type`: typed by its first value, or
@@ -105,6 +126,11 @@ void RowSet::addNull(int col) {
 }
 
 void RowSet::addInteger(int col, qint64 value) {
+    if (Column* t = typed(col, ColumnType::Integer)) {
+        t->nulls.push_back(false);
+        t->numbers.push_back(value);
+        return;
+    }
     Column& c = forValue(col, ColumnType::Integer);
     c.nulls.push_back(false);
     if (c.type == ColumnType::Variant)
@@ -123,6 +149,11 @@ void RowSet::addReal(int col, double value) {
 }
 
 void RowSet::addDecimal(int col, Decimal value) {
+    if (Column* t = typed(col, ColumnType::Decimal)) {
+        t->nulls.push_back(false);
+        t->numbers.push_back(value.units());
+        return;
+    }
     Column& c = forValue(col, ColumnType::Decimal);
     c.nulls.push_back(false);
     if (c.type == ColumnType::Variant)
@@ -142,6 +173,11 @@ void RowSet::addDate(int col, const QDateTime& wallClock) {
 }
 
 void RowSet::addDateMSecs(int col, qint64 msecsSince1970) {
+    if (Column* t = typed(col, ColumnType::Date)) {
+        t->nulls.push_back(false);
+        t->numbers.push_back(msecsSince1970);
+        return;
+    }
     Column& c = forValue(col, ColumnType::Date);
     c.nulls.push_back(false);
     if (c.type == ColumnType::Variant)
@@ -167,6 +203,11 @@ void RowSet::addStored(int col, const QVariant& value) {
 }
 
 void RowSet::addText(int col, QString value) {
+    if (Column* t = typed(col, ColumnType::Text)) {
+        t->nulls.push_back(false);
+        t->texts.push_back(std::move(value));
+        return;
+    }
     Column& c = forValue(col, ColumnType::Text);
     c.nulls.push_back(false);
     if (c.type == ColumnType::Variant)
@@ -180,14 +221,16 @@ void RowSet::addUtf8(int col, const char* bytes, qsizetype size) {
     if (size > kShort) return addText(col, QString::fromUtf8(bytes, size));
     Column& c = columns_[size_t(col)];
     const std::string_view wanted(bytes, size_t(size));
+    const bool text = c.type == ColumnType::Text;
     for (const Column::Recent& r : c.recent)
-        if (!r.text.isNull() && r.bytes == wanted && r.text.isEmpty() == wanted.empty())
-            return addText(col, r.text);
+        if (r.bytes.size() == wanted.size() && !r.text.isNull() && r.bytes == wanted &&
+            r.text.isEmpty() == wanted.empty())
+            return text ? appendText(c, r.text) : addText(col, r.text);
     Column::Recent& slot = c.recent[c.nextRecent++ % c.recent.size()];
     slot.bytes.assign(wanted);
     slot.text = QString::fromUtf8(bytes, size);
     if (slot.text.isNull()) slot.text = QLatin1String("");
-    addText(col, slot.text);
+    text ? appendText(c, slot.text) : addText(col, slot.text);
 }
 
 void RowSet::addUtf16(int col, const char16_t* units, qsizetype size) {
@@ -247,37 +290,77 @@ QString RowSet::text(int row, int col) const {
     }
 }
 
+namespace {
+
+int integerTextLength(qint64 n) {
+    return (n < 0 ? 1 : 0) + digitCount(n < 0 ? quint64(0) - quint64(n) : quint64(n));
+}
+
+int dateTextLength(qint64 ms) {
+    const int clock = ms % kMsPerDay == 0 ? 0 : 9;  // " hh:mm:ss"
+    if (ms >= kYear1000 && ms < kYear10000) return 10 + clock;
+    const QDateTime d = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    const int year = d.date().year();
+    const int yearLength = digitCount(quint64(std::abs(year))) + (year < 0 ? 1 : 0);
+    return 6 + std::max(4, yearLength) + clock;
+}
+
+QStringView trimmedView(const QString& t) {
+    qsizetype begin = 0, end = t.size();
+    while (begin < end && isBlank(t[begin])) ++begin;
+    while (end > begin && isBlank(t[end - 1])) --end;
+    return QStringView(t).sliced(begin, end - begin);
+}
+
+// The longest of `length` over the non-NULL rows [begin, end) of a column.
+template <class Values, class Length>
+int longest(const RowSet::Column& c, const Values& values, int begin, int end, Length length) {
+    int most = 0;
+    for (size_t r = size_t(begin); r < size_t(end); ++r)
+        if (!c.nulls[r]) most = std::max(most, int(length(values[r])));
+    return most;
+}
+
+}  // namespace
+
 int RowSet::textLength(int row, int col) const {
     const Column& c = column(col);
     const size_t r = size_t(row);
     if (c.nulls[r]) return 0;
     switch (c.type) {
-        case ColumnType::Integer: {
-            const qint64 n = c.numbers[r];
-            return (n < 0 ? 1 : 0) + digitCount(n < 0 ? quint64(0) - quint64(n) : quint64(n));
-        }
+        case ColumnType::Integer: return integerTextLength(c.numbers[r]);
         case ColumnType::Decimal:
             if (!c.pattern.isEmpty()) return int(text(row, col).size());
             return decimalTextLength(c.numbers[r]);
-        case ColumnType::Date: {
-            const qint64 ms = c.numbers[r];
-            const int clock = ms % kMsPerDay == 0 ? 0 : 9;  // " hh:mm:ss"
-            if (ms >= kYear1000 && ms < kYear10000) return 10 + clock;
-            const QDateTime d = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-            const int year = d.date().year();
-            const int yearLength = digitCount(quint64(std::abs(year))) + (year < 0 ? 1 : 0);
-            const int dayLength = 6 + std::max(4, yearLength);
-            return c.numbers[r] % kMsPerDay == 0 ? dayLength : dayLength + 9;
-        }
-        case ColumnType::Text: {
-            const QString& t = c.texts[r];
-            int begin = 0, end = int(t.size());
-            while (begin < end && isBlank(t[begin])) ++begin;
-            while (end > begin && isBlank(t[end - 1])) --end;
-            return end - begin;
-        }
+        case ColumnType::Date: return dateTextLength(c.numbers[r]);
+        case ColumnType::Text: return int(trimmedView(c.texts[r]).size());
         default: return int(text(row, col).size());
     }
+}
+
+int RowSet::maxTextLength(int col, int begin, int end) const {
+    const Column& c = column(col);
+    switch (c.type) {
+        case ColumnType::Integer: return longest(c, c.numbers, begin, end, integerTextLength);
+        case ColumnType::Decimal:
+            if (!c.pattern.isEmpty()) break;
+            return longest(c, c.numbers, begin, end, decimalTextLength);
+        case ColumnType::Date: return longest(c, c.numbers, begin, end, dateTextLength);
+        case ColumnType::Text:
+            return longest(c, c.texts, begin, end,
+                           [](const QString& t) { return trimmedView(t).size(); });
+        default: break;
+    }
+    int most = 0;
+    for (int r = begin; r < end; ++r) most = std::max(most, textLength(r, col));
+    return most;
+}
+
+bool RowSet::textIs(int row, int col, QStringView wanted) const {
+    const Column& c = column(col);
+    const size_t r = size_t(row);
+    if (c.type == ColumnType::Text && !c.nulls[r]) return trimmedView(c.texts[r]) == wanted;
+    return text(row, col) == wanted;
 }
 
 }  // namespace pcp

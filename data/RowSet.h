@@ -77,10 +77,17 @@ class RowSet {
     // The length of text(row, col), for widths, without making the text
     // where the type tells it.
     int textLength(int row, int col) const;
+    // The longest textLength of the column over rows [begin, end).
+    int maxTextLength(int col, int begin, int end) const;
+    // Whether text(row, col) is `wanted`, without making the text of a text cell.
+    bool textIs(int row, int col, QStringView wanted) const;
 
     // Filling, a row at a time: start a row, then one call per column in order.
     void setColumns(const QStringList& names);
-    void beginRow() { ++rows_; }
+    void beginRow() {
+        if (rows_ == capacity_) grow();
+        ++rows_;
+    }
     void addNull(int col);
     void addInteger(int col, qint64 value);
     void addReal(int col, double value);
@@ -100,11 +107,22 @@ class RowSet {
 
   private:
     Column& forValue(int col, ColumnType type);
+    // The column when it already holds `type`, as nearly every value finds it.
+    Column* typed(int col, ColumnType type) {
+        Column& c = columns_[size_t(col)];
+        return c.type == type ? &c : nullptr;
+    }
+    static void appendText(Column& c, const QString& value) {
+        c.nulls.push_back(false);
+        c.texts.push_back(value);
+    }
     void toVariants(Column& c);
+    void grow();
     QVariant typedValue(const Column& c, size_t row) const;
 
     std::vector<Column> columns_;
     int rows_ = 0;
+    int capacity_ = 0;  // rows every column has room for
     bool cancelled_ = false;
 };
 

@@ -71,9 +71,8 @@ void FrmMaster::GridPopulate(const QString& strSql, const QString& strTableMain,
         else
             flexMaster->showRows(rows);
         std::vector<double> widths(fields + 1, 0.0);
-        for (int r = 1; r < flexMaster->rows() && rows->rowCount() > 0; ++r)
-            for (int i = 0; i < fields; ++i)
-                widths[i] = std::max(widths[i], double(flexMaster->textLength(r, i)));
+        if (rows->rowCount() > 0)
+            for (int i = 0; i < fields; ++i) widths[i] = flexMaster->maxTextLength(i, 1);
         if (flexMaster->cols() > RegisterColumn::kAmount)
             flexMaster->setColAlignment(RegisterColumn::kAmount, Qt::AlignRight);
         NameGrid(strTableMain, widths);
@@ -167,7 +166,7 @@ void FrmMaster::GridRowColor() {
 
         const int lastCol = std::min(6, flexMaster->cols() - 1);
         for (int r = 1; r < flexMaster->rows(); ++r) {
-            if (flexMaster->textMatrix(r, RegisterColumn::kCancelled) != u"Yes") continue;
+            if (!flexMaster->textIs(r, RegisterColumn::kCancelled, u"Yes")) continue;
             for (int c = 0; c <= lastCol; ++c) flexMaster->setCellForeColorAt(r, c, kRed);
         }
         flexMaster->setRow(flexMaster->rows() - 1);

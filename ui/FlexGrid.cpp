@@ -387,6 +387,35 @@ int FlexGrid::textLength(int row, int col) const {
     return col < source_->columnCount() ? source_->textLength(r.source, col) : 0;
 }
 
+int FlexGrid::maxTextLength(int col, int fromRow) const {
+    if (col < 0 || col >= cols_ || fromRow < 0) subscript();
+    const bool inSet = source_ && col < source_->columnCount();
+    int most = 0;
+    // The rows of the set in a run (as a fill leaves them) are measured together.
+    for (int row = fromRow; row < rows();) {
+        const Row& r = cells_[row];
+        if (r.source < 0) {
+            most = std::max(most, int(r.cells[col].size()));
+            ++row;
+            continue;
+        }
+        int end = row + 1;
+        while (end < rows() && cells_[end].source == cells_[end - 1].source + 1) ++end;
+        if (inSet)
+            most = std::max(most, source_->maxTextLength(col, r.source, r.source + end - row));
+        row = end;
+    }
+    return most;
+}
+
+bool FlexGrid::textIs(int row, int col, QStringView wanted) const {
+    if (row < 0 || row >= rows() || col < 0 || col >= cols_) subscript();
+    const Row& r = cells_[row];
+    if (r.source < 0) return r.cells[col] == wanted;
+    if (col < source_->columnCount()) return source_->textIs(r.source, col, wanted);
+    return wanted.isEmpty();
+}
+
 QString FlexGrid::cellText(const Row& r, int col) const {
     if (r.source < 0) return r.cells[col];
     return col < source_->columnCount() ? source_->text(r.source, col) : QString();
@@ -404,8 +433,9 @@ void FlexGrid::showRows(std::shared_ptr<const RowSet> rowSet) {
     source_ = std::move(rowSet);
     cells_.resize(fixedRows_);
     setCols(std::max(1, source_->columnCount()));
-    cells_.reserve(size_t(fixedRows_ + source_->rowCount()));
-    for (int i = 0; i < source_->rowCount(); ++i) cells_.push_back(Row{{}, {}, i});
+    // Rows made in place, each only told which row of the set it shows.
+    cells_.resize(size_t(fixedRows_ + source_->rowCount()));
+    for (int i = 0; i < source_->rowCount(); ++i) cells_[size_t(fixedRows_ + i)].source = i;
     if (rows() == fixedRows_) cells_.push_back(Row{std::vector<QString>(cols_), {}});
     const int last = rows() - 1;
     row_ = std::min(row_, last);

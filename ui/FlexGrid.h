@@ -78,6 +78,10 @@ class FlexGrid : public QTableView {
     // The length of the cell's text, without making it where the row set
     // can tell (widths that follow the contents of every row).
     int textLength(int row, int col) const;
+    // The longest textLength of the column from `fromRow` to the last row.
+    int maxTextLength(int col, int fromRow) const;
+    // Whether textMatrix(row, col) is `wanted`, without making the text.
+    bool textIs(int row, int col, QStringView wanted) const;
     // The rows of a row set below the fixed rows, one column per column of
     // the set, instead of every row there was: the grid keeps the set and
     // makes a cell's text only when it is asked for (the cells on screen, a

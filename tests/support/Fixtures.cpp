@@ -386,6 +386,7 @@ void ResetModuleState() {
     SetHelpFile(QString());
     clsIncident::reset();
     ComRegistry::instance().clearOverrides();
+    ComRegistry::resetRegistryCache();
     SetMessagePresenter({});
     SetModalHook({});
     MousePointer::reset();

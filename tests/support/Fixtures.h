@@ -33,7 +33,7 @@ void InstallTestGuards();
 // Puts every process-wide state of the module back as at the loading of the
 // library, each through its own unit's reset: the context and register state,
 // the voucher window and the line dialog's kept numbers, the help file, the
-// error log's records and retry, the registry's overrides, the message
+// error log's records and retry, the registry's overrides and kept parse, the message
 // presenter, the modal hook and the hourglass.
 void ResetModuleState();
 

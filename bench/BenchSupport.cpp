@@ -1,5 +1,6 @@
 #include "bench/BenchSupport.h"
 
+#include <QApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -7,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+
+#include <benchmark/benchmark.h>
 
 #include "data/AdoConnection.h"
 #include "demo/DemoDatabase.h"
@@ -140,14 +143,20 @@ void SetAdministratorContext(AdoConnection* connection, qint16 department) {
     GIntUserID = 1;
     GIntDepartmentID = department;
     GIntFinancialID = 2;
-    GIntInterfaceID = kInterfaceId;
     GStrUserName = QStringLiteral("admin");
     GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
-    GObjVault.set("adocon", ObjectArg(connection));
-    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-    GObjTrail.call("OpenObject", {ObjectArg(connection), 1, 1, int(department), int(kInterfaceId),
-                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+    OpenSharedComponents(QDateTime(kProcessDate, QTime(9, 0), Qt::UTC));
+}
+
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& release) {
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    BasModule::ResetContext();
+    release();
+    return 0;
 }
 
 }  // namespace pcp::bench

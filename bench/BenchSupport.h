@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "demo/DemoDatabase.h"
@@ -36,5 +37,10 @@ std::unique_ptr<AdoConnection> OpenBulkDatabase(const QString& name, int count, 
 // The administrator of company 1, working for `department` (0: all), with the
 // components a loaded register would have made.
 void SetAdministratorContext(AdoConnection* connection, qint16 department);
+
+// Runs the benchmarks the command line names, on Qt's offscreen platform
+// unless another is set, then clears the module's context and `release`s
+// what the benchmarks kept open, before the application ends.
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& release);
 
 }  // namespace pcp::bench

@@ -58,11 +58,10 @@ QStringList& Messages() {
     return messages;
 }
 
-// The administrator working for every department, with the palette the
-// register would have made for its windows.
+// The administrator working for every department, with the components the
+// register opens (its palette among them).
 void SetContext() {
     bench::SetAdministratorContext(Connection(), 0);
-    GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
     Messages().clear();
 }
 
@@ -175,17 +174,12 @@ BENCHMARK(BM_BookExportCsv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BookExportXlsx)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     SetMessagePresenter([](const MessageRequest& m) {
         Messages() << m.text;
         return int(vbOK);
     });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    SetMessagePresenter({});
-    ResetContext();
-    Made().reset();
-    return 0;
+    return bench::RunBenchmarks(argc, argv, [] {
+        SetMessagePresenter({});
+        Made().reset();
+    });
 }

@@ -54,7 +54,6 @@ AdoConnection* Connection() {
 void SetContext() {
     bench::SetAdministratorContext(Connection(), 0);
     GStrFunctionRights = QStringLiteral("NED");
-    GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
 }
 
 // Nothing of a count stays: the next run counts the same vouchers.
@@ -107,12 +106,5 @@ BENCHMARK(BM_CountOpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CountSave)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ResetContext();
-    Made().reset();
-    return 0;
+    return bench::RunBenchmarks(argc, argv, [] { Made().reset(); });
 }

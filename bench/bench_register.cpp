@@ -208,16 +208,12 @@ BENCHMARK(BM_BareQuery)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMil
 BENCHMARK(BM_RawRead)->Arg(1000)->Arg(10000)->Arg(32767)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--write-database") == 0)
+    if (argc == 4 && qstrcmp(argv[1], "--write-database") == 0) {
+        if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
         return bench::WriteBulkDatabase(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), true)
                    ? 0
                    : 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ResetContext();
-    Made().clear();
-    return 0;
+    }
+    return bench::RunBenchmarks(argc, argv, [] { Made().clear(); });
 }

@@ -89,12 +89,5 @@ BENCHMARK(BM_Save50Lines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Numbering)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ResetContext();
-    Made().reset();
-    return 0;
+    return bench::RunBenchmarks(argc, argv, [] { Made().reset(); });
 }

@@ -265,24 +265,13 @@ static QString ModuleHelpFile() {
 
 void FrmMaster::Form_Load() {
     Handle("FrmMaster", "Form_Load ", [&] {
-        GIntInterfaceID = kInterfaceId;
-        GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
-        GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
-        GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-        QObject* connection =
-            GObjTrail
-                .call("OpenObject", {ObjectArg(GAdoCon.get()), GIntCompanyID, GIntUserID,
-                                     GIntDepartmentID, GIntInterfaceID, Now()})
-                .value<QObject*>();
-        if (auto* c = qobject_cast<AdoConnection*>(connection)) GAdoCon.set(c);
+        OpenSharedComponents(Now());
         SetHelpFile(ModuleHelpFile());
         setWindowTitle(QStringLiteral("Petty Cash Payments"));
         showWriteRefusal();
         GStrTableMain = QStringLiteral("aHqPettyCashPaymentHeader");
         rows_ = FlexGridRows(flexMaster);
         SetRegisterRows(rows_.get());
-        GObjVault.set("adocon", ObjectArg(GAdoCon.get()));
-        GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
         GObjPalette.call("ApplyPalette", {ObjectArg(this)});
 
         GObjVault.set("strTableName",

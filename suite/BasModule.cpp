@@ -146,6 +146,21 @@ QString vaultText(const LateObject& vault, const QString& field,
 
 }  // namespace
 
+void OpenSharedComponents(const QDateTime& loggedAt) {
+    GIntInterfaceID = kInterfaceId;
+    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
+    GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
+    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
+    QObject* connection =
+        GObjTrail
+            .call("OpenObject", {ObjectArg(GAdoCon.get()), GIntCompanyID, GIntUserID,
+                                 GIntDepartmentID, GIntInterfaceID, loggedAt})
+            .value<QObject*>();
+    if (auto* c = qobject_cast<AdoConnection*>(connection)) GAdoCon.set(c);
+    GObjVault.set("adocon", ObjectArg(GAdoCon.get()));
+    GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
+}
+
 void ResetContext() {
     GAdoCon.reset();
     GIntCompanyID = GIntDepartmentID = GIntUserID = GIntFinancialID = 0;

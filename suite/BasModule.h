@@ -76,6 +76,12 @@ inline constexpr qint16 kInterfaceId = 7517;
 // Clears every global, as at the loading of the library (tests, between cases).
 void ResetContext();
 
+// The suite's shared components, as the register opens them for the context
+// set (connection, company, user, department): the vault on the connection,
+// the utility, the audit trail logged on at `loggedAt` (its connection is
+// the module's from then on) and the palette.
+void OpenSharedComponents(const QDateTime& loggedAt);
+
 // --- lookups --------------------------------------------------------------
 QVariant GetAccountsFreezeDate();
 bool IsDateFrozen(const QDateTime& date);

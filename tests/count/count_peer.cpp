@@ -22,7 +22,6 @@
 #include "store/VoucherState.h"
 #include "store/VoucherStore.h"
 #include "suite/BasModule.h"
-#include "suite/ComRegistry.h"
 
 using namespace pcp;
 using namespace pcp::BasModule;
@@ -37,15 +36,9 @@ void SetContext(AdoConnection* connection) {
     GIntCompanyID = 1;
     GIntUserID = 1;
     GIntFinancialID = 2;
-    GIntInterfaceID = kInterfaceId;
     GStrUserName = QStringLiteral("admin");
     GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
-    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
-    GObjVault.set("adocon", ObjectArg(connection));
-    GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
-    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-    GObjTrail.call("OpenObject", {ObjectArg(connection), 1, 1, 0, int(kInterfaceId),
-                                  QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
+    OpenSharedComponents(QDateTime(kProcessDate, QTime(9, 0), Qt::UTC));
 }
 
 int Pay(qint32 account, const QString& amount) {

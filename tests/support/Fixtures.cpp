@@ -312,15 +312,7 @@ void DemoDatabaseTest::setContext(int company, int user, int department, int fin
     GIntFinancialID = qint16(financialYear);
     GDtProcessDate = QDateTime(kProcessDate, QTime(0, 0), Qt::UTC);
     GStrMsgboxCaption = QStringLiteral("Petty Cash");
-    GIntInterfaceID = kInterfaceId;
-    GObjVault = CreateObject(QStringLiteral("Kestrel.clsVault"));
-    GObjVault.set("adocon", ObjectArg(connection_.get()));
-    GObjUtility = CreateObject(QStringLiteral("Kestrel.clsUtility"));
-    GObjTrail = CreateObject(QStringLiteral("Osprey.clsTrail"));
-    GObjTrail.call("OpenObject",
-                   {ObjectArg(connection_.get()), company, user, department, int(kInterfaceId),
-                    QDateTime(kProcessDate, QTime(9, 0), Qt::UTC)});
-    GObjPalette = CreateObject(QStringLiteral("Heron.clsPalette"));
+    OpenSharedComponents(QDateTime(kProcessDate, QTime(9, 0), Qt::UTC));
 }
 
 QSqlDatabase DemoDatabaseTest::plainDb() {

@@ -48,6 +48,7 @@ void AdoConnection::Open(const QString& connectionString) {
         raise(kErrDbConnection, kSource,
               QStringLiteral("No data source in the connection string."));
     driver_ = SqlDriver::create(settings);
+    translations_.clear();
     connectionName_ = nextConnectionName();
     db_ = QSqlDatabase::addDatabase(driver_->qtDriverName(), connectionName_);
     try {
@@ -155,8 +156,14 @@ void AdoConnection::finishLiveReader() {
 }
 
 QString AdoConnection::translated(const QString& sql) const {
+    constexpr qsizetype kKeptTranslations = 256;
+    if (const auto kept = translations_.constFind(sql); kept != translations_.cend())
+        return *kept;
     try {
-        return driver_->translate(sql);
+        QString sent = driver_->translate(sql);
+        if (translations_.size() >= kKeptTranslations) translations_.clear();
+        translations_.insert(sql, sent);
+        return sent;
     } catch (ModuleError& e) {
         throw e.withStatement(sql);
     }

@@ -3,6 +3,7 @@
 // statement log. Built on Qt SQL; a driver class per transport (embedded
 // SQLite, ODBC) with the dialect of the database behind it supplies what differs.
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QSqlDatabase>
@@ -109,6 +110,10 @@ class AdoConnection : public QObject {
     StatementLog log_;
     bool inTransaction_ = false;
     AdoRecordset* liveReader_ = nullptr;
+    // The statements already put in this connection's dialect: a window
+    // sends the same few lookups at every load. Bounded, as texts with
+    // typed values in them are seldom sent twice.
+    mutable QHash<QString, QString> translations_;
     int failAt_ = 0;
     QString failWith_;
     std::vector<std::function<void()>> afterCommit_;

@@ -340,10 +340,8 @@ class Reader {
             }
             case Cell::Binary: return rows.addVariant(i, QByteArray(value, qsizetype(length)));
             case Cell::Text:
-                return rows.addText(
-                    i, c.cType == SQL_C_CHAR
-                           ? QString::fromUtf8(value, qsizetype(length))
-                           : wideText(reinterpret_cast<const SQLWCHAR*>(value), length));
+                if (c.cType == SQL_C_CHAR) return rows.addUtf8(i, value, qsizetype(length));
+                return rows.addText(i, wideText(reinterpret_cast<const SQLWCHAR*>(value), length));
         }
     }
 

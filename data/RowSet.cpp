@@ -35,6 +35,11 @@ constexpr qint64 kMsPerDay = 86'400'000;
 const qint64 kYear1000 = QDateTime(QDate(1000, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
 const qint64 kYear10000 = QDateTime(QDate(10000, 1, 1), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
 
+// An empty text read is a value, not a NULL: it stays a string that is not null.
+QString NonNullText(QStringView text) {
+    return text.isEmpty() ? QString(QLatin1String("")) : text.toString();
+}
+
 }  // namespace
 
 QStringList RowSet::names() const {
@@ -60,7 +65,7 @@ void RowSet::reserve(int rows) {
             case ColumnType::Decimal:
             case ColumnType::Date: c.numbers.reserve(size_t(rows)); break;
             case ColumnType::Real: c.reals.reserve(size_t(rows)); break;
-            case ColumnType::Text: c.texts.reserve(size_t(rows)); break;
+            case ColumnType::Text: c.ends.reserve(size_t(rows)); break;
             case ColumnType::Variant: c.variants.reserve(size_t(rows)); break;
             case ColumnType::Unknown: break;
         }
@@ -93,7 +98,7 @@ RowSet::Column& RowSet::forValue(int col, ColumnType type) {
             c.numbers.reserve(c.nulls.capacity()), c.numbers.resize(before);
             break;
         case ColumnType::Real: c.reals.resize(before); break;
-        case ColumnType::Text: c.texts.reserve(c.nulls.capacity()), c.texts.resize(before); break;
+        case ColumnType::Text: c.ends.reserve(c.nulls.capacity()), c.ends.resize(before); break;
         default: c.variants.resize(before); break;
     }
     return c;
@@ -107,7 +112,8 @@ void RowSet::toVariants(Column& c) {
     c.variants = std::move(values);
     c.numbers = {};
     c.reals = {};
-    c.texts = {};
+    c.chars = {};
+    c.ends = {};
     c.type = ColumnType::Variant;
 }
 
@@ -119,7 +125,7 @@ void RowSet::addNull(int col) {
         case ColumnType::Decimal:
         case ColumnType::Date: c.numbers.push_back(0); break;
         case ColumnType::Real: c.reals.push_back(0); break;
-        case ColumnType::Text: c.texts.emplace_back(); break;
+        case ColumnType::Text: c.ends.push_back(c.chars.size()); break;
         case ColumnType::Variant: c.variants.emplace_back(); break;
         case ColumnType::Unknown: break;
     }
@@ -202,52 +208,37 @@ void RowSet::addStored(int col, const QVariant& value) {
     }
 }
 
-void RowSet::addText(int col, QString value) {
-    if (Column* t = typed(col, ColumnType::Text)) {
-        t->nulls.push_back(false);
-        t->texts.push_back(std::move(value));
-        return;
-    }
+void RowSet::addText(int col, QStringView value) {
+    if (Column* t = typed(col, ColumnType::Text)) return appendText(*t, value);
     Column& c = forValue(col, ColumnType::Text);
-    c.nulls.push_back(false);
-    if (c.type == ColumnType::Variant)
-        c.variants.emplace_back(std::move(value));
-    else
-        c.texts.push_back(std::move(value));
+    if (c.type == ColumnType::Variant) {
+        c.nulls.push_back(false);
+        c.variants.emplace_back(NonNullText(value));
+    } else {
+        appendText(c, value);
+    }
 }
 
 void RowSet::addUtf8(int col, const char* bytes, qsizetype size) {
-    constexpr qsizetype kShort = 15;  // kept in a std::string without allocating
-    if (size > kShort) return addText(col, QString::fromUtf8(bytes, size));
-    Column& c = columns_[size_t(col)];
-    const std::string_view wanted(bytes, size_t(size));
-    const bool text = c.type == ColumnType::Text;
-    for (const Column::Recent& r : c.recent)
-        if (r.bytes.size() == wanted.size() && !r.text.isNull() && r.bytes == wanted &&
-            r.text.isEmpty() == wanted.empty())
-            return text ? appendText(c, r.text) : addText(col, r.text);
-    Column::Recent& slot = c.recent[c.nextRecent++ % c.recent.size()];
-    slot.bytes.assign(wanted);
-    slot.text = QString::fromUtf8(bytes, size);
-    if (slot.text.isNull()) slot.text = QLatin1String("");
-    text ? appendText(c, slot.text) : addText(col, slot.text);
-}
-
-void RowSet::addUtf16(int col, const char16_t* units, qsizetype size) {
-    constexpr qsizetype kShort = 15;
-    const QStringView wanted(units, size);
-    Column& c = columns_[size_t(col)];
-    if (size <= kShort)
-        for (const Column::Recent& r : c.recent)
-            if (!r.text.isNull() && r.text == wanted) return addText(col, r.text);
-    QString text = wanted.toString();
-    if (text.isNull()) text = QLatin1String("");
-    if (size <= kShort) {
-        Column::Recent& slot = c.recent[c.nextRecent++ % c.recent.size()];
-        slot.bytes.clear();
-        slot.text = text;
+    Column* t = typed(col, ColumnType::Text);
+    if (!t) return addText(col, QString::fromUtf8(bytes, size));
+    // Bytes below 0x80 are their own UTF-16 units; any other falls back to Qt's decoding.
+    const size_t at = t->chars.size();
+    t->chars.resize(at + size_t(size));
+    char16_t* out = t->chars.data() + at;
+    unsigned char high = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        high |= byte;
+        out[i] = byte;
     }
-    addText(col, std::move(text));
+    if (high < 0x80) {
+        t->nulls.push_back(false);
+        t->ends.push_back(t->chars.size());
+        return;
+    }
+    t->chars.resize(at);
+    appendText(*t, QString::fromUtf8(bytes, size));
 }
 
 void RowSet::addVariant(int col, const QVariant& value) {
@@ -263,7 +254,7 @@ QVariant RowSet::typedValue(const Column& c, size_t row) const {
         case ColumnType::Real: return c.reals[row];
         case ColumnType::Decimal: return QVariant::fromValue(Decimal::fromUnits(c.numbers[row]));
         case ColumnType::Date: return QDateTime::fromMSecsSinceEpoch(c.numbers[row], Qt::UTC);
-        case ColumnType::Text: return c.texts[row];
+        case ColumnType::Text: return NonNullText(c.textAt(row));
         case ColumnType::Variant: return c.variants[row];
         case ColumnType::Unknown: return QVariant();
     }
@@ -285,7 +276,7 @@ QString RowSet::text(int row, int col) const {
         case ColumnType::Decimal:
             return c.pattern.isEmpty() ? Decimal::fromUnits(c.numbers[r]).toString()
                                        : Format(Decimal::fromUnits(c.numbers[r]), c.pattern);
-        case ColumnType::Text: return c.texts[r].trimmed();
+        case ColumnType::Text: return c.trimmedTextAt(r);
         default: return Text(typedValue(c, r)).trimmed();
     }
 }
@@ -305,11 +296,11 @@ int dateTextLength(qint64 ms) {
     return 6 + std::max(4, yearLength) + clock;
 }
 
-QStringView trimmedView(const QString& t) {
+QStringView trimmedView(QStringView t) {
     qsizetype begin = 0, end = t.size();
     while (begin < end && isBlank(t[begin])) ++begin;
     while (end > begin && isBlank(t[end - 1])) --end;
-    return QStringView(t).sliced(begin, end - begin);
+    return t.sliced(begin, end - begin);
 }
 
 // The longest of `length` over the non-NULL rows [begin, end) of a column.
@@ -333,7 +324,7 @@ int RowSet::textLength(int row, int col) const {
             if (!c.pattern.isEmpty()) return int(text(row, col).size());
             return decimalTextLength(c.numbers[r]);
         case ColumnType::Date: return dateTextLength(c.numbers[r]);
-        case ColumnType::Text: return int(trimmedView(c.texts[r]).size());
+        case ColumnType::Text: return int(trimmedView(c.textAt(r)).size());
         default: return int(text(row, col).size());
     }
 }
@@ -347,8 +338,12 @@ int RowSet::maxTextLength(int col, int begin, int end) const {
             return longest(c, c.numbers, begin, end, decimalTextLength);
         case ColumnType::Date: return longest(c, c.numbers, begin, end, dateTextLength);
         case ColumnType::Text:
-            return longest(c, c.texts, begin, end,
-                           [](const QString& t) { return trimmedView(t).size(); });
+        {
+            int most = 0;
+            for (size_t r = size_t(begin); r < size_t(end); ++r)
+                if (!c.nulls[r]) most = std::max(most, int(trimmedView(c.textAt(r)).size()));
+            return most;
+        }
         default: break;
     }
     int most = 0;
@@ -359,8 +354,12 @@ int RowSet::maxTextLength(int col, int begin, int end) const {
 bool RowSet::textIs(int row, int col, QStringView wanted) const {
     const Column& c = column(col);
     const size_t r = size_t(row);
-    if (c.type == ColumnType::Text && !c.nulls[r]) return trimmedView(c.texts[r]) == wanted;
+    if (c.type == ColumnType::Text && !c.nulls[r]) return trimmedView(c.textAt(r)) == wanted;
     return text(row, col) == wanted;
+}
+
+QString RowSet::Column::trimmedTextAt(size_t row) const {
+    return NonNullText(trimmedView(textAt(row)));
 }
 
 }  // namespace pcp

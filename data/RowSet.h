@@ -12,9 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <array>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "data/Decimal.h"
@@ -44,17 +42,23 @@ class RowSet {
         // since 1970 of the wall-clock time read as UTC.
         std::vector<qint64> numbers;
         std::vector<double> reals;
-        std::vector<QString> texts;
+        // Text: the column's texts back to back, and where each row's ends.
+        // One buffer for the column rather than a string per cell: a read
+        // allocates a few times per column instead of once per cell.
+        std::vector<char16_t> chars;
+        std::vector<size_t> ends;
         std::vector<QVariant> variants;
         std::vector<bool> nulls;
         QString pattern;  // how text() shows its decimals; empty: shortest text
-        // The last short texts read into the column, as bytes and as text.
-        struct Recent {
-            std::string bytes;
-            QString text;
-        };
-        std::array<Recent, 4> recent;
-        size_t nextRecent = 0;
+
+        // The text of a Text column's row as stored, blanks included.
+        QStringView textAt(size_t row) const {
+            const size_t begin = row ? ends[row - 1] : 0;
+            return QStringView(chars.data() + begin, qsizetype(ends[row] - begin));
+        }
+        // The same without its leading and trailing blanks, as a string that
+        // is empty but not null for an empty text.
+        QString trimmedTextAt(size_t row) const;
     };
 
     int rowCount() const { return rows_; }
@@ -94,12 +98,10 @@ class RowSet {
     void addDecimal(int col, Decimal value);
     void addDate(int col, const QDateTime& wallClock);
     void addDateMSecs(int col, qint64 msecsSince1970);  // of the wall-clock time read as UTC
-    void addText(int col, QString value);
-    // Text as UTF-8 bytes; a short text repeated in the column (Yes and No,
-    // a code) shares one copy.
+    void addText(int col, QStringView value);
+    void addText(int col, const QString& value) { addText(col, QStringView(value)); }
+    // Text as UTF-8 bytes, widened straight into the column when it is ASCII.
     void addUtf8(int col, const char* bytes, qsizetype size);
-    // The same for UTF-16.
-    void addUtf16(int col, const char16_t* units, qsizetype size);
     void addVariant(int col, const QVariant& value);
     // A value as a recordset holds it, kept in the column of its type.
     void addStored(int col, const QVariant& value);
@@ -112,9 +114,10 @@ class RowSet {
         Column& c = columns_[size_t(col)];
         return c.type == type ? &c : nullptr;
     }
-    static void appendText(Column& c, const QString& value) {
+    static void appendText(Column& c, QStringView value) {
         c.nulls.push_back(false);
-        c.texts.push_back(value);
+        c.chars.insert(c.chars.end(), value.utf16(), value.utf16() + value.size());
+        c.ends.push_back(c.chars.size());
     }
     void toVariants(Column& c);
     void grow();

@@ -182,7 +182,7 @@ void csvCell(CsvWriter& csv, const RowSet& set, int row, int col, const QString&
         case ColumnType::Integer: return csv.integer(c.numbers[r]);
         case ColumnType::Decimal: return csv.decimal(Decimal::fromUnits(c.numbers[r]), pattern);
         case ColumnType::Date: return csv.date(c.numbers[r]);
-        case ColumnType::Text: return csv.text(c.texts[r]);
+        case ColumnType::Text: return csv.text(c.textAt(r));
         default: break;
     }
     // Values of several types: each written by its own type's rule.
@@ -413,8 +413,8 @@ void XlsxSheet::cell(const RowSet& set, int row, int col, Style style) {
         case ColumnType::Decimal: return decimal(col, Decimal::fromUnits(c.numbers[r]), style);
         case ColumnType::Date: return date(col, c.numbers[r], style);
         case ColumnType::Text:
-            widen(col, c.texts[r].size());
-            return text(col, c.texts[r], text_[style]);
+            widen(col, c.textAt(r).size());
+            return text(col, c.textAt(r), text_[style]);
         default: break;
     }
     // Values of several types: each written by its own type's rule.

@@ -63,7 +63,7 @@ QString statusCondition(BookStatus status) {
 QString textAt(const RowSet& rows, int r, int c) {
     const RowSet::Column& column = rows.column(c);
     if (rows.isNull(r, c)) return QString();
-    if (column.type == ColumnType::Text) return column.texts[size_t(r)].trimmed();
+    if (column.type == ColumnType::Text) return column.trimmedTextAt(size_t(r));
     return Text(rows.value(r, c)).trimmed();
 }
 

@@ -434,7 +434,8 @@ TEST_P(Database, RowsReadWholeAreTypedAndAFailureMidReadRaises) {
     addHeader(db(), 901, {{"phPayee", payee}, {"phAmount", "12.345"}, {"phRemarks", remarks}});
     addHeader(db(), 902,
               {{"phPaymentdate", MakeDate(2026, 2, 28, 14, 5, 9)}, {"phAmount", "-0.5"}});
-    addHeader(db(), 903, {{"phAmount", "999999999999.99"}, {"phExRate", "3.6725"}});
+    addHeader(db(), 903,
+              {{"phAmount", "999999999999.99"}, {"phExRate", "3.6725"}, {"phPayee", ""}});
     const QString from =
         " from aHqPettyCashPaymentHeader where phPaymentID >= 901 order by phPaymentID";
     const QString sql = "select phPaymentID, phPaymentdate, phAmount, phPayee, phExRate" + from;
@@ -453,7 +454,12 @@ TEST_P(Database, RowsReadWholeAreTypedAndAFailureMidReadRaises) {
     if (GetParam() == Link::Direct)
         EXPECT_EQ(rows.value(2, 2).value<Decimal>(), *Decimal::parse(u"999999999999.99"));
     EXPECT_EQ(rows.value(0, 3).toString(), payee);
+    EXPECT_EQ(rows.textLength(0, 3), payee.size());
     EXPECT_TRUE(rows.isNull(1, 3));
+    // an empty text is a value, not a NULL
+    EXPECT_FALSE(rows.isNull(2, 3));
+    EXPECT_FALSE(rows.value(2, 3).toString().isNull());
+    EXPECT_TRUE(rows.textIs(2, 3, u""));
     EXPECT_TRUE(IsNull(rows.value(0, 4)));
     EXPECT_EQ(rows.text(2, 4), "3.6725");
     // every cell as the recordset that reads a row at a time shows it

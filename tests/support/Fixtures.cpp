@@ -243,7 +243,12 @@ void ModalScript::install() {
             if (!QTest::qWaitForWindowActive(window, 2000))
                 ADD_FAILURE() << window->objectName().toStdString() << " never became active";
             QApplication::processEvents();
+            const QPointer<QDialog> guarded(window);
             action(window);
+            // An action stopped by a failed assertion leaves its window open:
+            // closed here, the test reports the failure instead of waiting on.
+            if (::testing::Test::HasFatalFailure() && guarded && guarded->isVisible())
+                guarded->done(QDialog::Rejected);
             return;
         }
         unexpected_ << window->objectName();

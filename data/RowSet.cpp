@@ -65,7 +65,12 @@ void RowSet::reserve(int rows) {
             case ColumnType::Decimal:
             case ColumnType::Date: c.numbers.reserve(size_t(rows)); break;
             case ColumnType::Real: c.reals.reserve(size_t(rows)); break;
-            case ColumnType::Text: c.ends.reserve(size_t(rows)); break;
+            case ColumnType::Text:
+                c.ends.reserve(size_t(rows));
+                // Room for the texts to come at the length of those so far.
+                if (!c.ends.empty())
+                    c.chars.reserve(c.chars.size() / c.ends.size() * size_t(rows) + 16);
+                break;
             case ColumnType::Variant: c.variants.reserve(size_t(rows)); break;
             case ColumnType::Unknown: break;
         }
@@ -223,22 +228,14 @@ void RowSet::addUtf8(int col, const char* bytes, qsizetype size) {
     Column* t = typed(col, ColumnType::Text);
     if (!t) return addText(col, QString::fromUtf8(bytes, size));
     // Bytes below 0x80 are their own UTF-16 units; any other falls back to Qt's decoding.
-    const size_t at = t->chars.size();
-    t->chars.resize(at + size_t(size));
-    char16_t* out = t->chars.data() + at;
+    const auto* begin = reinterpret_cast<const unsigned char*>(bytes);
+    const auto* end = begin + size;
     unsigned char high = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        high |= byte;
-        out[i] = byte;
-    }
-    if (high < 0x80) {
-        t->nulls.push_back(false);
-        t->ends.push_back(t->chars.size());
-        return;
-    }
-    t->chars.resize(at);
-    appendText(*t, QString::fromUtf8(bytes, size));
+    for (const auto* b = begin; b != end; ++b) high |= *b;
+    if (high >= 0x80) return appendText(*t, QString::fromUtf8(bytes, size));
+    t->chars.insert(t->chars.end(), begin, end);
+    t->nulls.push_back(false);
+    t->ends.push_back(t->chars.size());
 }
 
 void RowSet::addVariant(int col, const QVariant& value) {

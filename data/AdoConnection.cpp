@@ -157,8 +157,7 @@ void AdoConnection::finishLiveReader() {
 
 QString AdoConnection::translated(const QString& sql) const {
     constexpr qsizetype kKeptTranslations = 256;
-    if (const auto kept = translations_.constFind(sql); kept != translations_.cend())
-        return *kept;
+    if (const auto kept = translations_.constFind(sql); kept != translations_.cend()) return *kept;
     try {
         QString sent = driver_->translate(sql);
         if (translations_.size() >= kKeptTranslations) translations_.clear();

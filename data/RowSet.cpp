@@ -334,8 +334,7 @@ int RowSet::maxTextLength(int col, int begin, int end) const {
             if (!c.pattern.isEmpty()) break;
             return longest(c, c.numbers, begin, end, decimalTextLength);
         case ColumnType::Date: return longest(c, c.numbers, begin, end, dateTextLength);
-        case ColumnType::Text:
-        {
+        case ColumnType::Text: {
             int most = 0;
             for (size_t r = size_t(begin); r < size_t(end); ++r)
                 if (!c.nulls[r]) most = std::max(most, int(trimmedView(c.textAt(r)).size()));

@@ -234,8 +234,7 @@ void RowSet::addUtf8(int col, const char* bytes, qsizetype size) {
     for (const auto* b = begin; b != end; ++b) high |= *b;
     if (high >= 0x80) return appendText(*t, QString::fromUtf8(bytes, size));
     t->chars.insert(t->chars.end(), begin, end);
-    t->nulls.push_back(false);
-    t->ends.push_back(t->chars.size());
+    endText(*t);
 }
 
 void RowSet::addVariant(int col, const QVariant& value) {
@@ -300,12 +299,12 @@ QStringView trimmedView(QStringView t) {
     return t.sliced(begin, end - begin);
 }
 
-// The longest of `length` over the non-NULL rows [begin, end) of a column.
-template <class Values, class Length>
-int longest(const RowSet::Column& c, const Values& values, int begin, int end, Length length) {
+// The longest `lengthOfRow` over the non-NULL rows [begin, end) of a column.
+template <class Length>
+int longest(const RowSet::Column& c, int begin, int end, Length lengthOfRow) {
     int most = 0;
     for (size_t r = size_t(begin); r < size_t(end); ++r)
-        if (!c.nulls[r]) most = std::max(most, int(length(values[r])));
+        if (!c.nulls[r]) most = std::max(most, int(lengthOfRow(r)));
     return most;
 }
 
@@ -329,17 +328,18 @@ int RowSet::textLength(int row, int col) const {
 int RowSet::maxTextLength(int col, int begin, int end) const {
     const Column& c = column(col);
     switch (c.type) {
-        case ColumnType::Integer: return longest(c, c.numbers, begin, end, integerTextLength);
+        case ColumnType::Integer:
+            return longest(c, begin, end,
+                           [&](size_t r) { return integerTextLength(c.numbers[r]); });
         case ColumnType::Decimal:
             if (!c.pattern.isEmpty()) break;
-            return longest(c, c.numbers, begin, end, decimalTextLength);
-        case ColumnType::Date: return longest(c, c.numbers, begin, end, dateTextLength);
-        case ColumnType::Text: {
-            int most = 0;
-            for (size_t r = size_t(begin); r < size_t(end); ++r)
-                if (!c.nulls[r]) most = std::max(most, int(trimmedView(c.textAt(r)).size()));
-            return most;
-        }
+            return longest(c, begin, end,
+                           [&](size_t r) { return decimalTextLength(c.numbers[r]); });
+        case ColumnType::Date:
+            return longest(c, begin, end, [&](size_t r) { return dateTextLength(c.numbers[r]); });
+        case ColumnType::Text:
+            return longest(c, begin, end,
+                           [&](size_t r) { return trimmedView(c.textAt(r)).size(); });
         default: break;
     }
     int most = 0;

@@ -115,8 +115,12 @@ class RowSet {
         return c.type == type ? &c : nullptr;
     }
     static void appendText(Column& c, QStringView value) {
-        c.nulls.push_back(false);
         c.chars.insert(c.chars.end(), value.utf16(), value.utf16() + value.size());
+        endText(c);
+    }
+    // A row's text is in the column's buffer: it ends here.
+    static void endText(Column& c) {
+        c.nulls.push_back(false);
         c.ends.push_back(c.chars.size());
     }
     void toVariants(Column& c);
